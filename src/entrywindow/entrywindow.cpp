@@ -1,0 +1,45 @@
+#include "entrywindow/entrywindow.h"
+
+#include <vector>
+
+namespace iconlane {
+namespace {
+
+const std::vector<std::string>& MenuCaptions() {
+    static const std::vector<std::string> captions = {
+        "Launch!", "-", "Cancel Menu", "-", "Help...", "-", "Exit Iconlane"};
+    return captions;
+}
+
+}  // namespace
+
+EntryWindow::EntryWindow(Services& services, TrayIcons& tray, UnloadedCallback onUnloaded)
+    : tray_(tray), onUnloaded_(std::move(onUnloaded)), picture2_(services.pictures.UpImage()) {
+    window_ = services.windows.CreateHiddenWindow("frmTL", MenuCaptions(), *this);
+    handle_ = window_->Handle();
+}
+
+EntryWindow::~EntryWindow() {
+    // Releasing the window unloads it like any other unload, so its tray icon never outlives it.
+    Unload();
+}
+
+void EntryWindow::SetMenuItemEnabled(int item, bool enabled) {
+    if (Loaded()) window_->SetMenuItemEnabled(item, enabled);
+}
+
+bool EntryWindow::MenuItemEnabled(int item) const { return Loaded() && window_->MenuItemEnabled(item); }
+
+void EntryWindow::Unload() {
+    if (Loaded()) window_->Unload();
+}
+
+// Runs for every unload, also when the window system closes the window on its own.
+void EntryWindow::OnUnload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    tray_.RemoveTrayIcon(handle_);
+    if (onUnloaded_) onUnloaded_(*this);
+}
+
+}  // namespace iconlane

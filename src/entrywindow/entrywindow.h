@@ -1,0 +1,68 @@
+// frmTL: the hidden window that serves one tray entry. It holds the entry's index (its tag), its
+// tooltip text, its two pictures and its pop-up menu, and deletes its tray icon when unloaded.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/services.h"
+#include "tray/trayicons.h"
+
+namespace iconlane {
+
+// Menu items of mnuVisible, counted from 1.
+enum MenuItem : int {
+    kMenuLaunch = 1,
+    kMenuCancel = 3,
+    kMenuHelp = 5,
+    kMenuExit = 7,
+};
+
+class EntryWindow final : public WindowEvents {
+public:
+    using UnloadedCallback = std::function<void(EntryWindow&)>;
+
+    // Creates the hidden window with its elements: the Up image in Picture2, an empty Picture1,
+    // the label caption "LabelToolTip" and the seven menu items.
+    EntryWindow(Services& services, TrayIcons& tray, UnloadedCallback onUnloaded);
+    ~EntryWindow() override;
+    EntryWindow(const EntryWindow&) = delete;
+    EntryWindow& operator=(const EntryWindow&) = delete;
+
+    std::uintptr_t Handle() const { return handle_; }
+    bool Loaded() const { return !unloaded_; }
+
+    const std::string& Tag() const { return tag_; }
+    void SetTag(std::string tag) { tag_ = std::move(tag); }
+
+    const std::string& LabelToolTip() const { return labelToolTip_; }
+    void SetLabelToolTip(std::string caption) { labelToolTip_ = std::move(caption); }
+
+    // Picture1, the entry's own picture (the Down image); replacing it releases the old one.
+    void SetPicture1(PicturePtr picture) { picture1_ = std::move(picture); }
+    std::uintptr_t Picture1Handle() const { return picture1_ ? picture1_->Handle() : 0; }
+    // Picture2, the Up image every entry blinks to.
+    std::uintptr_t Picture2Handle() const { return picture2_ ? picture2_->Handle() : 0; }
+
+    void SetMenuItemEnabled(int item, bool enabled);
+    bool MenuItemEnabled(int item) const;
+
+    // Destroys the window, which deletes its tray icon. Does nothing once unloaded.
+    void Unload();
+
+private:
+    void OnUnload() override;
+
+    TrayIcons& tray_;
+    UnloadedCallback onUnloaded_;
+    PicturePtr picture2_;
+    PicturePtr picture1_;
+    std::string labelToolTip_ = "LabelToolTip";
+    std::string tag_;
+    std::unique_ptr<HiddenWindow> window_;
+    std::uintptr_t handle_ = 0;
+    bool unloaded_ = false;
+};
+
+}  // namespace iconlane

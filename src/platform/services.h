@@ -1,0 +1,127 @@
+// The window and run-time services the program calls on, as small interfaces. The real ones talk
+// to Win32 (platform/win32); tests hand the program fakes. Texts are in the system's ANSI code page.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/trayrecord.h"
+
+namespace iconlane {
+
+enum class MessageStyle : int { kCritical = 16, kExclamation = 48, kInformation = 64 };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // A modal message box with an OK button only.
+    virtual void ShowMessage(const std::string& text, MessageStyle style, const std::string& title) = 0;
+};
+
+class Environment {
+public:
+    virtual ~Environment() = default;
+    // The value of a process environment variable; empty when it is undefined.
+    virtual std::string Variable(const std::string& name) const = 0;
+};
+
+class Process {
+public:
+    virtual ~Process() = default;
+    // The folder holding the program file, without a trailing separator (except a drive root).
+    virtual std::string ProgramFolder() const = 0;
+    // The raw command line without the program's path and the blanks after it; nothing else removed.
+    virtual std::string CommandLine() const = 0;
+    // Ends the process at once; no further code of the program runs.
+    [[noreturn]] virtual void EndNow() = 0;
+};
+
+enum class SearchKind { kFilesOnly, kFilesAndFolders };
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // The name (without folder) of the first entry matching `pattern` (wildcards * and ? allowed):
+    // ordinary files, and with kFilesAndFolders folders too; hidden and system entries never.
+    // Empty when nothing matches. May fail with a numbered error for a pattern it refuses.
+    virtual std::string FindFirst(const std::string& pattern, SearchKind kind) = 0;
+    virtual void CreateFolder(const std::string& path) = 0;
+    // The whole contents of a file, as bytes.
+    virtual std::string ReadFile(const std::string& path) = 0;
+};
+
+// A picture whose handle is an icon handle (0 for no icon). Destroying the picture releases the
+// icon when the picture owns it.
+class Picture {
+public:
+    virtual ~Picture() = default;
+    virtual std::uintptr_t Handle() const = 0;
+};
+using PicturePtr = std::unique_ptr<Picture>;
+
+class Pictures {
+public:
+    virtual ~Pictures() = default;
+    // An icon file loaded as a picture; fails with 53 (file not found) or 481 (invalid picture).
+    virtual PicturePtr LoadPictureFile(const std::string& path) = 0;
+    // Icon `number` of a program, library or icon file; null when the file yields no icon there.
+    virtual PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) = 0;
+    // The system folder, as the system reports it.
+    virtual std::string SystemDirectory() = 0;
+    // The image every entry blinks to: shared, never destroyed by its users.
+    virtual PicturePtr UpImage() = 0;
+};
+
+class TrayShell {
+public:
+    virtual ~TrayShell() = default;
+    // Hands a copy of the record to the shell; the shell's answer is not examined.
+    virtual void NotifyIcon(TrayOperation operation, const TrayRecord& record) = 0;
+};
+
+// What a hidden window reports to its owner.
+class WindowEvents {
+public:
+    virtual ~WindowEvents() = default;
+    // The window is being unloaded (destroyed); it still has its handle.
+    virtual void OnUnload() = 0;
+};
+
+class HiddenWindow {
+public:
+    virtual ~HiddenWindow() = default;
+    virtual std::uintptr_t Handle() const = 0;
+    // Menu items count from 1, in the order of the captions given at creation.
+    virtual void SetMenuItemEnabled(int item, bool enabled) = 0;
+    virtual bool MenuItemEnabled(int item) const = 0;
+    // Destroys the window; its OnUnload runs first. Does nothing the second time.
+    virtual void Unload() = 0;
+};
+
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+    // A hidden top-level window with the caption and a pop-up menu of the given items ("-" is a
+    // separator line). `events` must outlive the window.
+    virtual std::unique_ptr<HiddenWindow> CreateHiddenWindow(
+        const std::string& caption, const std::vector<std::string>& menuCaptions,
+        WindowEvents& events) = 0;
+    // Delivers window messages until QuitMessageLoop is called.
+    virtual void RunMessageLoop() = 0;
+    virtual void QuitMessageLoop() = 0;
+};
+
+// Everything the program needs from its platform.
+struct Services {
+    Dialogs& dialogs;
+    Environment& environment;
+    Process& process;
+    FileSystem& files;
+    Pictures& pictures;
+    TrayShell& tray;
+    WindowSystem& windows;
+};
+
+}  // namespace iconlane

@@ -1,0 +1,100 @@
+#include "platform/textrules.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "platform/errors.h"
+
+namespace iconlane {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the run of digits at `pos`.
+std::size_t DigitRun(std::string_view text, std::size_t pos) {
+    std::size_t end = pos;
+    while (end < text.size() && IsDigit(text[end])) ++end;
+    return end - pos;
+}
+
+// Length of the leading number of `text` (sign, digits, fraction, exponent), 0 when there is none.
+std::size_t NumberPrefixLength(std::string_view text) {
+    std::size_t pos = 0;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+    std::size_t digits = DigitRun(text, pos);
+    pos += digits;
+    if (pos < text.size() && text[pos] == '.') {
+        std::size_t fraction = DigitRun(text, pos + 1);
+        digits += fraction;
+        pos += 1 + fraction;
+    }
+    if (digits == 0) return 0;
+    if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+        std::size_t exponent = pos + 1;
+        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+        std::size_t exponentDigits = DigitRun(text, exponent);
+        if (exponentDigits > 0) pos = exponent + exponentDigits;
+    }
+    return pos;
+}
+
+}  // namespace
+
+double NumericValue(std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size() && IsBlank(text[start])) ++start;
+    text.remove_prefix(start);
+    std::size_t length = NumberPrefixLength(text);
+    if (length == 0) return 0.0;
+    std::string number(text.substr(0, length));
+    return std::strtod(number.c_str(), nullptr);
+}
+
+std::int32_t RoundToWhole(double value) {
+    // nearbyint rounds in the default mode, to nearest with halves to the even neighbour.
+    double rounded = std::nearbyint(value);
+    if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+          rounded <= std::numeric_limits<std::int32_t>::max())) {
+        throw RuntimeError(kOverflow);
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::int32_t WholeNumberValue(std::string_view text) { return RoundToWhole(NumericValue(text)); }
+
+std::string SignedNumberText(long long number) {
+    std::string digits = std::to_string(number);
+    return number < 0 ? digits : " " + digits;
+}
+
+int FindText(std::string_view text, std::string_view what, int start) {
+    if (start < 1) throw RuntimeError(kInvalidArgument);
+    if (start > kMaxTextPosition) throw RuntimeError(kOverflow);
+    if (static_cast<std::size_t>(start) > text.size() + 1) return 0;
+    std::size_t found = text.find(what, static_cast<std::size_t>(start - 1));
+    if (found == std::string_view::npos) return 0;
+    if (found + 1 > static_cast<std::size_t>(kMaxTextPosition)) throw RuntimeError(kOverflow);
+    return static_cast<int>(found + 1);
+}
+
+std::string UpperCase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
+
+std::string LowerCase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
+std::string_view TrimTrailingBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace iconlane

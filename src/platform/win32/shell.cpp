@@ -1,0 +1,70 @@
+#include "platform/win32/shell.h"
+
+#include <cstring>
+
+#include "platform/errors.h"
+
+namespace iconlane::win32 {
+
+PicturePtr IconPicture::Owning(HICON icon) {
+    return PicturePtr(new IconPicture(icon, nullptr));
+}
+
+PicturePtr IconPicture::Shared(HICON icon) {
+    return PicturePtr(new IconPicture(nullptr, icon));
+}
+
+std::uintptr_t IconPicture::Handle() const {
+    return reinterpret_cast<std::uintptr_t>(owned_.Valid() ? owned_.Get() : shared_);
+}
+
+PicturePtr Win32Pictures::LoadPictureFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        throw RuntimeError(kFileNotFound);
+    }
+    HANDLE image = LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0,
+                              LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    if (image == nullptr) throw RuntimeError(kInvalidPicture);
+    return IconPicture::Owning(static_cast<HICON>(image));
+}
+
+PicturePtr Win32Pictures::ExtractIconPicture(const std::string& file, std::int32_t number) {
+    // -1 asks for the number of icons in the file, which is no icon.
+    if (number == -1) return nullptr;
+    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), file.c_str(), static_cast<UINT>(number));
+    if (reinterpret_cast<std::uintptr_t>(icon) <= 1) return nullptr;
+    return IconPicture::Owning(icon);
+}
+
+std::string Win32Pictures::SystemDirectory() {
+    char buffer[260];
+    UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
+    if (length >= sizeof buffer) length = 0;
+    return std::string(buffer, length);
+}
+
+PicturePtr Win32Pictures::UpImage() {
+    return IconPicture::Shared(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND)));
+}
+
+NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record) {
+    NOTIFYICONDATAA data{};
+    // The original record layout; its size differs between 32-bit (88 bytes) and 64-bit builds.
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = reinterpret_cast<HWND>(record.hWnd);
+    data.uID = record.uID;
+    data.uFlags = record.uFlags;
+    data.uCallbackMessage = record.uCallbackMessage;
+    data.hIcon = reinterpret_cast<HICON>(record.hIcon);
+    // A 64-character tip has no terminating zero; the zeroed fields behind it stop a reader.
+    std::memcpy(data.szTip, record.szTip.data(), record.szTip.size());
+    return data;
+}
+
+void Win32TrayShell::NotifyIcon(TrayOperation operation, const TrayRecord& record) {
+    NOTIFYICONDATAA data = ToNotifyIconData(record);
+    Shell_NotifyIconA(static_cast<DWORD>(operation), &data);
+}
+
+}  // namespace iconlane::win32

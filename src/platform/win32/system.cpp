@@ -1,0 +1,115 @@
+#include "platform/win32/system.h"
+
+#include <windows.h>
+
+#include "platform/commandline.h"
+#include "platform/errors.h"
+#include "platform/win32/handles.h"
+
+namespace iconlane::win32 {
+namespace {
+
+// Files larger than this are refused: the program only reads small text files.
+constexpr LONGLONG kMaxTextFileSize = 64LL * 1024 * 1024;
+
+bool Matches(const WIN32_FIND_DATAA& found, SearchKind kind) {
+    DWORD attributes = found.dwFileAttributes;
+    if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return false;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    std::string name = found.cFileName;
+    return kind == SearchKind::kFilesAndFolders && name != "." && name != "..";
+}
+
+}  // namespace
+
+int FileErrorNumber(unsigned long systemError) {
+    switch (systemError) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return kFileNotFound;
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME: return kBadFileName;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return kPermissionDenied;
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY: return kOutOfMemory;
+        default: return kPathFileAccessError;
+    }
+}
+
+void Win32Dialogs::ShowMessage(const std::string& text, MessageStyle style,
+                               const std::string& title) {
+    MessageBoxA(nullptr, text.c_str(), title.c_str(), static_cast<UINT>(style) | MB_OK);
+}
+
+std::string Win32Environment::Variable(const std::string& name) const {
+    std::string value(256, '\0');
+    for (;;) {
+        DWORD length = GetEnvironmentVariableA(name.c_str(), value.data(),
+                                               static_cast<DWORD>(value.size()));
+        if (length == 0) return {};
+        if (length < value.size()) {
+            value.resize(length);
+            return value;
+        }
+        value.resize(length);  // too small: length is the size needed, terminator included
+    }
+}
+
+std::string Win32Process::ProgramFolder() const {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    std::size_t separator = path.find_last_of('\\');
+    if (separator == std::string::npos) return {};
+    // A drive root keeps its separator ("C:\"), like any folder the system reports.
+    return path.substr(0, separator == 2 ? 3 : separator);
+}
+
+std::string Win32Process::CommandLine() const { return ArgumentsOf(GetCommandLineA()); }
+
+void Win32Process::EndNow() { ExitProcess(0); }
+
+std::string Win32FileSystem::FindFirst(const std::string& pattern, SearchKind kind) {
+    if (pattern.empty()) return {};
+    WIN32_FIND_DATAA found;
+    UniqueFind search(FindFirstFileA(pattern.c_str(), &found));
+    if (!search.Valid()) return {};
+    do {
+        if (Matches(found, kind)) return found.cFileName;
+    } while (FindNextFileA(search.Get(), &found));
+    return {};
+}
+
+void Win32FileSystem::CreateFolder(const std::string& path) {
+    if (!CreateDirectoryA(path.c_str(), nullptr)) throw RuntimeError(FileErrorNumber(GetLastError()));
+}
+
+std::string Win32FileSystem::ReadFile(const std::string& path) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) throw RuntimeError(FileErrorNumber(GetLastError()));
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size)) throw RuntimeError(FileErrorNumber(GetLastError()));
+    if (size.QuadPart > kMaxTextFileSize) throw RuntimeError(kOutOfMemory);
+    std::string contents(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), contents.data() + done,
+                        static_cast<DWORD>(contents.size() - done), &read, nullptr)) {
+            throw RuntimeError(FileErrorNumber(GetLastError()));
+        }
+        if (read == 0) break;
+        done += read;
+    }
+    contents.resize(done);
+    return contents;
+}
+
+}  // namespace iconlane::win32

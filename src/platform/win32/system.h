@@ -1,0 +1,35 @@
+// Win32 implementations of the process, environment, dialog and file services.
+#pragma once
+
+#include "platform/services.h"
+
+namespace iconlane::win32 {
+
+class Win32Dialogs final : public Dialogs {
+public:
+    void ShowMessage(const std::string& text, MessageStyle style, const std::string& title) override;
+};
+
+class Win32Environment final : public Environment {
+public:
+    std::string Variable(const std::string& name) const override;
+};
+
+class Win32Process final : public Process {
+public:
+    std::string ProgramFolder() const override;
+    std::string CommandLine() const override;
+    [[noreturn]] void EndNow() override;
+};
+
+class Win32FileSystem final : public FileSystem {
+public:
+    std::string FindFirst(const std::string& pattern, SearchKind kind) override;
+    void CreateFolder(const std::string& path) override;
+    std::string ReadFile(const std::string& path) override;
+};
+
+// The numbered error for a failed file call's GetLastError() value.
+int FileErrorNumber(unsigned long systemError);
+
+}  // namespace iconlane::win32

@@ -1,0 +1,43 @@
+// Hidden top-level windows with a pop-up menu, and the message loop that serves them.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/services.h"
+#include "platform/win32/handles.h"
+
+namespace iconlane::win32 {
+
+class Win32HiddenWindow final : public HiddenWindow {
+public:
+    Win32HiddenWindow(const std::string& caption, const std::vector<std::string>& menuCaptions,
+                      WindowEvents& events);
+    ~Win32HiddenWindow() override;
+    Win32HiddenWindow(const Win32HiddenWindow&) = delete;
+    Win32HiddenWindow& operator=(const Win32HiddenWindow&) = delete;
+
+    std::uintptr_t Handle() const override { return handle_; }
+    void SetMenuItemEnabled(int item, bool enabled) override;
+    bool MenuItemEnabled(int item) const override;
+    void Unload() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    WindowEvents& events_;
+    UniqueMenu menu_;
+    HWND window_ = nullptr;           // null once the window is destroyed
+    std::uintptr_t handle_ = 0;       // kept after destruction, for the tray delete
+};
+
+class Win32WindowSystem final : public WindowSystem {
+public:
+    std::unique_ptr<HiddenWindow> CreateHiddenWindow(const std::string& caption,
+                                                     const std::vector<std::string>& menuCaptions,
+                                                     WindowEvents& events) override;
+    void RunMessageLoop() override;
+    void QuitMessageLoop() override;
+};
+
+}  // namespace iconlane::win32

@@ -1,0 +1,23 @@
+// The program's entry point: the real services handed to the portable program.
+#include <windows.h>
+
+#include "platform/win32/shell.h"
+#include "platform/win32/system.h"
+#include "platform/win32/windows.h"
+#include "startup/startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using namespace iconlane::win32;
+    Win32Dialogs dialogs;
+    Win32Environment environment;
+    Win32Process process;
+    Win32FileSystem files;
+    Win32Pictures pictures;
+    Win32TrayShell tray;
+    Win32WindowSystem windows;
+    iconlane::Services services{dialogs, environment, process, files, pictures, tray, windows};
+
+    iconlane::Iconlane program(services);
+    program.Run();
+    return 0;
+}

@@ -1,0 +1,29 @@
+// The options file beside the program: menu items switched off, and the click that opens a target.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/services.h"
+
+namespace iconlane {
+
+inline constexpr std::int32_t kSingleClickMessage = 514;  // left button released
+inline constexpr std::int32_t kDoubleClickMessage = 515;  // left button double click
+
+struct Options {
+    bool ExitDisabled = false;
+    bool HelpDisabled = false;
+    bool RightMenuDisabled = false;
+    std::int32_t ClickMessage = 0;  // no click opens a target until the file sets a click mode
+};
+
+// Applies one item of the file. An item without "=" reuses `key`, the key of the latest item
+// that had one. Fails with overflow when the "=" stands at position 32,767 or later.
+void ApplyOptionItem(const std::string& item, std::string& key, Options& options);
+
+// Reads "<program folder>\Iconlane.ini" if it exists. A failure is reported in a message box
+// and ends the reading; the options set until then stay set.
+void ReadOptions(Services& services, Options& options);
+
+}  // namespace iconlane

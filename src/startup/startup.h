@@ -1,0 +1,45 @@
+// The program's state and its start-up: data folder, options, command line, entry lines.
+#pragma once
+
+#include <string>
+
+#include "platform/services.h"
+#include "startup/options.h"
+#include "tray/entrytable.h"
+#include "tray/iconresolution.h"
+
+namespace iconlane {
+
+// The per-user folder for the icon cache: %APPDATA%\Iconlane, created when missing; without
+// APPDATA the TEMP value as it is (possibly empty).
+std::string ChooseDataFolder(const Environment& environment, FileSystem& files);
+
+class Iconlane {
+public:
+    explicit Iconlane(Services& services);
+
+    // Runs the start-up, then serves the tray icons until the last entry window is unloaded.
+    void Run();
+
+    // The start-up alone. An empty command line shows the help and ends the process; a
+    // "/BATCH:" command line names a file of entry lines; anything else is one entry line.
+    void Main();
+
+    const Options& CurrentOptions() const { return options_; }
+    const std::string& DataFolder() const { return dataFolder_; }
+    EntryTable& Entries() { return entries_; }
+
+private:
+    void RunCommandLine(const std::string& commandLine);
+    void RunBatchFile(const std::string& name);
+    void ParseEntryLine(const std::string& line);
+    [[noreturn]] void EndProgram();
+
+    Services& services_;
+    Options options_;
+    std::string dataFolder_;
+    IconResolver icons_;
+    EntryTable entries_;
+};
+
+}  // namespace iconlane

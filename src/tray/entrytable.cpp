@@ -1,0 +1,91 @@
+#include "tray/entrytable.h"
+
+#include "platform/errors.h"
+#include "platform/textrules.h"
+
+namespace iconlane {
+namespace {
+
+// The folder part of an icon field, separator included ("C:\Icons\" of "C:\Icons\Star.ico").
+std::string FolderOf(const std::string& path) {
+    std::size_t separator = path.find_last_of("\\/:");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+}  // namespace
+
+EntryTable::EntryTable(Services& services, const Options& options, IconResolver& icons)
+    : services_(services), options_(options), icons_(icons), tray_(services.tray) {}
+
+EntryWindow* EntryTable::EntryWindows(int index) const {
+    if (index < 0 || index > kMaxEntries) throw RuntimeError(kSubscriptOutOfRange);
+    return windows_[index].get();
+}
+
+const std::string& EntryTable::EntryTargets(int index) const {
+    if (index < 0 || index > kMaxEntries) throw RuntimeError(kSubscriptOutOfRange);
+    return targets_[index];
+}
+
+void EntryTable::AddEntry(std::string& target, std::string& tooltip, std::string& iconField) {
+    int index = entryCount_ + 1;
+    if (index > kMaxEntries) throw RuntimeError(kSubscriptOutOfRange);
+    entryCount_ = index;
+
+    windows_[index] = std::make_unique<EntryWindow>(
+        services_, tray_, [this](EntryWindow& window) { WindowUnloaded(window); });
+    EntryWindow& window = *windows_[index];
+    window.SetMenuItemEnabled(kMenuExit, !options_.ExitDisabled);
+    window.SetMenuItemEnabled(kMenuHelp, !options_.HelpDisabled);
+
+    InstallDownImage(window, target, iconField);
+
+    window.SetTag(std::to_string(index));
+    if (tooltip.empty()) tooltip = target;
+    window.SetLabelToolTip(tooltip);
+    targets_[index] = target;
+
+    tray_.AddIcon(window.Handle(), window.Picture1Handle(), tooltip);
+    registered_[index] = true;
+    ++liveIcons_;
+}
+
+// An icon field naming an existing .ico file gives the picture; anything else is an icon number
+// for the target. The file is loaded from the folder the field names (the current folder when it
+// names none), under the name the search matched.
+void EntryTable::InstallDownImage(EntryWindow& window, const std::string& target,
+                                  std::string& iconField) {
+    std::string folder;
+    if (LowerCase(iconField).find(".ico") != std::string::npos) {
+        folder = FolderOf(iconField);
+        iconField = LowerCase(services_.files.FindFirst(iconField, SearchKind::kFilesOnly));
+    }
+    if (iconField.find(".ico") != std::string::npos) {
+        window.SetPicture1(services_.pictures.LoadPictureFile(folder + iconField));
+    } else {
+        icons_.ResolveEntryIcon(window, target, WholeNumberValue(iconField));
+    }
+}
+
+void EntryTable::SetEntryIcon(int index, const std::string& phase) {
+    EntryWindow* window = EntryWindows(index);
+    if (window == nullptr) return;
+    std::uintptr_t icon =
+        UpperCase(phase) == "UP" ? window->Picture2Handle() : window->Picture1Handle();
+    tray_.ModifyIcon(window->Handle(), icon, window->LabelToolTip());
+}
+
+void EntryTable::WindowUnloaded(EntryWindow& window) {
+    int index = static_cast<int>(NumericValue(window.Tag()));
+    if (index < 1 || index > kMaxEntries || !registered_[index]) return;
+    registered_[index] = false;
+    if (--liveIcons_ == 0) services_.windows.QuitMessageLoop();
+}
+
+void EntryTable::RemoveAllTrayIcons() {
+    for (int index = 1; index <= entryCount_; ++index) {
+        if (registered_[index] && windows_[index]) tray_.RemoveTrayIcon(windows_[index]->Handle());
+    }
+}
+
+}  // namespace iconlane

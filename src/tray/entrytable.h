@@ -1,0 +1,56 @@
+// The table of entries, one per tray icon, and the operations that register and switch their icons.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "entrywindow/entrywindow.h"
+#include "platform/services.h"
+#include "startup/options.h"
+#include "tray/iconresolution.h"
+#include "tray/trayicons.h"
+
+namespace iconlane {
+
+inline constexpr int kMaxEntries = 30;
+
+class EntryTable {
+public:
+    EntryTable(Services& services, const Options& options, IconResolver& icons);
+
+    // Creates entry EntryCount() + 1: its hidden window, menu, picture, tooltip and tray icon.
+    // Fails with subscript out of range (9) beyond 30 entries, before anything is created; any
+    // other failure leaves the steps already done in place.
+    void AddEntry(std::string& target, std::string& tooltip, std::string& iconField);
+
+    // Shows the Up image for the phase "Up" (any letter case), the entry's own picture otherwise.
+    void SetEntryIcon(int index, const std::string& phase);
+
+    int EntryCount() const { return entryCount_; }
+    EntryWindow* EntryWindows(int index) const;
+    const std::string& EntryTargets(int index) const;
+    TrayIcons& Tray() { return tray_; }
+
+    // Entries whose tray icon was registered and whose window is still loaded.
+    int LiveIconCount() const { return liveIcons_; }
+    // Deletes every live tray icon, for an end of the program that unloads no window.
+    void RemoveAllTrayIcons();
+
+private:
+    void InstallDownImage(EntryWindow& window, const std::string& target, std::string& iconField);
+    void WindowUnloaded(EntryWindow& window);
+
+    Services& services_;
+    const Options& options_;
+    IconResolver& icons_;
+    TrayIcons tray_;
+    int entryCount_ = 0;
+    int liveIcons_ = 0;
+    std::array<std::string, kMaxEntries + 1> targets_;
+    std::array<bool, kMaxEntries + 1> registered_{};
+    // Last, so the windows unload (and delete their icons) while the rest is still alive.
+    std::array<std::unique_ptr<EntryWindow>, kMaxEntries + 1> windows_;
+};
+
+}  // namespace iconlane

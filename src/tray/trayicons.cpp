@@ -1,0 +1,40 @@
+#include "tray/trayicons.h"
+
+#include <algorithm>
+
+namespace iconlane {
+
+std::array<char, kTrayTipLength> FormTip(const std::string& text) {
+    std::array<char, kTrayTipLength> tip;
+    tip.fill(' ');
+    std::string withZero = text + '\0';
+    std::copy_n(withZero.begin(), std::min(withZero.size(), tip.size()), tip.begin());
+    return tip;
+}
+
+void TrayIcons::Fill(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip) {
+    record_.cbSize = kTrayRecordSize;
+    record_.hWnd = window;
+    record_.uID = kTrayIconId;
+    record_.uFlags = kTrayFlags;
+    record_.uCallbackMessage = kTrayCallbackMessage;
+    record_.hIcon = icon;
+    record_.szTip = FormTip(tooltip);
+}
+
+void TrayIcons::AddIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip) {
+    Fill(window, icon, tooltip);
+    shell_.NotifyIcon(TrayOperation::kAdd, record_);
+}
+
+void TrayIcons::ModifyIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip) {
+    Fill(window, icon, tooltip);
+    shell_.NotifyIcon(TrayOperation::kModify, record_);
+}
+
+void TrayIcons::RemoveTrayIcon(std::uintptr_t window) {
+    record_.hWnd = window;
+    shell_.NotifyIcon(TrayOperation::kDelete, record_);
+}
+
+}  // namespace iconlane

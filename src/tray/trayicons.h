@@ -1,0 +1,33 @@
+// The program-wide tray record and the three calls that add, change and delete tray icons.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/services.h"
+
+namespace iconlane {
+
+// The 64 tooltip characters made from a text: the text and one zero character, cut after 64
+// characters or padded with blanks up to 64. Texts of 64 characters or more carry no zero.
+std::array<char, kTrayTipLength> FormTip(const std::string& text);
+
+class TrayIcons {
+public:
+    explicit TrayIcons(TrayShell& shell) : shell_(shell) {}
+
+    void AddIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
+    void ModifyIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
+    // Deletes the icon of `window`; every other field keeps the value of the last add or modify.
+    void RemoveTrayIcon(std::uintptr_t window);
+
+    const TrayRecord& Record() const { return record_; }
+
+private:
+    void Fill(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
+
+    TrayShell& shell_;
+    TrayRecord record_;
+};
+
+}  // namespace iconlane
