@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building and testing Iconlane needs on Debian 12, if anything is missing.
+set -euo pipefail
+
+packages=(
+    cmake g++ libgtest-dev
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686
+    wine wine64 xvfb xdotool imagemagick x11-utils
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "setup: installing ${missing[*]}" >&2
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo)
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    "${missing[@]}"

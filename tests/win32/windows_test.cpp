@@ -1,0 +1,111 @@
+// Hidden windows, their pop-up menus and the message loop on the real Windows API.
+#include "platform/win32/windows.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace iconlane::win32 {
+namespace {
+
+HWND AsWindow(std::uintptr_t handle) {
+    return reinterpret_cast<HWND>(handle);
+}
+
+// Counts OnUnload calls and notes whether the window still existed at the last one.
+class RecordingEvents final : public WindowEvents {
+  public:
+    void OnUnload() override {
+        ++unloads;
+        windowAliveAtUnload = window != nullptr && IsWindow(window);
+        if (then) then();
+    }
+
+    HWND window = nullptr;
+    int unloads = 0;
+    bool windowAliveAtUnload = false;
+    std::function<void()> then;
+};
+
+TEST(Win32WindowSystemTest, CreatesAHiddenTopLevelWindowWithTheCaption) {
+    RecordingEvents events;
+    auto window = Win32WindowSystem().CreateHiddenWindow("Entry caption", {"Open", "Exit"}, events);
+    HWND handle = AsWindow(window->Handle());
+    ASSERT_TRUE(IsWindow(handle));
+    EXPECT_FALSE(IsWindowVisible(handle));
+    EXPECT_EQ(GetAncestor(handle, GA_PARENT), GetDesktopWindow());
+    char text[64] = {};
+    GetClassNameA(handle, text, sizeof text);
+    EXPECT_STREQ(text, "frmTL");
+    GetWindowTextA(handle, text, sizeof text);
+    EXPECT_STREQ(text, "Entry caption");
+    EXPECT_EQ(events.unloads, 0);
+}
+
+TEST(Win32WindowSystemTest, MenuItemsKeepTheirEnabledState) {
+    RecordingEvents events;
+    auto window = Win32WindowSystem().CreateHiddenWindow("Menu", {"Open", "-", "Exit"}, events);
+    struct Step {
+        int item;
+        bool enable;
+        bool expectedFirst, expectedThird;
+    };
+    const Step steps[] = {
+        {1, false, false, true}, {3, false, false, false}, {1, false, false, false},
+        {1, true, true, false},  {3, true, true, true},
+    };
+    EXPECT_TRUE(window->MenuItemEnabled(1));
+    EXPECT_TRUE(window->MenuItemEnabled(3));
+    EXPECT_FALSE(window->MenuItemEnabled(4));  // there is no fourth item
+    for (const Step& s : steps) {
+        window->SetMenuItemEnabled(s.item, s.enable);
+        EXPECT_EQ(window->MenuItemEnabled(1), s.expectedFirst) << s.item << " " << s.enable;
+        EXPECT_EQ(window->MenuItemEnabled(3), s.expectedThird) << s.item << " " << s.enable;
+    }
+}
+
+TEST(Win32WindowSystemTest, EveryWayOfDestroyingUnloadsExactlyOnce) {
+    enum class Way { kUnload, kUnloadTwice, kDestroyWindow, kDeleteObject };
+    for (Way way : {Way::kUnload, Way::kUnloadTwice, Way::kDestroyWindow, Way::kDeleteObject}) {
+        RecordingEvents events;
+        auto window = Win32WindowSystem().CreateHiddenWindow("Unload", {"Exit"}, events);
+        events.window = AsWindow(window->Handle());
+        if (way == Way::kUnload || way == Way::kUnloadTwice) window->Unload();
+        if (way == Way::kUnloadTwice) window->Unload();
+        if (way == Way::kDestroyWindow) DestroyWindow(events.window);
+        if (way == Way::kDeleteObject) window.reset();
+        EXPECT_EQ(events.unloads, 1) << static_cast<int>(way);
+        EXPECT_TRUE(events.windowAliveAtUnload) << static_cast<int>(way);
+        EXPECT_FALSE(IsWindow(events.window)) << static_cast<int>(way);
+        window.reset();  // the object ends after its window: no second unload
+        EXPECT_EQ(events.unloads, 1) << static_cast<int>(way);
+    }
+}
+
+bool watchdogFired = false;
+void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
+    watchdogFired = true;
+    PostQuitMessage(1);
+}
+
+TEST(Win32WindowSystemTest, MessageLoopDeliversMessagesUntilQuit) {
+    Win32WindowSystem windows;
+    RecordingEvents events;
+    events.then = [&] { windows.QuitMessageLoop(); };
+    auto window = windows.CreateHiddenWindow("Loop", {"Exit"}, events);
+    events.window = AsWindow(window->Handle());
+    UINT_PTR timer = SetTimer(nullptr, 0, 5000, &Watchdog);
+
+    PostMessageA(events.window, WM_CLOSE, 0, 0);  // closing destroys the window, which quits
+    windows.RunMessageLoop();
+
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(watchdogFired) << "the loop did not return on QuitMessageLoop";
+    EXPECT_EQ(events.unloads, 1);
+    EXPECT_FALSE(IsWindow(events.window));
+}
+
+}  // namespace
+}  // namespace iconlane::win32
