@@ -12,8 +12,9 @@ std::string ArgumentsOf(std::string_view raw) {
     if (!raw.empty() && raw[0] == '"') {
         std::size_t closing = raw.find('"', 1);
         pos = closing == std::string_view::npos ? raw.size() : closing + 1;
+    } else {
+        while (pos < raw.size() && !IsBlank(raw[pos])) ++pos;
     }
-    while (pos < raw.size() && !IsBlank(raw[pos])) ++pos;
     while (pos < raw.size() && IsBlank(raw[pos])) ++pos;
     return std::string(raw.substr(pos));
 }

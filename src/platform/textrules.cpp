@@ -72,7 +72,6 @@ std::string SignedNumberText(long long number) {
 
 int FindText(std::string_view text, std::string_view what, int start) {
     if (start < 1) throw RuntimeError(kInvalidArgument);
-    if (start > kMaxTextPosition) throw RuntimeError(kOverflow);
     if (static_cast<std::size_t>(start) > text.size() + 1) return 0;
     std::size_t found = text.find(what, static_cast<std::size_t>(start - 1));
     if (found == std::string_view::npos) return 0;

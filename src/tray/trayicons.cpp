@@ -12,6 +12,14 @@ std::array<char, kTrayTipLength> FormTip(const std::string& text) {
     return tip;
 }
 
+// The fixed fields are set from the start, so that even a delete before any add is well formed.
+TrayIcons::TrayIcons(TrayShell& shell) : shell_(shell) {
+    record_.cbSize = kTrayRecordSize;
+    record_.uID = kTrayIconId;
+    record_.uFlags = kTrayFlags;
+    record_.uCallbackMessage = kTrayCallbackMessage;
+}
+
 void TrayIcons::Fill(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip) {
     record_.cbSize = kTrayRecordSize;
     record_.hWnd = window;

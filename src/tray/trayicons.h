@@ -14,7 +14,7 @@ std::array<char, kTrayTipLength> FormTip(const std::string& text);
 
 class TrayIcons {
 public:
-    explicit TrayIcons(TrayShell& shell) : shell_(shell) {}
+    explicit TrayIcons(TrayShell& shell);
 
     void AddIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
     void ModifyIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);

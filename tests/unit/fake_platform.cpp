@@ -1,0 +1,162 @@
+#include "fake_platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "platform/errors.h"
+
+namespace iconlane::fake {
+namespace {
+
+// Letters compare without case, and both slashes separate folders.
+bool SameLetters(char a, char b) {
+    auto fold = [](char c) {
+        return c == '/' ? '\\' : std::tolower(static_cast<unsigned char>(c));
+    };
+    return fold(a) == fold(b);
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), SameLetters);
+}
+
+// File name wildcards: * stands for any run of characters, ? for any one.
+bool Matches(std::string_view pattern, std::string_view name) {
+    if (pattern.empty()) return name.empty();
+    if (pattern[0] == '*') {
+        return Matches(pattern.substr(1), name) ||
+               (!name.empty() && Matches(pattern, name.substr(1)));
+    }
+    if (name.empty() || !(pattern[0] == '?' || SameLetters(pattern[0], name[0]))) return false;
+    return Matches(pattern.substr(1), name.substr(1));
+}
+
+// Folder part (separator included) and name part of a path.
+std::pair<std::string_view, std::string_view> SplitPath(std::string_view path) {
+    std::size_t cut = path.find_last_of("\\/:");
+    if (cut == std::string_view::npos) return {std::string_view(), path};
+    return {path.substr(0, cut + 1), path.substr(cut + 1)};
+}
+
+class FakePicture final : public Picture {
+  public:
+    FakePicture(std::uintptr_t handle, int& live) : handle_(handle), live_(live) { ++live_; }
+    ~FakePicture() override { --live_; }
+    std::uintptr_t Handle() const override { return handle_; }
+
+  private:
+    std::uintptr_t handle_;
+    int& live_;
+};
+
+class FakeWindow final : public HiddenWindow {
+  public:
+    FakeWindow(FakePlatform& platform, std::size_t index) : platform_(platform), index_(index) {}
+    ~FakeWindow() override { Unload(); }  // like the real window, releasing it destroys it
+    std::uintptr_t Handle() const override { return State().handle; }
+    void SetMenuItemEnabled(int item, bool enabled) override {
+        State().menuEnabled.at(item - 1) = enabled;
+    }
+    bool MenuItemEnabled(int item) const override { return State().menuEnabled.at(item - 1); }
+    void Unload() override { platform_.DestroyWindow(index_); }
+
+  private:
+    WindowState& State() const { return platform_.windows[index_]; }
+
+    FakePlatform& platform_;
+    std::size_t index_;
+};
+
+}  // namespace
+
+int ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const RuntimeError& error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+std::string TipText(const TrayRecord& record) {
+    std::string tip(record.szTip.begin(), record.szTip.end());
+    return tip.substr(0, tip.find('\0'));
+}
+
+void FakePlatform::AddFile(const std::string& path, std::string contents, bool hidden) {
+    files[path] = FileEntry{std::move(contents), false, hidden};
+}
+
+void FakePlatform::DestroyWindow(std::size_t index) {
+    WindowState& window = windows.at(index);
+    if (window.destroyed) return;
+    window.destroyed = true;
+    window.events->OnUnload();
+}
+
+std::vector<TrayCall> FakePlatform::TrayCalls(TrayOperation operation) const {
+    std::vector<TrayCall> selected;
+    std::copy_if(trayCalls.begin(), trayCalls.end(), std::back_inserter(selected),
+                 [&](const TrayCall& call) { return call.operation == operation; });
+    return selected;
+}
+
+std::string FakePlatform::FindFirst(const std::string& pattern, SearchKind kind) {
+    auto [folder, namePattern] = SplitPath(pattern);
+    for (const auto& [path, entry] : files) {
+        auto [entryFolder, name] = SplitPath(path);
+        if (entry.hidden || (entry.folder && kind == SearchKind::kFilesOnly)) continue;
+        if (SameText(folder, entryFolder) && Matches(namePattern, name)) return std::string(name);
+    }
+    return "";
+}
+
+void FakePlatform::CreateFolder(const std::string& path) {
+    if (createFolderError != 0) throw RuntimeError(createFolderError);
+    createdFolders.push_back(path);
+    AddFolder(path);
+}
+
+std::string FakePlatform::ReadFile(const std::string& path) {
+    if (auto error = readErrors.find(path); error != readErrors.end()) {
+        throw RuntimeError(error->second);
+    }
+    const FileEntry* entry = Lookup(path);
+    if (entry == nullptr) throw RuntimeError(kFileNotFound);
+    if (entry->folder) throw RuntimeError(kPathFileAccessError);
+    return entry->contents;
+}
+
+PicturePtr FakePlatform::LoadPictureFile(const std::string& path) {
+    loadedPictures.push_back(path);
+    const FileEntry* entry = Lookup(path);
+    if (entry == nullptr) throw RuntimeError(kFileNotFound);
+    if (entry->contents.empty()) throw RuntimeError(kInvalidPicture);
+    return NewPicture(nextHandle_ += 0x10);
+}
+
+PicturePtr FakePlatform::ExtractIconPicture(const std::string& file, std::int32_t number) {
+    extractedIcons.emplace_back(file, number);
+    return NewPicture(nextHandle_ += 0x10);
+}
+
+std::unique_ptr<HiddenWindow> FakePlatform::CreateHiddenWindow(
+    const std::string& caption, const std::vector<std::string>& menuCaptions,
+    WindowEvents& events) {
+    std::vector<bool> enabled(menuCaptions.size(), true);
+    windows.push_back({nextHandle_ += 0x10, caption, menuCaptions, enabled, &events, false});
+    return std::make_unique<FakeWindow>(*this, windows.size() - 1);
+}
+
+const FileEntry* FakePlatform::Lookup(const std::string& path) const {
+    auto found = std::find_if(files.begin(), files.end(),
+                              [&](const auto& file) { return SameText(file.first, path); });
+    return found == files.end() ? nullptr : &found->second;
+}
+
+PicturePtr FakePlatform::NewPicture(std::uintptr_t handle) {
+    return std::make_unique<FakePicture>(handle, livePictures);
+}
+
+}  // namespace iconlane::fake

@@ -1,0 +1,133 @@
+// The platform in memory: every service of platform/services.h, recording each call the program
+// makes so that a test can check what a user would have seen, and failing on request.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace iconlane::fake {
+
+// Thrown by Process::EndNow. Deliberately not a RuntimeError, so no handler of the program can
+// swallow the end of the process.
+struct ProcessEnded {};
+
+struct Message {
+    std::string text;
+    MessageStyle style;
+    std::string title;
+    bool operator==(const Message&) const = default;
+};
+
+struct TrayCall {
+    TrayOperation operation;
+    TrayRecord record;
+};
+
+struct FileEntry {
+    std::string contents;  // a file without contents is no picture
+    bool folder = false;
+    bool hidden = false;
+};
+
+struct WindowState {
+    std::uintptr_t handle = 0;
+    std::string caption;
+    std::vector<std::string> menuCaptions;
+    std::vector<bool> menuEnabled;
+    WindowEvents* events = nullptr;
+    bool destroyed = false;
+};
+
+// The number of the RuntimeError a call fails with; 0 when it succeeds.
+int ErrorOf(const std::function<void()>& call);
+
+// The tooltip bytes of a tray record up to the first zero (all 64 when there is none).
+std::string TipText(const TrayRecord& record);
+
+class FakePlatform : public Dialogs,
+                     public Environment,
+                     public Process,
+                     public FileSystem,
+                     public Pictures,
+                     public TrayShell,
+                     public WindowSystem {
+  public:
+    static constexpr std::uintptr_t kUpImageHandle = 0x7000;
+
+    FakePlatform() = default;
+    FakePlatform(const FakePlatform&) = delete;  // `services` refers to this very object
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    // The machine as the test sets it up.
+    std::map<std::string, std::string> variables;
+    std::string programFolder = "C:\\Apps";
+    std::string commandLine;
+    std::map<std::string, FileEntry> files;  // full path -> entry; looked up without letter case
+    int createFolderError = 0;               // CreateFolder fails with it when not 0
+    std::map<std::string, int> readErrors;   // path -> error ReadFile fails with
+    std::function<void()> duringLoop;        // what the user does while the message loop runs
+
+    // What the program did.
+    std::vector<Message> messages;
+    std::vector<std::string> createdFolders;
+    std::vector<std::string> loadedPictures;
+    std::vector<std::pair<std::string, std::int32_t>> extractedIcons;
+    std::vector<TrayCall> trayCalls;
+    std::deque<WindowState> windows;  // every window ever created, in order
+    int livePictures = 0;             // pictures created and not yet destroyed
+    int loopRuns = 0;
+    int quitCalls = 0;
+
+    Services services{*this, *this, *this, *this, *this, *this, *this};
+
+    void AddFile(const std::string& path, std::string contents = "icon", bool hidden = false);
+    void AddFolder(const std::string& path) { files[path] = FileEntry{"", true, false}; }
+    // Destroys window `index` (0-based) as the window system would on its own, e.g. at log-off.
+    void DestroyWindow(std::size_t index);
+    std::vector<TrayCall> TrayCalls(TrayOperation operation) const;
+
+    void ShowMessage(const std::string& text, MessageStyle style,
+                     const std::string& title) override {
+        messages.push_back({text, style, title});
+    }
+    std::string Variable(const std::string& name) const override {
+        return variables.contains(name) ? variables.at(name) : "";
+    }
+    std::string ProgramFolder() const override { return programFolder; }
+    std::string CommandLine() const override { return commandLine; }
+    [[noreturn]] void EndNow() override { throw ProcessEnded{}; }
+    std::string FindFirst(const std::string& pattern, SearchKind kind) override;
+    void CreateFolder(const std::string& path) override;
+    std::string ReadFile(const std::string& path) override;
+    PicturePtr LoadPictureFile(const std::string& path) override;
+    PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override;
+    std::string SystemDirectory() override { return "C:\\Windows\\system32"; }
+    PicturePtr UpImage() override { return NewPicture(kUpImageHandle); }  // shared: same handle
+    void NotifyIcon(TrayOperation operation, const TrayRecord& record) override {
+        trayCalls.push_back({operation, record});
+    }
+    std::unique_ptr<HiddenWindow> CreateHiddenWindow(const std::string& caption,
+                                                     const std::vector<std::string>& menuCaptions,
+                                                     WindowEvents& events) override;
+    void RunMessageLoop() override {
+        ++loopRuns;
+        if (duringLoop) duringLoop();
+    }
+    void QuitMessageLoop() override { ++quitCalls; }
+
+  private:
+    const FileEntry* Lookup(const std::string& path) const;
+    PicturePtr NewPicture(std::uintptr_t handle);
+
+    std::uintptr_t nextHandle_ = 0x1000;
+};
+
+}  // namespace iconlane::fake
