@@ -6,8 +6,8 @@ namespace iconlane {
 namespace {
 
 const std::vector<std::string>& MenuCaptions() {
-    static const std::vector<std::string> captions = {
-        "Launch!", "-", "Cancel Menu", "-", "Help...", "-", "Exit Iconlane"};
+    static const std::vector<std::string> captions = {"Launch!", "-", "Cancel Menu",  "-",
+                                                      "Help...", "-", "Exit Iconlane"};
     return captions;
 }
 
@@ -28,7 +28,9 @@ void EntryWindow::SetMenuItemEnabled(int item, bool enabled) {
     if (Loaded()) window_->SetMenuItemEnabled(item, enabled);
 }
 
-bool EntryWindow::MenuItemEnabled(int item) const { return Loaded() && window_->MenuItemEnabled(item); }
+bool EntryWindow::MenuItemEnabled(int item) const {
+    return Loaded() && window_->MenuItemEnabled(item);
+}
 
 void EntryWindow::Unload() {
     if (Loaded()) window_->Unload();

@@ -20,7 +20,7 @@ enum MenuItem : int {
 };
 
 class EntryWindow final : public WindowEvents {
-public:
+  public:
     using UnloadedCallback = std::function<void(EntryWindow&)>;
 
     // Creates the hidden window with its elements: the Up image in Picture2, an empty Picture1,
@@ -51,7 +51,7 @@ public:
     // Destroys the window, which deletes its tray icon. Does nothing once unloaded.
     void Unload();
 
-private:
+  private:
     void OnUnload() override;
 
     TrayIcons& tray_;

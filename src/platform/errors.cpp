@@ -4,17 +4,28 @@ namespace iconlane {
 
 std::string ErrorDescription(int number) {
     switch (number) {
-        case kInvalidArgument: return "Invalid procedure call or argument";
-        case kOverflow: return "Overflow";
-        case kOutOfMemory: return "Out of memory";
-        case kSubscriptOutOfRange: return "Subscript out of range";
-        case kTypeMismatch: return "Type mismatch";
-        case kBadFileName: return "Bad file name or number";
-        case kFileNotFound: return "File not found";
-        case kPermissionDenied: return "Permission denied";
-        case kPathFileAccessError: return "Path/File access error";
-        case kInvalidPicture: return "Invalid picture";
-        default: return "Application-defined or object-defined error";
+        case kInvalidArgument:
+            return "Invalid procedure call or argument";
+        case kOverflow:
+            return "Overflow";
+        case kOutOfMemory:
+            return "Out of memory";
+        case kSubscriptOutOfRange:
+            return "Subscript out of range";
+        case kTypeMismatch:
+            return "Type mismatch";
+        case kBadFileName:
+            return "Bad file name or number";
+        case kFileNotFound:
+            return "File not found";
+        case kPermissionDenied:
+            return "Permission denied";
+        case kPathFileAccessError:
+            return "Path/File access error";
+        case kInvalidPicture:
+            return "Invalid picture";
+        default:
+            return "Application-defined or object-defined error";
     }
 }
 

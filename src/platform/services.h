@@ -1,5 +1,6 @@
 // The window and run-time services the program calls on, as small interfaces. The real ones talk
-// to Win32 (platform/win32); tests hand the program fakes. Texts are in the system's ANSI code page.
+// to Win32 (platform/win32); tests hand the program fakes. Texts are in the system's ANSI code
+// page.
 #pragma once
 
 #include <cstdint>
@@ -14,25 +15,27 @@ namespace iconlane {
 enum class MessageStyle : int { kCritical = 16, kExclamation = 48, kInformation = 64 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // A modal message box with an OK button only.
-    virtual void ShowMessage(const std::string& text, MessageStyle style, const std::string& title) = 0;
+    virtual void ShowMessage(const std::string& text, MessageStyle style,
+                             const std::string& title) = 0;
 };
 
 class Environment {
-public:
+  public:
     virtual ~Environment() = default;
     // The value of a process environment variable; empty when it is undefined.
     virtual std::string Variable(const std::string& name) const = 0;
 };
 
 class Process {
-public:
+  public:
     virtual ~Process() = default;
     // The folder holding the program file, without a trailing separator (except a drive root).
     virtual std::string ProgramFolder() const = 0;
-    // The raw command line without the program's path and the blanks after it; nothing else removed.
+    // The raw command line without the program's path and the blanks after it; nothing else
+    // removed.
     virtual std::string CommandLine() const = 0;
     // Ends the process at once; no further code of the program runs.
     [[noreturn]] virtual void EndNow() = 0;
@@ -41,7 +44,7 @@ public:
 enum class SearchKind { kFilesOnly, kFilesAndFolders };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // The name (without folder) of the first entry matching `pattern` (wildcards * and ? allowed):
     // ordinary files, and with kFilesAndFolders folders too; hidden and system entries never.
@@ -55,14 +58,14 @@ public:
 // A picture whose handle is an icon handle (0 for no icon). Destroying the picture releases the
 // icon when the picture owns it.
 class Picture {
-public:
+  public:
     virtual ~Picture() = default;
     virtual std::uintptr_t Handle() const = 0;
 };
 using PicturePtr = std::unique_ptr<Picture>;
 
 class Pictures {
-public:
+  public:
     virtual ~Pictures() = default;
     // An icon file loaded as a picture; fails with 53 (file not found) or 481 (invalid picture).
     virtual PicturePtr LoadPictureFile(const std::string& path) = 0;
@@ -75,7 +78,7 @@ public:
 };
 
 class TrayShell {
-public:
+  public:
     virtual ~TrayShell() = default;
     // Hands a copy of the record to the shell; the shell's answer is not examined.
     virtual void NotifyIcon(TrayOperation operation, const TrayRecord& record) = 0;
@@ -83,14 +86,14 @@ public:
 
 // What a hidden window reports to its owner.
 class WindowEvents {
-public:
+  public:
     virtual ~WindowEvents() = default;
     // The window is being unloaded (destroyed); it still has its handle.
     virtual void OnUnload() = 0;
 };
 
 class HiddenWindow {
-public:
+  public:
     virtual ~HiddenWindow() = default;
     virtual std::uintptr_t Handle() const = 0;
     // Menu items count from 1, in the order of the captions given at creation.
@@ -101,7 +104,7 @@ public:
 };
 
 class WindowSystem {
-public:
+  public:
     virtual ~WindowSystem() = default;
     // A hidden top-level window with the caption and a pop-up menu of the given items ("-" is a
     // separator line). `events` must outlive the window.

@@ -5,7 +5,9 @@
 namespace iconlane {
 namespace {
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
 
 // Moves `pos` past one line terminator (CR LF, CR or LF) if one stands there.
 void SkipLineBreak(const std::string& text, std::size_t& pos) {
@@ -28,7 +30,9 @@ std::string LineReader::ReadLine() {
     return line;
 }
 
-bool ItemReader::AtLineEnd() const { return pos_ >= text_.size() || IsLineBreak(text_[pos_]); }
+bool ItemReader::AtLineEnd() const {
+    return pos_ >= text_.size() || IsLineBreak(text_[pos_]);
+}
 
 void ItemReader::SkipSeparator() {
     if (pos_ < text_.size() && text_[pos_] == ',') {

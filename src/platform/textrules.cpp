@@ -10,8 +10,12 @@
 namespace iconlane {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the run of digits at `pos`.
 std::size_t DigitRun(std::string_view text, std::size_t pos) {
@@ -63,7 +67,9 @@ std::int32_t RoundToWhole(double value) {
     return static_cast<std::int32_t>(rounded);
 }
 
-std::int32_t WholeNumberValue(std::string_view text) { return RoundToWhole(NumericValue(text)); }
+std::int32_t WholeNumberValue(std::string_view text) {
+    return RoundToWhole(NumericValue(text));
+}
 
 std::string SignedNumberText(long long number) {
     std::string digits = std::to_string(number);

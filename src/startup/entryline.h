@@ -24,8 +24,8 @@ EntryFields SplitEntryLine(const std::string& line);
 std::string ExpandFirstVariable(const std::string& target, const Environment& environment);
 
 // Creates the entry from its three fields; may rewrite the tooltip and the icon field.
-using AddEntryFunction = std::function<void(std::string& target, std::string& tooltip,
-                                            std::string& iconField)>;
+using AddEntryFunction =
+    std::function<void(std::string& target, std::string& tooltip, std::string& iconField)>;
 
 // Splits and expands one entry line and hands it to `addEntry`. Any failure, including one inside
 // `addEntry`, is reported in a message box quoting the line; the line is then abandoned.

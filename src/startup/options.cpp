@@ -45,7 +45,8 @@ void ReadOptions(Services& services, Options& options) {
         ReadOptionItems(services, path, options);
     } catch (const RuntimeError& error) {
         services.dialogs.ShowMessage("Error" + SignedNumberText(error.Number()) + " (" +
-                                         error.Description() + ") occurred during Options File Read.",
+                                         error.Description() +
+                                         ") occurred during Options File Read.",
                                      MessageStyle::kCritical, "Iconlane!");
     }
 }

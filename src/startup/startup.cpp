@@ -43,9 +43,9 @@ void Iconlane::Main() {
         }
         RunCommandLine(commandLine);
     } catch (const RuntimeError& error) {
-        services_.dialogs.ShowMessage("error" + SignedNumberText(error.Number()) + " (" +
-                                          error.Description() + ") in main",
-                                      MessageStyle::kCritical, kApplicationTitle);
+        services_.dialogs.ShowMessage(
+            "error" + SignedNumberText(error.Number()) + " (" + error.Description() + ") in main",
+            MessageStyle::kCritical, kApplicationTitle);
         EndProgram();
     }
 }

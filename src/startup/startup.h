@@ -15,7 +15,7 @@ namespace iconlane {
 std::string ChooseDataFolder(const Environment& environment, FileSystem& files);
 
 class Iconlane {
-public:
+  public:
     explicit Iconlane(Services& services);
 
     // Runs the start-up, then serves the tray icons until the last entry window is unloaded.
@@ -29,7 +29,7 @@ public:
     const std::string& DataFolder() const { return dataFolder_; }
     EntryTable& Entries() { return entries_; }
 
-private:
+  private:
     void RunCommandLine(const std::string& commandLine);
     void RunBatchFile(const std::string& name);
     void ParseEntryLine(const std::string& line);

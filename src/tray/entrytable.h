@@ -16,7 +16,7 @@ namespace iconlane {
 inline constexpr int kMaxEntries = 30;
 
 class EntryTable {
-public:
+  public:
     EntryTable(Services& services, const Options& options, IconResolver& icons);
 
     // Creates entry EntryCount() + 1: its hidden window, menu, picture, tooltip and tray icon.
@@ -37,7 +37,7 @@ public:
     // Deletes every live tray icon, for an end of the program that unloads no window.
     void RemoveAllTrayIcons();
 
-private:
+  private:
     void InstallDownImage(EntryWindow& window, const std::string& target, std::string& iconField);
     void WindowUnloaded(EntryWindow& window);
 

@@ -23,8 +23,8 @@ PicturePtr Win32Pictures::LoadPictureFile(const std::string& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         throw RuntimeError(kFileNotFound);
     }
-    HANDLE image = LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0,
-                              LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    HANDLE image =
+        LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
     if (image == nullptr) throw RuntimeError(kInvalidPicture);
     return IconPicture::Owning(static_cast<HICON>(image));
 }

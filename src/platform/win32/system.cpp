@@ -25,14 +25,19 @@ bool Matches(const WIN32_FIND_DATAA& found, SearchKind kind) {
 int FileErrorNumber(unsigned long systemError) {
     switch (systemError) {
         case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND: return kFileNotFound;
+        case ERROR_PATH_NOT_FOUND:
+            return kFileNotFound;
         case ERROR_INVALID_NAME:
-        case ERROR_BAD_PATHNAME: return kBadFileName;
+        case ERROR_BAD_PATHNAME:
+            return kBadFileName;
         case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION: return kPermissionDenied;
+        case ERROR_LOCK_VIOLATION:
+            return kPermissionDenied;
         case ERROR_NOT_ENOUGH_MEMORY:
-        case ERROR_OUTOFMEMORY: return kOutOfMemory;
-        default: return kPathFileAccessError;
+        case ERROR_OUTOFMEMORY:
+            return kOutOfMemory;
+        default:
+            return kPathFileAccessError;
     }
 }
 
@@ -44,8 +49,8 @@ void Win32Dialogs::ShowMessage(const std::string& text, MessageStyle style,
 std::string Win32Environment::Variable(const std::string& name) const {
     std::string value(256, '\0');
     for (;;) {
-        DWORD length = GetEnvironmentVariableA(name.c_str(), value.data(),
-                                               static_cast<DWORD>(value.size()));
+        DWORD length =
+            GetEnvironmentVariableA(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
         if (length == 0) return {};
         if (length < value.size()) {
             value.resize(length);
@@ -71,9 +76,13 @@ std::string Win32Process::ProgramFolder() const {
     return path.substr(0, separator == 2 ? 3 : separator);
 }
 
-std::string Win32Process::CommandLine() const { return ArgumentsOf(GetCommandLineA()); }
+std::string Win32Process::CommandLine() const {
+    return ArgumentsOf(GetCommandLineA());
+}
 
-void Win32Process::EndNow() { ExitProcess(0); }
+void Win32Process::EndNow() {
+    ExitProcess(0);
+}
 
 std::string Win32FileSystem::FindFirst(const std::string& pattern, SearchKind kind) {
     if (pattern.empty()) return {};
@@ -87,7 +96,8 @@ std::string Win32FileSystem::FindFirst(const std::string& pattern, SearchKind ki
 }
 
 void Win32FileSystem::CreateFolder(const std::string& path) {
-    if (!CreateDirectoryA(path.c_str(), nullptr)) throw RuntimeError(FileErrorNumber(GetLastError()));
+    if (!CreateDirectoryA(path.c_str(), nullptr))
+        throw RuntimeError(FileErrorNumber(GetLastError()));
 }
 
 std::string Win32FileSystem::ReadFile(const std::string& path) {

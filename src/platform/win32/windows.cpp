@@ -44,7 +44,9 @@ Win32HiddenWindow::Win32HiddenWindow(const std::string& caption,
     if (window_ == nullptr) throw RuntimeError(kOutOfMemory);
 }
 
-Win32HiddenWindow::~Win32HiddenWindow() { Unload(); }
+Win32HiddenWindow::~Win32HiddenWindow() {
+    Unload();
+}
 
 void Win32HiddenWindow::SetMenuItemEnabled(int item, bool enabled) {
     EnableMenuItem(menu_.Get(), static_cast<UINT>(item),
@@ -104,6 +106,8 @@ void Win32WindowSystem::RunMessageLoop() {
     }
 }
 
-void Win32WindowSystem::QuitMessageLoop() { PostQuitMessage(0); }
+void Win32WindowSystem::QuitMessageLoop() {
+    PostQuitMessage(0);
+}
 
 }  // namespace iconlane::win32

@@ -9,7 +9,7 @@
 namespace iconlane::win32 {
 
 class Win32HiddenWindow final : public HiddenWindow {
-public:
+  public:
     Win32HiddenWindow(const std::string& caption, const std::vector<std::string>& menuCaptions,
                       WindowEvents& events);
     ~Win32HiddenWindow() override;
@@ -21,18 +21,18 @@ public:
     bool MenuItemEnabled(int item) const override;
     void Unload() override;
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     WindowEvents& events_;
     UniqueMenu menu_;
-    HWND window_ = nullptr;           // null once the window is destroyed
-    std::uintptr_t handle_ = 0;       // kept after destruction, for the tray delete
+    HWND window_ = nullptr;      // null once the window is destroyed
+    std::uintptr_t handle_ = 0;  // kept after destruction, for the tray delete
 };
 
 class Win32WindowSystem final : public WindowSystem {
-public:
+  public:
     std::unique_ptr<HiddenWindow> CreateHiddenWindow(const std::string& caption,
                                                      const std::vector<std::string>& menuCaptions,
                                                      WindowEvents& events) override;
