@@ -32,6 +32,24 @@ bool EntryWindow::MenuItemEnabled(int item) const {
     return Loaded() && window_->MenuItemEnabled(item);
 }
 
+int EntryWindow::ShowPopupMenu() {
+    return Loaded() ? window_->ShowPopupMenu() : 0;
+}
+
+void EntryWindow::SetFadeTimerEnabled(bool enabled) {
+    if (!Loaded()) return;
+    window_->SetTimer(enabled, kBlinkIntervalMs);
+    fadeTimerEnabled_ = enabled;
+}
+
+void EntryWindow::OnTrayMessage(int mouseMessage) {
+    if (handler_) handler_->OnTrayMessage(*this, mouseMessage);
+}
+
+void EntryWindow::OnTimer() {
+    if (handler_) handler_->OnBlinkTick(*this);
+}
+
 void EntryWindow::Unload() {
     if (Loaded()) window_->Unload();
 }

@@ -19,8 +19,20 @@ enum MenuItem : int {
     kMenuExit = 7,
 };
 
+inline constexpr unsigned kBlinkIntervalMs = 800;
+
+class EntryWindow;
+
+// Receives what happens to an entry window: its tray notifications and its blink ticks.
+class EntryWindowHandler {
+public:
+    virtual ~EntryWindowHandler() = default;
+    virtual void OnTrayMessage(EntryWindow& window, int mouseMessage) = 0;
+    virtual void OnBlinkTick(EntryWindow& window) = 0;
+};
+
 class EntryWindow final : public WindowEvents {
-  public:
+public:
     using UnloadedCallback = std::function<void(EntryWindow&)>;
 
     // Creates the hidden window with its elements: the Up image in Picture2, an empty Picture1,
@@ -47,11 +59,24 @@ class EntryWindow final : public WindowEvents {
 
     void SetMenuItemEnabled(int item, bool enabled);
     bool MenuItemEnabled(int item) const;
+    // The pop-up menu at the mouse; the item chosen, 0 for none.
+    int ShowPopupMenu();
+
+    // tmrFade, the blink clock, and the phase it flips at every tick.
+    void SetFadeTimerEnabled(bool enabled);
+    bool FadeTimerEnabled() const { return fadeTimerEnabled_; }
+    bool BlinkPhase() const { return blinkPhase_; }
+    bool FlipBlinkPhase() { return blinkPhase_ = !blinkPhase_; }
+
+    // Where tray notifications and blink ticks go; none are handled while it is null.
+    void SetHandler(EntryWindowHandler* handler) { handler_ = handler; }
 
     // Destroys the window, which deletes its tray icon. Does nothing once unloaded.
     void Unload();
 
-  private:
+private:
+    void OnTrayMessage(int mouseMessage) override;
+    void OnTimer() override;
     void OnUnload() override;
 
     TrayIcons& tray_;
@@ -63,6 +88,9 @@ class EntryWindow final : public WindowEvents {
     std::unique_ptr<HiddenWindow> window_;
     std::uintptr_t handle_ = 0;
     bool unloaded_ = false;
+    bool fadeTimerEnabled_ = false;
+    bool blinkPhase_ = false;
+    EntryWindowHandler* handler_ = nullptr;
 };
 
 }  // namespace iconlane

@@ -15,7 +15,7 @@ namespace iconlane {
 enum class MessageStyle : int { kCritical = 16, kExclamation = 48, kInformation = 64 };
 
 class Dialogs {
-  public:
+public:
     virtual ~Dialogs() = default;
     // A modal message box with an OK button only.
     virtual void ShowMessage(const std::string& text, MessageStyle style,
@@ -23,14 +23,14 @@ class Dialogs {
 };
 
 class Environment {
-  public:
+public:
     virtual ~Environment() = default;
     // The value of a process environment variable; empty when it is undefined.
     virtual std::string Variable(const std::string& name) const = 0;
 };
 
 class Process {
-  public:
+public:
     virtual ~Process() = default;
     // The folder holding the program file, without a trailing separator (except a drive root).
     virtual std::string ProgramFolder() const = 0;
@@ -44,7 +44,7 @@ class Process {
 enum class SearchKind { kFilesOnly, kFilesAndFolders };
 
 class FileSystem {
-  public:
+public:
     virtual ~FileSystem() = default;
     // The name (without folder) of the first entry matching `pattern` (wildcards * and ? allowed):
     // ordinary files, and with kFilesAndFolders folders too; hidden and system entries never.
@@ -58,14 +58,14 @@ class FileSystem {
 // A picture whose handle is an icon handle (0 for no icon). Destroying the picture releases the
 // icon when the picture owns it.
 class Picture {
-  public:
+public:
     virtual ~Picture() = default;
     virtual std::uintptr_t Handle() const = 0;
 };
 using PicturePtr = std::unique_ptr<Picture>;
 
 class Pictures {
-  public:
+public:
     virtual ~Pictures() = default;
     // An icon file loaded as a picture; fails with 53 (file not found) or 481 (invalid picture).
     virtual PicturePtr LoadPictureFile(const std::string& path) = 0;
@@ -78,33 +78,48 @@ class Pictures {
 };
 
 class TrayShell {
-  public:
+public:
     virtual ~TrayShell() = default;
     // Hands a copy of the record to the shell; the shell's answer is not examined.
     virtual void NotifyIcon(TrayOperation operation, const TrayRecord& record) = 0;
 };
 
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Asks the shell to open a target with the verb "Open"; returns the shell's answer unexamined.
+    virtual std::int32_t OpenTarget(const std::string& target) = 0;
+};
+
 // What a hidden window reports to its owner.
 class WindowEvents {
-  public:
+public:
     virtual ~WindowEvents() = default;
+    // A tray notification: the mouse message number the tray reports for the window's icon.
+    virtual void OnTrayMessage(int mouseMessage) = 0;
+    // A tick of the window's timer.
+    virtual void OnTimer() = 0;
     // The window is being unloaded (destroyed); it still has its handle.
     virtual void OnUnload() = 0;
 };
 
 class HiddenWindow {
-  public:
+public:
     virtual ~HiddenWindow() = default;
     virtual std::uintptr_t Handle() const = 0;
     // Menu items count from 1, in the order of the captions given at creation.
     virtual void SetMenuItemEnabled(int item, bool enabled) = 0;
     virtual bool MenuItemEnabled(int item) const = 0;
+    // Shows the pop-up menu at the mouse and returns the item chosen, 0 for none. Answers 0 at once
+    // while another pop-up menu is open.
+    virtual int ShowPopupMenu() = 0;
+    virtual void SetTimer(bool enabled, unsigned intervalMs) = 0;
     // Destroys the window; its OnUnload runs first. Does nothing the second time.
     virtual void Unload() = 0;
 };
 
 class WindowSystem {
-  public:
+public:
     virtual ~WindowSystem() = default;
     // A hidden top-level window with the caption and a pop-up menu of the given items ("-" is a
     // separator line). `events` must outlive the window.
@@ -116,6 +131,18 @@ class WindowSystem {
     virtual void QuitMessageLoop() = 0;
 };
 
+enum class ExitAnswer { kYes, kNo, kAlreadyOpen };
+
+// The program-wide exit confirmation.
+class ExitDialog {
+public:
+    virtual ~ExitDialog() = default;
+    // Shows the question modally until it is answered; other windows' messages and timer ticks go
+    // on meanwhile. Closing it any other way than with Yes answers kNo. While it is already open
+    // it is brought to the front and kAlreadyOpen comes back at once.
+    virtual ExitAnswer Ask(const std::string& question) = 0;
+};
+
 // Everything the program needs from its platform.
 struct Services {
     Dialogs& dialogs;
@@ -125,6 +152,8 @@ struct Services {
     Pictures& pictures;
     TrayShell& tray;
     WindowSystem& windows;
+    Shell& shell;
+    ExitDialog& exitDialog;
 };
 
 }  // namespace iconlane

@@ -9,13 +9,13 @@ namespace iconlane {
 // Lines end at CR LF, a lone CR or a lone LF; the terminator is not part of the line. A last line
 // without a terminator is still read; a terminator at the very end starts no further line.
 class LineReader {
-  public:
+public:
     explicit LineReader(std::string contents) : text_(std::move(contents)) {}
 
     bool AtEnd() const { return pos_ >= text_.size(); }
     std::string ReadLine();
 
-  private:
+private:
     std::string text_;
     std::size_t pos_ = 0;
 };
@@ -26,13 +26,13 @@ class LineReader {
 // not part of it, and anything between the closing quote and the next comma is dropped. An empty
 // line, or nothing between two commas, is an empty item.
 class ItemReader {
-  public:
+public:
     explicit ItemReader(std::string contents) : text_(std::move(contents)) {}
 
     bool AtEnd() const { return pos_ >= text_.size(); }
     std::string ReadItem();
 
-  private:
+private:
     bool AtLineEnd() const;
     void SkipSeparator();  // the comma or line end that closes an item
     std::string ReadQuoted();

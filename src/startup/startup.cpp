@@ -25,7 +25,12 @@ std::string ChooseDataFolder(const Environment& environment, FileSystem& files) 
 }
 
 Iconlane::Iconlane(Services& services)
-    : services_(services), icons_(services, dataFolder_), entries_(services, options_, icons_) {}
+    : services_(services),
+      icons_(services, dataFolder_),
+      entries_(services, options_, icons_),
+      events_(services, options_, entries_) {
+    entries_.SetWindowHandler(&events_);
+}
 
 void Iconlane::Run() {
     Main();

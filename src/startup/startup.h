@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "entrywindow/entryevents.h"
 #include "platform/services.h"
 #include "startup/options.h"
 #include "tray/entrytable.h"
@@ -15,7 +16,7 @@ namespace iconlane {
 std::string ChooseDataFolder(const Environment& environment, FileSystem& files);
 
 class Iconlane {
-  public:
+public:
     explicit Iconlane(Services& services);
 
     // Runs the start-up, then serves the tray icons until the last entry window is unloaded.
@@ -28,8 +29,9 @@ class Iconlane {
     const Options& CurrentOptions() const { return options_; }
     const std::string& DataFolder() const { return dataFolder_; }
     EntryTable& Entries() { return entries_; }
+    EntryEvents& Events() { return events_; }
 
-  private:
+private:
     void RunCommandLine(const std::string& commandLine);
     void RunBatchFile(const std::string& name);
     void ParseEntryLine(const std::string& line);
@@ -40,6 +42,7 @@ class Iconlane {
     std::string dataFolder_;
     IconResolver icons_;
     EntryTable entries_;
+    EntryEvents events_;
 };
 
 }  // namespace iconlane

@@ -35,6 +35,7 @@ void EntryTable::AddEntry(std::string& target, std::string& tooltip, std::string
     windows_[index] = std::make_unique<EntryWindow>(
         services_, tray_, [this](EntryWindow& window) { WindowUnloaded(window); });
     EntryWindow& window = *windows_[index];
+    window.SetHandler(handler_);
     window.SetMenuItemEnabled(kMenuExit, !options_.ExitDisabled);
     window.SetMenuItemEnabled(kMenuHelp, !options_.HelpDisabled);
 
@@ -65,6 +66,10 @@ void EntryTable::InstallDownImage(EntryWindow& window, const std::string& target
     } else {
         icons_.ResolveEntryIcon(window, target, WholeNumberValue(iconField));
     }
+}
+
+std::int32_t EntryTable::LaunchTarget(int index) {
+    return services_.shell.OpenTarget(EntryTargets(index));
 }
 
 void EntryTable::SetEntryIcon(int index, const std::string& phase) {

@@ -16,13 +16,19 @@ namespace iconlane {
 inline constexpr int kMaxEntries = 30;
 
 class EntryTable {
-  public:
+public:
     EntryTable(Services& services, const Options& options, IconResolver& icons);
 
     // Creates entry EntryCount() + 1: its hidden window, menu, picture, tooltip and tray icon.
     // Fails with subscript out of range (9) beyond 30 entries, before anything is created; any
     // other failure leaves the steps already done in place.
     void AddEntry(std::string& target, std::string& tooltip, std::string& iconField);
+
+    // Tray notifications and blink ticks of every entry window go to `handler`.
+    void SetWindowHandler(EntryWindowHandler* handler) { handler_ = handler; }
+
+    // Asks the shell to open entry `index`'s target; its answer is passed on, not examined.
+    std::int32_t LaunchTarget(int index);
 
     // Shows the Up image for the phase "Up" (any letter case), the entry's own picture otherwise.
     void SetEntryIcon(int index, const std::string& phase);
@@ -37,13 +43,14 @@ class EntryTable {
     // Deletes every live tray icon, for an end of the program that unloads no window.
     void RemoveAllTrayIcons();
 
-  private:
+private:
     void InstallDownImage(EntryWindow& window, const std::string& target, std::string& iconField);
     void WindowUnloaded(EntryWindow& window);
 
     Services& services_;
     const Options& options_;
     IconResolver& icons_;
+    EntryWindowHandler* handler_ = nullptr;
     TrayIcons tray_;
     int entryCount_ = 0;
     int liveIcons_ = 0;

@@ -10,7 +10,7 @@
 namespace iconlane {
 
 class IconResolver {
-  public:
+public:
     IconResolver(Services& services, const std::string& dataFolder)
         : services_(services), dataFolder_(dataFolder) {}
 
@@ -21,7 +21,7 @@ class IconResolver {
     // The system icon library, built afresh from the system folder each time.
     std::string SystemIconLibrary() const;
 
-  private:
+private:
     Services& services_;
     const std::string& dataFolder_;
 };

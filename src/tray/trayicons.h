@@ -13,7 +13,7 @@ namespace iconlane {
 std::array<char, kTrayTipLength> FormTip(const std::string& text);
 
 class TrayIcons {
-  public:
+public:
     explicit TrayIcons(TrayShell& shell);
 
     void AddIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
@@ -23,7 +23,7 @@ class TrayIcons {
 
     const TrayRecord& Record() const { return record_; }
 
-  private:
+private:
     void Fill(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
 
     TrayShell& shell_;

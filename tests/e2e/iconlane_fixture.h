@@ -22,7 +22,7 @@ namespace e2e {
 using Tips = std::vector<std::string>;
 
 class IconlaneTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -44,7 +44,7 @@ class IconlaneTest : public ::testing::Test {
     std::size_t closeEntryWindows(std::size_t count = std::numeric_limits<std::size_t>::max());
     bool waitForExit() const { return program_->waitForExit(kEffectTimeout); }
 
-  private:
+private:
     // Answers leftover message boxes and closes the entry windows until the program ends; kills it
     // (and fails the test) only when that does not work.
     void endProgram();

@@ -16,7 +16,7 @@ std::string itemWithEqualsAt(std::size_t position) {
 }
 
 class OptionsFile : public IconlaneTest {
-  protected:
+protected:
     void writeBatch() {
         scenario().writeLines("lane.txt", {"C:\\apps\\mail.exe,Mail", "C:\\apps\\web.exe,Web"});
     }

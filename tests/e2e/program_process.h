@@ -30,7 +30,7 @@ struct LaunchOptions {
 };
 
 class ProgramProcess {
-  public:
+public:
     // Starts the program; throws std::runtime_error when CreateProcessA fails.
     explicit ProgramProcess(const LaunchOptions& options);
     // A process still running here was not ended by its test: kill it so that it cannot disturb
@@ -48,7 +48,7 @@ class ProgramProcess {
     // Last resort only: a killed program skips its own clean-up.
     void kill();
 
-  private:
+private:
     UniqueHandle process_;
     DWORD id_ = 0;
     std::string commandLine_;

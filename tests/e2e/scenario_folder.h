@@ -11,7 +11,7 @@
 namespace e2e {
 
 class ScenarioFolder {
-  public:
+public:
     // Empties (or creates) C:\iconlane-e2e\<name> and copies the built program into it.
     // Throws std::runtime_error when the folder or the copy cannot be made.
     explicit ScenarioFolder(const std::string& name);
@@ -25,7 +25,7 @@ class ScenarioFolder {
     // Writes each line followed by CR LF, as a Windows editor saves a text file.
     void writeLines(std::string_view fileName, const std::vector<std::string>& lines) const;
 
-  private:
+private:
     std::string path_;
 };
 

@@ -26,7 +26,7 @@ struct TrayIcon {
 };
 
 class TrayProbe {
-  public:
+public:
     // Finds the task bar and opens its process; throws std::runtime_error when there is none.
     TrayProbe();
 
@@ -45,7 +45,7 @@ class TrayProbe {
     // within milliseconds, so a pause this long means the program has stopped adding.
     static constexpr std::chrono::milliseconds kQuietTime{300};
 
-  private:
+private:
     std::vector<HWND> tooltipWindows() const;
     bool readTool(const RemoteBuffer& page, HWND tooltip, int index, TrayIcon& icon) const;
 

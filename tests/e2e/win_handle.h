@@ -11,7 +11,7 @@ namespace e2e {
 
 // A kernel handle closed with CloseHandle.
 class UniqueHandle {
-  public:
+public:
     UniqueHandle() = default;
     explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
     ~UniqueHandle() { reset(); }
@@ -32,14 +32,14 @@ class UniqueHandle {
         handle_ = handle;
     }
 
-  private:
+private:
     HANDLE handle_ = nullptr;
 };
 
 // Memory committed in another process, released with VirtualFreeEx. The process handle is borrowed
 // and must outlive the buffer.
 class RemoteBuffer {
-  public:
+public:
     RemoteBuffer(HANDLE process, std::size_t size)
         : process_(process),
           address_(
@@ -66,7 +66,7 @@ class RemoteBuffer {
                ReadProcessMemory(process_, at(offset), data, bytes, nullptr);
     }
 
-  private:
+private:
     HANDLE process_;
     void* address_;
     std::size_t size_;
@@ -74,7 +74,7 @@ class RemoteBuffer {
 
 // The screen's device context.
 class ScreenDc {
-  public:
+public:
     ScreenDc() : dc_(GetDC(nullptr)) {}
     ~ScreenDc() {
         if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
@@ -83,13 +83,13 @@ class ScreenDc {
     ScreenDc& operator=(const ScreenDc&) = delete;
     HDC get() const { return dc_; }
 
-  private:
+private:
     HDC dc_;
 };
 
 // A memory device context compatible with another one.
 class MemoryDc {
-  public:
+public:
     explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
     ~MemoryDc() {
         if (dc_ != nullptr) DeleteDC(dc_);
@@ -98,13 +98,13 @@ class MemoryDc {
     MemoryDc& operator=(const MemoryDc&) = delete;
     HDC get() const { return dc_; }
 
-  private:
+private:
     HDC dc_;
 };
 
 // A GDI object (bitmap, brush...) deleted with DeleteObject, selected into a DC while in scope.
 class SelectedGdiObject {
-  public:
+public:
     SelectedGdiObject(HDC dc, HGDIOBJ object)
         : dc_(dc), object_(object), previous_(object ? SelectObject(dc, object) : nullptr) {}
     ~SelectedGdiObject() {
@@ -115,7 +115,7 @@ class SelectedGdiObject {
     SelectedGdiObject& operator=(const SelectedGdiObject&) = delete;
     explicit operator bool() const { return object_ != nullptr && previous_ != nullptr; }
 
-  private:
+private:
     HDC dc_;
     HGDIOBJ object_;
     HGDIOBJ previous_;

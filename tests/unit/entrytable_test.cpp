@@ -16,7 +16,7 @@ namespace {
 using fake::TrayCall;
 
 class EntryTableTest : public ::testing::Test {
-  protected:
+protected:
     // The error AddEntry fails with, 0 when it succeeds.
     int Add(std::string target, std::string tooltip = "", std::string iconField = "") {
         return fake::ErrorOf([&] { table->AddEntry(target, tooltip, iconField); });

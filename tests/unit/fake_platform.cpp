@@ -40,18 +40,18 @@ std::pair<std::string_view, std::string_view> SplitPath(std::string_view path) {
 }
 
 class FakePicture final : public Picture {
-  public:
+public:
     FakePicture(std::uintptr_t handle, int& live) : handle_(handle), live_(live) { ++live_; }
     ~FakePicture() override { --live_; }
     std::uintptr_t Handle() const override { return handle_; }
 
-  private:
+private:
     std::uintptr_t handle_;
     int& live_;
 };
 
 class FakeWindow final : public HiddenWindow {
-  public:
+public:
     FakeWindow(FakePlatform& platform, std::size_t index) : platform_(platform), index_(index) {}
     ~FakeWindow() override { Unload(); }  // like the real window, releasing it destroys it
     std::uintptr_t Handle() const override { return State().handle; }
@@ -59,9 +59,17 @@ class FakeWindow final : public HiddenWindow {
         State().menuEnabled.at(item - 1) = enabled;
     }
     bool MenuItemEnabled(int item) const override { return State().menuEnabled.at(item - 1); }
+    int ShowPopupMenu() override {
+        ++State().menuShown;
+        return platform_.menuChoice ? platform_.menuChoice() : 0;
+    }
+    void SetTimer(bool enabled, unsigned intervalMs) override {
+        State().timerEnabled = enabled;
+        State().timerInterval = intervalMs;
+    }
     void Unload() override { platform_.DestroyWindow(index_); }
 
-  private:
+private:
     WindowState& State() const { return platform_.windows[index_]; }
 
     FakePlatform& platform_;

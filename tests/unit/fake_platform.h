@@ -44,6 +44,9 @@ struct WindowState {
     std::vector<bool> menuEnabled;
     WindowEvents* events = nullptr;
     bool destroyed = false;
+    bool timerEnabled = false;
+    unsigned timerInterval = 0;
+    int menuShown = 0;
 };
 
 // The number of the RuntimeError a call fails with; 0 when it succeeds.
@@ -58,8 +61,10 @@ class FakePlatform : public Dialogs,
                      public FileSystem,
                      public Pictures,
                      public TrayShell,
-                     public WindowSystem {
-  public:
+                     public WindowSystem,
+                     public Shell,
+                     public ExitDialog {
+public:
     static constexpr std::uintptr_t kUpImageHandle = 0x7000;
 
     FakePlatform() = default;
@@ -74,6 +79,8 @@ class FakePlatform : public Dialogs,
     int createFolderError = 0;               // CreateFolder fails with it when not 0
     std::map<std::string, int> readErrors;   // path -> error ReadFile fails with
     std::function<void()> duringLoop;        // what the user does while the message loop runs
+    std::function<int()> menuChoice;         // the item the user picks when a menu opens
+    std::function<ExitAnswer()> exitAnswer;  // the user's answer while the question is open
 
     // What the program did.
     std::vector<Message> messages;
@@ -85,8 +92,10 @@ class FakePlatform : public Dialogs,
     int livePictures = 0;             // pictures created and not yet destroyed
     int loopRuns = 0;
     int quitCalls = 0;
+    std::vector<std::string> openedTargets;
+    std::vector<std::string> questions;  // every exit question asked, in order
 
-    Services services{*this, *this, *this, *this, *this, *this, *this};
+    Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this};
 
     void AddFile(const std::string& path, std::string contents = "icon", bool hidden = false);
     void AddFolder(const std::string& path) { files[path] = FileEntry{"", true, false}; }
@@ -122,8 +131,16 @@ class FakePlatform : public Dialogs,
         if (duringLoop) duringLoop();
     }
     void QuitMessageLoop() override { ++quitCalls; }
+    std::int32_t OpenTarget(const std::string& target) override {
+        openedTargets.push_back(target);
+        return 42;
+    }
+    ExitAnswer Ask(const std::string& question) override {
+        questions.push_back(question);
+        return exitAnswer ? exitAnswer() : ExitAnswer::kNo;
+    }
 
-  private:
+private:
     const FileEntry* Lookup(const std::string& path) const;
     PicturePtr NewPicture(std::uintptr_t handle);
 

@@ -10,7 +10,7 @@
 namespace iconlane::win32 {
 
 class ScratchFolder {
-  public:
+public:
     ScratchFolder() {
         static int made = 0;
         path_ = (std::filesystem::temp_directory_path() /
@@ -35,7 +35,7 @@ class ScratchFolder {
         return Path(name);
     }
 
-  private:
+private:
     std::string path_;
 };
 

@@ -1,11 +1,12 @@
 // Hidden windows, their pop-up menus and the message loop on the real Windows API.
-#include "platform/win32/windows.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/win32/hiddenwindows.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -16,7 +17,15 @@ HWND AsWindow(std::uintptr_t handle) {
 
 // Counts OnUnload calls and notes whether the window still existed at the last one.
 class RecordingEvents final : public WindowEvents {
-  public:
+public:
+    void OnTrayMessage(int mouseMessage) override {
+        trayMessages.push_back(mouseMessage);
+        if (then) then();
+    }
+    void OnTimer() override {
+        ++ticks;
+        if (then) then();
+    }
     void OnUnload() override {
         ++unloads;
         windowAliveAtUnload = window != nullptr && IsWindow(window);
@@ -24,6 +33,8 @@ class RecordingEvents final : public WindowEvents {
     }
 
     HWND window = nullptr;
+    std::vector<int> trayMessages;
+    int ticks = 0;
     int unloads = 0;
     bool windowAliveAtUnload = false;
     std::function<void()> then;
@@ -105,6 +116,36 @@ TEST(Win32WindowSystemTest, MessageLoopDeliversMessagesUntilQuit) {
     EXPECT_FALSE(watchdogFired) << "the loop did not return on QuitMessageLoop";
     EXPECT_EQ(events.unloads, 1);
     EXPECT_FALSE(IsWindow(events.window));
+}
+
+// The tray calls back with message 512 and the mouse message in lParam; the blink timer ticks
+// only while it is enabled.
+TEST(Win32WindowSystemTest, DeliversTrayNotificationsAndTimerTicks) {
+    Win32WindowSystem windows;
+    RecordingEvents events;
+    auto window = windows.CreateHiddenWindow("Tray", {"Exit"}, events);
+    events.window = AsWindow(window->Handle());
+    UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, &Watchdog);
+
+    events.then = [&] { windows.QuitMessageLoop(); };
+    PostMessageA(events.window, 512, 1, 515);
+    windows.RunMessageLoop();
+    EXPECT_EQ(events.trayMessages, std::vector<int>{515});
+
+    events.then = [&] {
+        if (events.ticks == 2) windows.QuitMessageLoop();
+    };
+    window->SetTimer(true, 20);
+    windows.RunMessageLoop();
+    window->SetTimer(false, 20);
+    KillTimer(nullptr, watchdog);
+    EXPECT_FALSE(watchdogFired) << "the timer did not tick";
+    EXPECT_EQ(events.ticks, 2);
+
+    MSG message;
+    Sleep(60);
+    EXPECT_FALSE(PeekMessageA(&message, events.window, WM_TIMER, WM_TIMER, PM_NOREMOVE))
+        << "the timer ticks on after it was switched off";
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ namespace iconlane::win32 {
 
 template <typename Handle, typename Traits>
 class UniqueHandle {
-  public:
+public:
     UniqueHandle() = default;
     explicit UniqueHandle(Handle handle) : handle_(handle) {}
     ~UniqueHandle() { Reset(); }
@@ -32,7 +32,7 @@ class UniqueHandle {
         handle_ = handle;
     }
 
-  private:
+private:
     Handle handle_ = Traits::Invalid();
 };
 
@@ -60,6 +60,13 @@ struct FindTraits {
     static void Close(HANDLE h) { FindClose(h); }
 };
 
+struct FontTraits {
+    static HFONT Invalid() { return nullptr; }
+    static bool IsValid(HFONT h) { return h != nullptr; }
+    static void Close(HFONT h) { DeleteObject(h); }
+};
+
+using UniqueFont = UniqueHandle<HFONT, FontTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/errors.h"
+#include "platform/win32/resourceids.h"
 
 namespace iconlane::win32 {
 
@@ -44,8 +45,14 @@ std::string Win32Pictures::SystemDirectory() {
     return std::string(buffer, length);
 }
 
+HICON ProgramIcon(int resourceId, int width, int height) {
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                         IMAGE_ICON, width, height, LR_SHARED));
+}
+
 PicturePtr Win32Pictures::UpImage() {
-    return IconPicture::Shared(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND)));
+    return IconPicture::Shared(
+        ProgramIcon(kUpImageId, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
 }
 
 NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record) {
@@ -60,6 +67,11 @@ NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record) {
     // A 64-character tip has no terminating zero; the zeroed fields behind it stop a reader.
     std::memcpy(data.szTip, record.szTip.data(), record.szTip.size());
     return data;
+}
+
+std::int32_t Win32Shell::OpenTarget(const std::string& target) {
+    HINSTANCE result = ShellExecuteA(nullptr, "Open", target.c_str(), "", "", SW_SHOWNORMAL);
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(result));
 }
 
 void Win32TrayShell::NotifyIcon(TrayOperation operation, const TrayRecord& record) {

@@ -1,8 +1,9 @@
 // Win32 implementations of the picture and tray services.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
 
 #include "platform/services.h"
 #include "platform/win32/handles.h"
@@ -11,13 +12,13 @@ namespace iconlane::win32 {
 
 // An icon picture; an owned icon is destroyed with the picture, a shared one never.
 class IconPicture final : public Picture {
-  public:
+public:
     static PicturePtr Owning(HICON icon);
     static PicturePtr Shared(HICON icon);
 
     std::uintptr_t Handle() const override;
 
-  private:
+private:
     IconPicture(HICON owned, HICON shared) : owned_(owned), shared_(shared) {}
 
     UniqueIcon owned_;
@@ -25,7 +26,7 @@ class IconPicture final : public Picture {
 };
 
 class Win32Pictures final : public Pictures {
-  public:
+public:
     PicturePtr LoadPictureFile(const std::string& path) override;
     PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override;
     std::string SystemDirectory() override;
@@ -36,8 +37,16 @@ class Win32Pictures final : public Pictures {
 NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record);
 
 class Win32TrayShell final : public TrayShell {
-  public:
+public:
     void NotifyIcon(TrayOperation operation, const TrayRecord& record) override;
 };
+
+class Win32Shell final : public Shell {
+public:
+    std::int32_t OpenTarget(const std::string& target) override;
+};
+
+// One of the program's own icons at the given size: shared, never destroyed by its users.
+HICON ProgramIcon(int resourceId, int width, int height);
 
 }  // namespace iconlane::win32

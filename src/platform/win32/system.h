@@ -6,25 +6,25 @@
 namespace iconlane::win32 {
 
 class Win32Dialogs final : public Dialogs {
-  public:
+public:
     void ShowMessage(const std::string& text, MessageStyle style,
                      const std::string& title) override;
 };
 
 class Win32Environment final : public Environment {
-  public:
+public:
     std::string Variable(const std::string& name) const override;
 };
 
 class Win32Process final : public Process {
-  public:
+public:
     std::string ProgramFolder() const override;
     std::string CommandLine() const override;
     [[noreturn]] void EndNow() override;
 };
 
 class Win32FileSystem final : public FileSystem {
-  public:
+public:
     std::string FindFirst(const std::string& pattern, SearchKind kind) override;
     void CreateFolder(const std::string& path) override;
     std::string ReadFile(const std::string& path) override;

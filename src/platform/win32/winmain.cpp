@@ -1,13 +1,19 @@
 // The program's entry point: the real services handed to the portable program.
+#include <commctrl.h>
 #include <windows.h>
 
+#include "platform/win32/exitdialog.h"
+#include "platform/win32/hiddenwindows.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
-#include "platform/win32/windows.h"
 #include "startup/startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace iconlane::win32;
+    // The themed buttons of the common controls, as the manifest asks for.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
     Win32Dialogs dialogs;
     Win32Environment environment;
     Win32Process process;
@@ -15,7 +21,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Pictures pictures;
     Win32TrayShell tray;
     Win32WindowSystem windows;
-    iconlane::Services services{dialogs, environment, process, files, pictures, tray, windows};
+    Win32Shell shell;
+    Win32ExitDialog exitDialog;
+    iconlane::Services services{dialogs, environment, process, files,     pictures,
+                                tray,    windows,     shell,   exitDialog};
 
     iconlane::Iconlane program(services);
     program.Run();

@@ -3,15 +3,18 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/services.h"
 #include "platform/win32/handles.h"
 
 namespace iconlane::win32 {
 
 class Win32HiddenWindow final : public HiddenWindow {
-  public:
+public:
+    // `menuOpen` is shared by all windows of the program: one pop-up menu at a time.
     Win32HiddenWindow(const std::string& caption, const std::vector<std::string>& menuCaptions,
-                      WindowEvents& events);
+                      WindowEvents& events, std::shared_ptr<bool> menuOpen);
     ~Win32HiddenWindow() override;
     Win32HiddenWindow(const Win32HiddenWindow&) = delete;
     Win32HiddenWindow& operator=(const Win32HiddenWindow&) = delete;
@@ -19,25 +22,32 @@ class Win32HiddenWindow final : public HiddenWindow {
     std::uintptr_t Handle() const override { return handle_; }
     void SetMenuItemEnabled(int item, bool enabled) override;
     bool MenuItemEnabled(int item) const override;
+    int ShowPopupMenu() override;
+    void SetTimer(bool enabled, unsigned intervalMs) override;
     void Unload() override;
 
-  private:
+private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Dispatch(UINT message, LPARAM lParam);
 
     WindowEvents& events_;
+    std::shared_ptr<bool> menuOpen_;
     UniqueMenu menu_;
     HWND window_ = nullptr;      // null once the window is destroyed
     std::uintptr_t handle_ = 0;  // kept after destruction, for the tray delete
 };
 
 class Win32WindowSystem final : public WindowSystem {
-  public:
+public:
     std::unique_ptr<HiddenWindow> CreateHiddenWindow(const std::string& caption,
                                                      const std::vector<std::string>& menuCaptions,
                                                      WindowEvents& events) override;
     void RunMessageLoop() override;
     void QuitMessageLoop() override;
+
+private:
+    std::shared_ptr<bool> menuOpen_ = std::make_shared<bool>(false);
 };
 
 }  // namespace iconlane::win32

@@ -1,11 +1,21 @@
-#include "platform/win32/windows.h"
+#include "platform/win32/hiddenwindows.h"
 
 #include "platform/errors.h"
+#include "platform/trayrecord.h"
+#include "platform/win32/resourceids.h"
 
 namespace iconlane::win32 {
 namespace {
 
 constexpr const char* kEntryWindowClass = "frmTL";
+constexpr UINT_PTR kFadeTimerId = 1;
+
+// A failure inside an event must not unwind through the window system: it is reported instead.
+void ReportEventFailure(const RuntimeError& error) {
+    std::string text =
+        "Unexpected error #" + std::to_string(error.Number()) + " (" + error.Description() + ")";
+    MessageBoxA(nullptr, text.c_str(), "Iconlane", MB_ICONEXCLAMATION | MB_OK);
+}
 
 void RegisterEntryWindowClass(WNDPROC procedure) {
     static bool registered = false;
@@ -15,6 +25,10 @@ void RegisterEntryWindowClass(WNDPROC procedure) {
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(kProgramIconId));
+    windowClass.hIconSm = static_cast<HICON>(
+        LoadImageA(windowClass.hInstance, MAKEINTRESOURCEA(kProgramIconId), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     windowClass.lpszClassName = kEntryWindowClass;
     if (!RegisterClassExA(&windowClass)) throw RuntimeError(kOutOfMemory);
     registered = true;
@@ -35,8 +49,8 @@ UniqueMenu CreateMenuOf(const std::vector<std::string>& captions) {
 
 Win32HiddenWindow::Win32HiddenWindow(const std::string& caption,
                                      const std::vector<std::string>& menuCaptions,
-                                     WindowEvents& events)
-    : events_(events), menu_(CreateMenuOf(menuCaptions)) {
+                                     WindowEvents& events, std::shared_ptr<bool> menuOpen)
+    : events_(events), menuOpen_(std::move(menuOpen)), menu_(CreateMenuOf(menuCaptions)) {
     RegisterEntryWindowClass(&WindowProc);
     // The entry window is never shown; its client area matches the design (3780 x 1905 twips).
     CreateWindowExA(0, kEntryWindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
@@ -56,6 +70,30 @@ void Win32HiddenWindow::SetMenuItemEnabled(int item, bool enabled) {
 bool Win32HiddenWindow::MenuItemEnabled(int item) const {
     UINT state = GetMenuState(menu_.Get(), static_cast<UINT>(item), MF_BYCOMMAND);
     return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+// The window comes to the foreground first and gets a message after the menu closes, so that
+// the menu closes when the user clicks elsewhere.
+int Win32HiddenWindow::ShowPopupMenu() {
+    if (window_ == nullptr || *menuOpen_) return 0;
+    *menuOpen_ = true;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(window_);
+    int item = static_cast<int>(TrackPopupMenu(menu_.Get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x,
+                                               cursor.y, 0, window_, nullptr));
+    PostMessageA(window_, WM_NULL, 0, 0);
+    *menuOpen_ = false;
+    return item;
+}
+
+void Win32HiddenWindow::SetTimer(bool enabled, unsigned intervalMs) {
+    if (window_ == nullptr) return;
+    if (enabled) {
+        ::SetTimer(window_, kFadeTimerId, intervalMs, nullptr);
+    } else {
+        KillTimer(window_, kFadeTimerId);
+    }
 }
 
 void Win32HiddenWindow::Unload() {
@@ -79,8 +117,10 @@ LRESULT CALLBACK Win32HiddenWindow::WindowProc(HWND window, UINT message, WPARAM
 LRESULT Win32HiddenWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = window_;
     switch (message) {
+        case kTrayCallbackMessage:
+        case WM_TIMER:
         case WM_DESTROY:
-            events_.OnUnload();
+            Dispatch(message, lParam);
             return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
@@ -92,10 +132,25 @@ LRESULT Win32HiddenWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+void Win32HiddenWindow::Dispatch(UINT message, LPARAM lParam) {
+    try {
+        if (message == kTrayCallbackMessage) {
+            // The tray puts the mouse message number where a mouse move has its coordinates.
+            events_.OnTrayMessage(static_cast<int>(lParam));
+        } else if (message == WM_TIMER) {
+            events_.OnTimer();
+        } else {
+            events_.OnUnload();
+        }
+    } catch (const RuntimeError& error) {
+        ReportEventFailure(error);
+    }
+}
+
 std::unique_ptr<HiddenWindow> Win32WindowSystem::CreateHiddenWindow(
     const std::string& caption, const std::vector<std::string>& menuCaptions,
     WindowEvents& events) {
-    return std::make_unique<Win32HiddenWindow>(caption, menuCaptions, events);
+    return std::make_unique<Win32HiddenWindow>(caption, menuCaptions, events, menuOpen_);
 }
 
 void Win32WindowSystem::RunMessageLoop() {

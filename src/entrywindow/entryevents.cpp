@@ -1,0 +1,88 @@
+#include "entrywindow/entryevents.h"
+
+#include <cstdlib>
+
+#include "help/helpwindow.h"
+#include "platform/textrules.h"
+
+namespace iconlane {
+
+void StartAllBlinking(EntryTable& entries) {
+    int count = entries.EntryCount();
+    for (int index = 1; index <= count; ++index) {
+        if (EntryWindow* window = entries.EntryWindows(index)) window->SetFadeTimerEnabled(true);
+    }
+}
+
+void StopAllBlinking(EntryTable& entries) {
+    int count = entries.EntryCount();
+    for (int index = 1; index <= count; ++index) {
+        if (EntryWindow* window = entries.EntryWindows(index)) window->SetFadeTimerEnabled(false);
+        entries.SetEntryIcon(index, "Down");
+    }
+}
+
+std::string ExitQuestion(int entryCount) {
+    if (entryCount == 1) return "Exiting Iconlane will remove this icon - Are you sure?";
+    return "Exiting Iconlane will remove the " + std::to_string(entryCount) +
+           " icons managed by it - Are you sure?";
+}
+
+EntryEvents::EntryEvents(Services& services, const Options& options, EntryTable& entries)
+    : services_(services), options_(options), entries_(entries) {}
+
+void EntryEvents::OnTrayMessage(EntryWindow& window, int mouseMessage) {
+    // The click test comes first: a click message never opens the menu.
+    if (mouseMessage == options_.ClickMessage) {
+        entries_.LaunchTarget(WholeNumberValue(window.Tag()));
+    } else if (mouseMessage == kRightButtonDownMessage && !options_.RightMenuDisabled) {
+        if (int item = window.ShowPopupMenu(); item != 0) OnMenuItem(window, item);
+    }
+}
+
+void EntryEvents::OnBlinkTick(EntryWindow& window) {
+    bool showUp = window.FlipBlinkPhase();
+    entries_.SetEntryIcon(WholeNumberValue(window.Tag()), showUp ? "Up" : "Down");
+}
+
+void EntryEvents::OnMenuItem(EntryWindow& window, int item) {
+    switch (item) {
+        case kMenuLaunch:
+            entries_.LaunchTarget(WholeNumberValue(window.Tag()));
+            break;
+        case kMenuHelp:
+            ShowHelpWindow(services_);
+            break;
+        case kMenuExit:
+            ConfirmExit();
+            break;
+        default:  // "Cancel Menu" only closes the menu
+            break;
+    }
+}
+
+void EntryEvents::ConfirmExit() {
+    std::string question = ExitQuestion(entries_.EntryCount());
+    if (confirming_) {
+        // Already asking: the open question comes to the front instead of a second one.
+        services_.exitDialog.Ask(question);
+        return;
+    }
+    confirming_ = true;
+    StartAllBlinking(entries_);
+    ExitAnswer answer = services_.exitDialog.Ask(question);
+    confirming_ = false;
+    if (answer == ExitAnswer::kYes) ExitAll();
+    StopAllBlinking(entries_);
+}
+
+void EntryEvents::ExitAll() {
+    int count = entries_.EntryCount();
+    for (int index = 1; index <= count; ++index) {
+        if (EntryWindow* window = entries_.EntryWindows(index)) window->Unload();
+    }
+    services_.process.EndNow();
+    std::abort();  // not reached: ending the process does not return
+}
+
+}  // namespace iconlane

@@ -1,0 +1,145 @@
+#include "platform/win32/exitdialog.h"
+
+#include "platform/win32/resourceids.h"
+#include "platform/win32/shell.h"
+
+namespace iconlane::win32 {
+namespace {
+
+constexpr DWORD kDialogStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER;
+constexpr int kClientWidthTwips = 7905;
+constexpr int kClientHeightTwips = 1545;
+constexpr int kLabelId = 1000;
+constexpr int kImageId = 1001;
+
+// Positions in twips: left, top, width, height (as RECT: left, top, right = width, bottom =
+// height).
+constexpr RECT kLabel{870, 180, 6750, 255};
+constexpr RECT kNoButton{4260, 825, 1290, 435};
+constexpr RECT kYesButton{2610, 825, 1290, 435};
+constexpr RECT kImage{360, 495, 495, 480};
+
+void AppendText(std::vector<WORD>& words, const wchar_t* text) {
+    do {
+        words.push_back(static_cast<WORD>(*text));
+    } while (*text++ != L'\0');
+}
+
+int ToPixels(int twips, int dpi) {
+    return MulDiv(twips, dpi, 1440);
+}
+
+}  // namespace
+
+std::vector<WORD> ExitDialogTemplate() {
+    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+    auto* header = reinterpret_cast<DLGTEMPLATE*>(words.data());
+    header->style = kDialogStyle;
+    header->cx = 264;  // replaced by the exact twip size when the dialog opens
+    header->cy = 64;
+    words.push_back(0);  // no menu
+    words.push_back(0);  // the standard dialog class
+    AppendText(words, L"Exit Iconlane?");
+    words.push_back(8);  // point size of the dialog's own font
+    AppendText(words, L"MS Shell Dlg");
+    return words;
+}
+
+ExitAnswer Win32ExitDialog::Ask(const std::string& question) {
+    if (dialog_ != nullptr) {
+        SetForegroundWindow(dialog_);
+        return ExitAnswer::kAlreadyOpen;
+    }
+    question_ = question;
+    std::vector<WORD> dialogTemplate = ExitDialogTemplate();
+    INT_PTR result = DialogBoxIndirectParamA(
+        GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()),
+        nullptr, &DialogProc, reinterpret_cast<LPARAM>(this));
+    dialog_ = nullptr;
+    labelFont_.Reset();
+    return result == IDYES ? ExitAnswer::kYes : ExitAnswer::kNo;
+}
+
+INT_PTR CALLBACK Win32ExitDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<Win32ExitDialog*>(lParam);
+        self->dialog_ = dialog;
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    }
+    auto* self = reinterpret_cast<Win32ExitDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    return self == nullptr ? FALSE : self->HandleMessage(message, wParam);
+}
+
+INT_PTR Win32ExitDialog::HandleMessage(UINT message, WPARAM wParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            LayOut();
+            SetForegroundWindow(dialog_);
+            return FALSE;  // the focus was set on No
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDYES:
+                    EndDialog(dialog_, IDYES);
+                    return TRUE;
+                case IDNO:
+                case IDCANCEL:  // Esc, Alt+F4 and the close box answer No
+                    EndDialog(dialog_, IDNO);
+                    return TRUE;
+                default:
+                    return FALSE;
+            }
+        default:
+            return FALSE;
+    }
+}
+
+HWND Win32ExitDialog::AddControl(const char* windowClass, const char* text, DWORD style, int id,
+                                 const RECT& twips) {
+    HWND control = CreateWindowExA(0, windowClass, text, WS_CHILD | WS_VISIBLE | style,
+                                   ToPixels(twips.left, dpi_), ToPixels(twips.top, dpi_),
+                                   ToPixels(twips.right, dpi_), ToPixels(twips.bottom, dpi_),
+                                   dialog_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(control, WM_SETFONT, SendMessageA(dialog_, WM_GETFONT, 0, 0), FALSE);
+    return control;
+}
+
+// Controls in tab order: the label (which takes no focus), No, Yes, then the picture.
+void Win32ExitDialog::LayOut() {
+    HDC screen = GetDC(nullptr);
+    dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+
+    RECT frame{0, 0, ToPixels(kClientWidthTwips, dpi_), ToPixels(kClientHeightTwips, dpi_)};
+    AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    SetWindowPos(dialog_, HWND_TOP, (work.left + work.right - width) / 2,
+                 (work.top + work.bottom - height) / 2, width, height, 0);
+
+    HWND label = AddControl("STATIC", question_.c_str(), SS_LEFT | SS_NOPREFIX, kLabelId, kLabel);
+    labelFont_.Reset(CreateFontA(-MulDiv(825, dpi_, 7200), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 DEFAULT_QUALITY, DEFAULT_PITCH, "Microsoft Sans Serif"));
+    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.Get()), FALSE);
+
+    int small = GetSystemMetrics(SM_CXSMICON);
+    HWND no = AddControl("BUTTON", "&No", WS_TABSTOP | BS_DEFPUSHBUTTON, IDNO, kNoButton);
+    SendMessageA(no, BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(ProgramIcon(kUpImageId, small, small)));
+    HWND yes = AddControl("BUTTON", "&Yes", WS_TABSTOP | BS_PUSHBUTTON, IDYES, kYesButton);
+    SendMessageA(yes, BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(ProgramIcon(kTickImageId, small, small)));
+    HWND image = AddControl("STATIC", "", SS_ICON | SS_REALSIZECONTROL, kImageId, kImage);
+    HICON question =
+        ProgramIcon(kQuestionImageId, ToPixels(kImage.right, dpi_), ToPixels(kImage.bottom, dpi_));
+    SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(question), 0);
+
+    SendMessageA(dialog_, DM_SETDEFID, IDNO, 0);
+    SetFocus(no);
+}
+
+}  // namespace iconlane::win32
