@@ -53,6 +53,7 @@ public:
 
     // Picture1, the entry's own picture (the Down image); replacing it releases the old one.
     void SetPicture1(PicturePtr picture) { picture1_ = std::move(picture); }
+    const Picture* Picture1() const { return picture1_.get(); }
     std::uintptr_t Picture1Handle() const { return picture1_ ? picture1_->Handle() : 0; }
     // Picture2, the Up image every entry blinks to.
     std::uintptr_t Picture2Handle() const { return picture2_ ? picture2_->Handle() : 0; }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,12 +70,26 @@ public:
     virtual ~Pictures() = default;
     // An icon file loaded as a picture; fails with 53 (file not found) or 481 (invalid picture).
     virtual PicturePtr LoadPictureFile(const std::string& path) = 0;
-    // Icon `number` of a program, library or icon file; null when the file yields no icon there.
+    // Icon `number` of a program, library or icon file, wrapped into a picture that owns it; null
+    // when the file yields no icon there (-1, which would count the icons, yields none either).
     virtual PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) = 0;
+    // Writes an icon picture as an .ico file, replacing a file of that name whole.
+    virtual void SaveIconFile(const Picture& picture, const std::string& path) = 0;
     // The system folder, as the system reports it.
     virtual std::string SystemDirectory() = 0;
     // The image every entry blinks to: shared, never destroyed by its users.
     virtual PicturePtr UpImage() = 0;
+    // The program's own icon, for an entry that no other icon can be found for. Shared too.
+    virtual PicturePtr BuiltInIcon() = 0;
+};
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+    // The default value of a key under HKEY_CLASSES_ROOT as read into a 260-byte buffer: the bytes
+    // written, terminating NUL included. Nothing when the key cannot be opened or its value cannot
+    // be read (a value needing more than 260 bytes included).
+    virtual std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) = 0;
 };
 
 class TrayShell {
@@ -154,6 +169,7 @@ struct Services {
     WindowSystem& windows;
     Shell& shell;
     ExitDialog& exitDialog;
+    Registry& registry;
 };
 
 }  // namespace iconlane

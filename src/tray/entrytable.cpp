@@ -64,7 +64,7 @@ void EntryTable::InstallDownImage(EntryWindow& window, const std::string& target
     if (iconField.find(".ico") != std::string::npos) {
         window.SetPicture1(services_.pictures.LoadPictureFile(folder + iconField));
     } else {
-        icons_.ResolveEntryIcon(window, target, WholeNumberValue(iconField));
+        icons_.ResolveEntryIcon(window, entryCount_, target, WholeNumberValue(iconField));
     }
 }
 

@@ -1,14 +1,79 @@
 #include "tray/iconresolution.h"
 
+#include "platform/errors.h"
+
 namespace iconlane {
+namespace {
+
+constexpr std::int32_t kProgramStockIcon = 2;
+constexpr std::int32_t kDocumentStockIcon = 0;
+
+}  // namespace
 
 std::string IconResolver::SystemIconLibrary() const {
     return services_.pictures.SystemDirectory() + "\\SHELL32.DLL";
 }
 
-void IconResolver::ResolveEntryIcon(EntryWindow& window, const std::string& /*target*/,
-                                    std::int32_t /*iconNumber*/) {
-    window.SetPicture1(services_.pictures.ExtractIconPicture(SystemIconLibrary(), 0));
+std::string IconResolver::CacheFile(int index) const {
+    return dataFolder_ + "\\" + std::to_string(index) + ".ico";
+}
+
+void IconResolver::ResolveEntryIcon(EntryWindow& window, int index, const std::string& target,
+                                    std::int32_t iconNumber) {
+    if (!LoadIconFromFile(window, index, target, iconNumber)) {
+        ResolveTargetIcon(window, index, target);
+    }
+}
+
+bool IconResolver::LoadIconFromFile(EntryWindow& window, int index, const std::string& file,
+                                    std::int32_t number) {
+    PicturePtr picture = services_.pictures.ExtractIconPicture(file, number);
+    if (!picture) return false;
+    InstallEntryIcon(window, index, std::move(picture));
+    return true;
+}
+
+void IconResolver::ResolveTargetIcon(EntryWindow& window, int index, const std::string& target) {
+    if (std::optional<IconSource> source = AssociatedIconSource(target)) {
+        if (LoadIconFromFile(window, index, source->file, source->number)) return;
+    }
+    if (LoadIconFromFile(window, index, SystemIconLibrary(), kDocumentStockIcon)) return;
+    // Not even the system has an icon: the program's own keeps the entry visible in the tray.
+    window.SetPicture1(services_.pictures.BuiltInIcon());
+}
+
+// A registry value that cannot be used (an icon number that is no number or is out of range, or
+// a value that reads as nothing) leaves only the last resort; it never costs the entry.
+std::optional<IconSource> IconResolver::AssociatedIconSource(const std::string& target) {
+    std::string extension = TargetExtension(target);
+    if (extension == ".exe") return IconSource{SystemIconLibrary(), kProgramStockIcon};
+    try {
+        std::optional<std::string> type = ReadRegistryText(extension);
+        if (!type) return std::nullopt;
+        if (auto icon = ReadRegistryText(*type + "\\DefaultIcon")) {
+            if (auto source = IconSourceFromIconEntry(*icon)) return source;
+        }
+        std::optional<std::string> command = ReadRegistryText(*type + "\\shell\\open\\command");
+        if (!command) return std::nullopt;
+        return IconSourceFromOpenCommand(*command);
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> IconResolver::ReadRegistryText(const std::string& subkey) {
+    std::optional<std::string> bytes = services_.registry.ReadClassesRootDefault(subkey);
+    if (!bytes) return std::nullopt;
+    return RegistryText(*bytes);
+}
+
+// The extracted icon is shown from its cache file: written, read back, and the copy read back
+// replaces the extracted one (which is released, and its icon with it).
+void IconResolver::InstallEntryIcon(EntryWindow& window, int index, PicturePtr picture) {
+    window.SetPicture1(std::move(picture));
+    std::string path = CacheFile(index);
+    services_.pictures.SaveIconFile(*window.Picture1(), path);
+    window.SetPicture1(services_.pictures.LoadPictureFile(path));
 }
 
 }  // namespace iconlane

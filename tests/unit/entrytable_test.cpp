@@ -46,8 +46,10 @@ TEST_F(EntryTableTest, AnEntryGetsAWindowAPictureAndATrayIcon) {
     EXPECT_EQ(window.menuCaptions, (std::vector<std::string>{"Launch!", "-", "Cancel Menu", "-",
                                                              "Help...", "-", "Exit Iconlane"}));
     EXPECT_EQ(window.menuEnabled, (std::vector<bool>{true, true, true, true, true, true, false}));
-    EXPECT_EQ(platform.extractedIcons, (std::vector<std::pair<std::string, std::int32_t>>{
-                                           {"C:\\Windows\\system32\\SHELL32.DLL", 0}}));
+    // The target has no icon 2, so the stock program icon stands in for it.
+    EXPECT_EQ(platform.extractedIcons,
+              (std::vector<std::pair<std::string, std::int32_t>>{
+                  {"C:\\a.exe", 2}, {fake::FakePlatform::kSystemLibrary, 2}}));
     EXPECT_EQ(table->EntryWindows(1)->Tag(), "1");
     EXPECT_EQ(table->EntryTargets(1), "C:\\a.exe");
 
@@ -93,6 +95,7 @@ TEST_F(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
     platform.AddFile("D:Moon.ico");
     platform.AddFile("Sun.ico");
     platform.AddFile("C:\\Icons\\bad.ico", "");  // no picture in it
+    platform.iconCounts["a.exe"] = 10;
     const std::vector<Case> cases = {
         {"C:\\Icons\\star.ico", "star.ico", "C:\\Icons\\star.ico", 0},
         {"C:/Icons/S*.Ico", "star.ico", "C:/Icons/star.ico", 0},
@@ -109,9 +112,12 @@ TEST_F(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
         std::size_t adds = Count(TrayOperation::kAdd);
         EXPECT_EQ(fake::ErrorOf([&] { table->AddEntry(target, tooltip, field); }), c.error);
         EXPECT_EQ(field, c.rewritten);
-        EXPECT_EQ(platform.loadedPictures,
-                  c.loaded.empty() ? std::vector<std::string>{} : std::vector{c.loaded});
         bool extracted = c.loaded.empty() && c.error == 0;
+        // An extracted icon is shown from its cache file, read back.
+        std::vector<std::string> loads;
+        if (!c.loaded.empty()) loads = {c.loaded};
+        if (extracted) loads = {icons.CacheFile(table->EntryCount())};
+        EXPECT_EQ(platform.loadedPictures, loads) << c.field;
         EXPECT_EQ(platform.extractedIcons.size(), extracted ? 1u : 0u) << c.field;
         EXPECT_EQ(Count(TrayOperation::kAdd), adds + (c.error == 0 ? 1 : 0)) << c.field;
     }

@@ -66,6 +66,7 @@ public:
     void SetTimer(bool enabled, unsigned intervalMs) override {
         State().timerEnabled = enabled;
         State().timerInterval = intervalMs;
+        ++State().timerCalls;
     }
     void Unload() override { platform_.DestroyWindow(index_); }
 
@@ -146,7 +147,25 @@ PicturePtr FakePlatform::LoadPictureFile(const std::string& path) {
 
 PicturePtr FakePlatform::ExtractIconPicture(const std::string& file, std::int32_t number) {
     extractedIcons.emplace_back(file, number);
+    auto found = std::find_if(iconCounts.begin(), iconCounts.end(),
+                              [&](const auto& entry) { return SameText(entry.first, file); });
+    if (found == iconCounts.end() || number < 0 || number >= found->second) return nullptr;
     return NewPicture(nextHandle_ += 0x10);
+}
+
+void FakePlatform::SaveIconFile(const Picture& picture, const std::string& path) {
+    if (picture.Handle() == 0 || saveIconError != 0) {
+        throw RuntimeError(saveIconError != 0 ? saveIconError : kInvalidPicture);
+    }
+    savedIcons.push_back(path);
+    AddFile(path);
+}
+
+std::optional<std::string> FakePlatform::ReadClassesRootDefault(const std::string& subkey) {
+    auto found = std::find_if(registryValues.begin(), registryValues.end(),
+                              [&](const auto& entry) { return SameText(entry.first, subkey); });
+    if (found == registryValues.end()) return std::nullopt;
+    return found->second;
 }
 
 std::unique_ptr<HiddenWindow> FakePlatform::CreateHiddenWindow(

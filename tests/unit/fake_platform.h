@@ -46,6 +46,7 @@ struct WindowState {
     bool destroyed = false;
     bool timerEnabled = false;
     unsigned timerInterval = 0;
+    int timerCalls = 0;  // every SetTimer, whatever it sets
     int menuShown = 0;
 };
 
@@ -63,9 +64,12 @@ class FakePlatform : public Dialogs,
                      public TrayShell,
                      public WindowSystem,
                      public Shell,
-                     public ExitDialog {
+                     public ExitDialog,
+                     public Registry {
 public:
     static constexpr std::uintptr_t kUpImageHandle = 0x7000;
+    static constexpr std::uintptr_t kBuiltInIconHandle = 0x7100;
+    static constexpr const char* kSystemLibrary = "C:\\Windows\\system32\\SHELL32.DLL";
 
     FakePlatform() = default;
     FakePlatform(const FakePlatform&) = delete;  // `services` refers to this very object
@@ -79,6 +83,11 @@ public:
     int createFolderError = 0;               // CreateFolder fails with it when not 0
     std::map<std::string, int> readErrors;   // path -> error ReadFile fails with
     std::function<void()> duringLoop;        // what the user does while the message loop runs
+    // file -> how many icons it holds; a file not listed holds none. Letter case is ignored.
+    std::map<std::string, int> iconCounts{{kSystemLibrary, 300}};
+    // HKEY_CLASSES_ROOT subkey -> the bytes its default value reads as (NUL included).
+    std::map<std::string, std::string> registryValues;
+    int saveIconError = 0;                   // SaveIconFile fails with it when not 0
     std::function<int()> menuChoice;         // the item the user picks when a menu opens
     std::function<ExitAnswer()> exitAnswer;  // the user's answer while the question is open
 
@@ -87,6 +96,7 @@ public:
     std::vector<std::string> createdFolders;
     std::vector<std::string> loadedPictures;
     std::vector<std::pair<std::string, std::int32_t>> extractedIcons;
+    std::vector<std::string> savedIcons;
     std::vector<TrayCall> trayCalls;
     std::deque<WindowState> windows;  // every window ever created, in order
     int livePictures = 0;             // pictures created and not yet destroyed
@@ -95,10 +105,14 @@ public:
     std::vector<std::string> openedTargets;
     std::vector<std::string> questions;  // every exit question asked, in order
 
-    Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this};
+    Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
 
     void AddFile(const std::string& path, std::string contents = "icon", bool hidden = false);
     void AddFolder(const std::string& path) { files[path] = FileEntry{"", true, false}; }
+    // A registry value as the program reads it: the text and its terminating NUL.
+    void SetRegistryText(const std::string& subkey, const std::string& text) {
+        registryValues[subkey] = text + '\0';
+    }
     // Destroys window `index` (0-based) as the window system would on its own, e.g. at log-off.
     void DestroyWindow(std::size_t index);
     std::vector<TrayCall> TrayCalls(TrayOperation operation) const;
@@ -120,6 +134,9 @@ public:
     PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override;
     std::string SystemDirectory() override { return "C:\\Windows\\system32"; }
     PicturePtr UpImage() override { return NewPicture(kUpImageHandle); }  // shared: same handle
+    PicturePtr BuiltInIcon() override { return NewPicture(kBuiltInIconHandle); }
+    void SaveIconFile(const Picture& picture, const std::string& path) override;
+    std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) override;
     void NotifyIcon(TrayOperation operation, const TrayRecord& record) override {
         trayCalls.push_back({operation, record});
     }

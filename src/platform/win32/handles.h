@@ -66,7 +66,14 @@ struct FontTraits {
     static void Close(HFONT h) { DeleteObject(h); }
 };
 
+struct KeyTraits {
+    static HKEY Invalid() { return nullptr; }
+    static bool IsValid(HKEY h) { return h != nullptr; }
+    static void Close(HKEY h) { RegCloseKey(h); }
+};
+
 using UniqueFont = UniqueHandle<HFONT, FontTraits>;
+using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/errors.h"
+#include "platform/win32/iconfile.h"
 #include "platform/win32/resourceids.h"
 
 namespace iconlane::win32 {
@@ -17,6 +18,33 @@ PicturePtr IconPicture::Shared(HICON icon) {
 
 std::uintptr_t IconPicture::Handle() const {
     return reinterpret_cast<std::uintptr_t>(owned_.Valid() ? owned_.Get() : shared_);
+}
+
+OleIconPicture::~OleIconPicture() {
+    picture_->Release();
+}
+
+std::uintptr_t OleIconPicture::Handle() const {
+    OLE_HANDLE handle = 0;
+    picture_->get_Handle(&handle);
+    // Icon handles carry 32 significant bits, sign-extended on 64-bit Windows.
+    return static_cast<std::uintptr_t>(static_cast<std::intptr_t>(static_cast<LONG>(handle)));
+}
+
+PicturePtr IconToPicture(HICON icon) {
+    if (icon == nullptr) return nullptr;
+    PICTDESC description{};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_ICON;
+    description.icon.hicon = icon;
+    IPicture* picture = nullptr;
+    if (FAILED(OleCreatePictureIndirect(&description, IID_IPicture, TRUE,
+                                        reinterpret_cast<void**>(&picture))) ||
+        picture == nullptr) {
+        DestroyIcon(icon);
+        return nullptr;
+    }
+    return std::make_unique<OleIconPicture>(picture);
 }
 
 PicturePtr Win32Pictures::LoadPictureFile(const std::string& path) {
@@ -35,7 +63,13 @@ PicturePtr Win32Pictures::ExtractIconPicture(const std::string& file, std::int32
     if (number == -1) return nullptr;
     HICON icon = ExtractIconA(GetModuleHandleA(nullptr), file.c_str(), static_cast<UINT>(number));
     if (reinterpret_cast<std::uintptr_t>(icon) <= 1) return nullptr;
-    return IconPicture::Owning(icon);
+    return IconToPicture(icon);
+}
+
+void Win32Pictures::SaveIconFile(const Picture& picture, const std::string& path) {
+    HICON icon = reinterpret_cast<HICON>(picture.Handle());
+    if (icon == nullptr) throw RuntimeError(kInvalidPicture);
+    WriteFileReplacing(path, EncodeIconFile(icon));
 }
 
 std::string Win32Pictures::SystemDirectory() {
@@ -48,6 +82,11 @@ std::string Win32Pictures::SystemDirectory() {
 HICON ProgramIcon(int resourceId, int width, int height) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
                                          IMAGE_ICON, width, height, LR_SHARED));
+}
+
+PicturePtr Win32Pictures::BuiltInIcon() {
+    return IconPicture::Shared(
+        ProgramIcon(kProgramIconId, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
 }
 
 PicturePtr Win32Pictures::UpImage() {

@@ -2,7 +2,8 @@
 #pragma once
 
 #include <windows.h>
-// shellapi.h needs windows.h first.
+// shellapi.h and olectl.h need windows.h first.
+#include <olectl.h>
 #include <shellapi.h>
 
 #include "platform/services.h"
@@ -25,12 +26,32 @@ private:
     HICON shared_;
 };
 
+// An OLE picture that owns its icon: releasing the picture destroys the icon.
+class OleIconPicture final : public Picture {
+public:
+    explicit OleIconPicture(IPicture* picture) : picture_(picture) {}
+    ~OleIconPicture() override;
+    OleIconPicture(const OleIconPicture&) = delete;
+    OleIconPicture& operator=(const OleIconPicture&) = delete;
+
+    std::uintptr_t Handle() const override;
+
+private:
+    IPicture* picture_;
+};
+
+// The icon wrapped into a picture that owns it; null for the icon 0, or when no picture can be
+// made (the icon is then destroyed here).
+PicturePtr IconToPicture(HICON icon);
+
 class Win32Pictures final : public Pictures {
 public:
     PicturePtr LoadPictureFile(const std::string& path) override;
     PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override;
+    void SaveIconFile(const Picture& picture, const std::string& path) override;
     std::string SystemDirectory() override;
     PicturePtr UpImage() override;
+    PicturePtr BuiltInIcon() override;
 };
 
 // The shell's record for a tray call, made from the program's record.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "platform/commandline.h"
 #include "platform/errors.h"
 #include "platform/win32/handles.h"
@@ -58,6 +60,22 @@ std::string Win32Environment::Variable(const std::string& name) const {
         }
         value.resize(length);  // too small: length is the size needed, terminator included
     }
+}
+
+std::optional<std::string> Win32Registry::ReadClassesRootDefault(const std::string& subkey) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyA(HKEY_CLASSES_ROOT, subkey.c_str(), &opened) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    UniqueKey key(opened);
+    // A fixed buffer of 260 bytes: a longer value counts as unreadable.
+    char buffer[260];
+    std::memset(buffer, ' ', sizeof buffer);
+    DWORD type = 0, count = sizeof buffer;
+    LONG result = RegQueryValueExA(key.Get(), nullptr, nullptr, &type,
+                                   reinterpret_cast<BYTE*>(buffer), &count);
+    if (result != ERROR_SUCCESS || count > sizeof buffer) return std::nullopt;
+    return std::string(buffer, count);
 }
 
 std::string Win32Process::ProgramFolder() const {

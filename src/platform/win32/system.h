@@ -30,6 +30,11 @@ public:
     std::string ReadFile(const std::string& path) override;
 };
 
+class Win32Registry final : public Registry {
+public:
+    std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) override;
+};
+
 // The numbered error for a failed file call's GetLastError() value.
 int FileErrorNumber(unsigned long systemError);
 

@@ -1,6 +1,7 @@
 // The program's entry point: the real services handed to the portable program.
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
 
 #include "platform/win32/exitdialog.h"
 #include "platform/win32/hiddenwindows.h"
@@ -23,8 +24,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32WindowSystem windows;
     Win32Shell shell;
     Win32ExitDialog exitDialog;
-    iconlane::Services services{dialogs, environment, process, files,     pictures,
-                                tray,    windows,     shell,   exitDialog};
+    Win32Registry registry;
+    iconlane::Services services{dialogs, environment, process, files,      pictures,
+                                tray,    windows,     shell,   exitDialog, registry};
 
     iconlane::Iconlane program(services);
     program.Run();
