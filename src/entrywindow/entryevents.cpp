@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "help/helpwindow.h"
+#include "platform/errors.h"
 #include "platform/textrules.h"
 
 namespace iconlane {
@@ -28,8 +28,9 @@ std::string ExitQuestion(int entryCount) {
            " icons managed by it - Are you sure?";
 }
 
-EntryEvents::EntryEvents(Services& services, const Options& options, EntryTable& entries)
-    : services_(services), options_(options), entries_(entries) {}
+EntryEvents::EntryEvents(Services& services, const Options& options, EntryTable& entries,
+                         HelpWindow& help)
+    : services_(services), options_(options), entries_(entries), help_(help) {}
 
 void EntryEvents::OnTrayMessage(EntryWindow& window, int mouseMessage) {
     // The click test comes first: a click message never opens the menu.
@@ -51,13 +52,24 @@ void EntryEvents::OnMenuItem(EntryWindow& window, int item) {
             entries_.LaunchTarget(WholeNumberValue(window.Tag()));
             break;
         case kMenuHelp:
-            ShowHelpWindow(services_);
+            ShowHelp();
             break;
         case kMenuExit:
             ConfirmExit();
             break;
         default:  // "Cancel Menu" only closes the menu
             break;
+    }
+}
+
+void EntryEvents::ShowHelp() {
+    try {
+        help_.Open();
+    } catch (const RuntimeError& error) {
+        services_.dialogs.ShowMessage("Iconlane couldn't load its Help File, " + help_.GuidePath() +
+                                          " (error " + std::to_string(error.Number()) + ": " +
+                                          error.Description() + ").",
+                                      MessageStyle::kExclamation, "Iconlane");
     }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "entrywindow/entrywindow.h"
+#include "help/helpwindow.h"
 #include "platform/services.h"
 #include "startup/options.h"
 #include "tray/entrytable.h"
@@ -22,7 +23,7 @@ std::string ExitQuestion(int entryCount);
 
 class EntryEvents final : public EntryWindowHandler {
 public:
-    EntryEvents(Services& services, const Options& options, EntryTable& entries);
+    EntryEvents(Services& services, const Options& options, EntryTable& entries, HelpWindow& help);
 
     // The configured click opens the target; the right button opens the menu unless switched off.
     void OnTrayMessage(EntryWindow& window, int mouseMessage) override;
@@ -32,6 +33,8 @@ public:
 
     // Makes every icon blink and asks whether to exit; Yes ends the program, No stops the blinking.
     void ConfirmExit();
+    // Opens the help; a guide that cannot be loaded is reported instead.
+    void ShowHelp();
     // Unloads every entry window in index order, which takes its icon out of the tray, and ends.
     [[noreturn]] void ExitAll();
 
@@ -39,6 +42,7 @@ private:
     Services& services_;
     const Options& options_;
     EntryTable& entries_;
+    HelpWindow& help_;
     bool confirming_ = false;
 };
 

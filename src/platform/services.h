@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/layout.h"
 #include "platform/trayrecord.h"
 
 namespace iconlane {
@@ -30,9 +31,19 @@ public:
     virtual std::string Variable(const std::string& name) const = 0;
 };
 
+struct ProgramVersion {
+    int major = 0;
+    int minor = 0;
+    int revision = 0;
+};
+
 class Process {
 public:
     virtual ~Process() = default;
+    // The program's own version, from its version resource.
+    virtual ProgramVersion Version() const = 0;
+    // The decimal separator of the user's locale.
+    virtual std::string DecimalSeparator() const = 0;
     // The folder holding the program file, without a trailing separator (except a drive root).
     virtual std::string ProgramFolder() const = 0;
     // The raw command line without the program's path and the blanks after it; nothing else
@@ -158,6 +169,34 @@ public:
     virtual ExitAnswer Ask(const std::string& question) = 0;
 };
 
+// The help window as the program fills it: a title, the guide and two controls (the text box and
+// the Ok button) in the window's units, twips.
+class HelpSurface : public LayoutWindow {
+public:
+    virtual void SetTitle(const std::string& title) = 0;
+    // Loads a rich-text file into the text box, replacing its whole content; fails with a
+    // numbered error when the file cannot be read or is no rich text.
+    virtual void LoadRichText(const std::string& path) = 0;
+    virtual void SetPlainText(const std::string& text) = 0;
+};
+
+class HelpWindowEvents {
+public:
+    virtual ~HelpWindowEvents() = default;
+    virtual void OnLoad(HelpSurface& surface) = 0;
+    virtual void OnResize(HelpSurface& surface) = 0;
+};
+
+class HelpWindowHost {
+public:
+    virtual ~HelpWindowHost() = default;
+    // Builds the window at its design size and layout, runs OnLoad, then shows it modally until
+    // the user closes it; other windows' messages go on meanwhile. A failure in OnLoad destroys
+    // the window before it appears and is raised here. While the window is already open it is
+    // brought to the front and false comes back at once.
+    virtual bool ShowModal(HelpWindowEvents& events) = 0;
+};
+
 // Everything the program needs from its platform.
 struct Services {
     Dialogs& dialogs;
@@ -170,6 +209,7 @@ struct Services {
     Shell& shell;
     ExitDialog& exitDialog;
     Registry& registry;
+    HelpWindowHost& help;
 };
 
 }  // namespace iconlane

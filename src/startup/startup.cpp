@@ -28,7 +28,8 @@ Iconlane::Iconlane(Services& services)
     : services_(services),
       icons_(services, dataFolder_),
       entries_(services, options_, icons_),
-      events_(services, options_, entries_) {
+      help_(services),
+      events_(services, options_, entries_, help_) {
     entries_.SetWindowHandler(&events_);
 }
 
@@ -43,7 +44,7 @@ void Iconlane::Main() {
         ReadOptions(services_, options_);
         std::string commandLine = services_.process.CommandLine();
         if (commandLine.empty()) {
-            ShowHelpWindow(services_);
+            help_.Open();
             EndProgram();
         }
         RunCommandLine(commandLine);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "entrywindow/entryevents.h"
+#include "help/helpwindow.h"
 #include "platform/services.h"
 #include "startup/options.h"
 #include "tray/entrytable.h"
@@ -42,6 +43,7 @@ private:
     std::string dataFolder_;
     IconResolver icons_;
     EntryTable entries_;
+    HelpWindow help_;
     EntryEvents events_;
 };
 

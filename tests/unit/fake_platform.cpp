@@ -77,7 +77,39 @@ private:
     std::size_t index_;
 };
 
+// The help window at its design layout (twips), filled the way the program fills it.
+class FakeHelpSurface final : public HelpSurface {
+public:
+    explicit FakeHelpSurface(FakePlatform& platform) : platform_(platform) {}
+    int ControlCount() const override { return 0; }
+    LayoutControl& ControlAt(int) override { throw RuntimeError(kSubscriptOutOfRange); }
+    float InnerWidth() const override { return 6705; }
+    float InnerHeight() const override { return 5310; }
+    void SetTitle(const std::string& title) override { shown.title = title; }
+    void LoadRichText(const std::string& path) override {
+        if (auto error = platform_.richTextErrors.find(path);
+            error != platform_.richTextErrors.end()) {
+            throw RuntimeError(error->second);
+        }
+        shown.richTextPath = path;
+    }
+    void SetPlainText(const std::string& text) override { shown.plainText = text; }
+
+    FakePlatform::HelpShown shown;
+
+private:
+    FakePlatform& platform_;
+};
+
 }  // namespace
+
+bool FakePlatform::ShowModal(HelpWindowEvents& events) {
+    FakeHelpSurface surface(*this);
+    events.OnLoad(surface);
+    events.OnResize(surface);
+    helpShown.push_back(surface.shown);
+    return true;
+}
 
 int ErrorOf(const std::function<void()>& call) {
     try {

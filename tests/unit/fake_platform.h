@@ -65,7 +65,8 @@ class FakePlatform : public Dialogs,
                      public WindowSystem,
                      public Shell,
                      public ExitDialog,
-                     public Registry {
+                     public Registry,
+                     public HelpWindowHost {
 public:
     static constexpr std::uintptr_t kUpImageHandle = 0x7000;
     static constexpr std::uintptr_t kBuiltInIconHandle = 0x7100;
@@ -87,9 +88,12 @@ public:
     std::map<std::string, int> iconCounts{{kSystemLibrary, 300}};
     // HKEY_CLASSES_ROOT subkey -> the bytes its default value reads as (NUL included).
     std::map<std::string, std::string> registryValues;
-    int saveIconError = 0;                   // SaveIconFile fails with it when not 0
-    std::function<int()> menuChoice;         // the item the user picks when a menu opens
-    std::function<ExitAnswer()> exitAnswer;  // the user's answer while the question is open
+    int saveIconError = 0;  // SaveIconFile fails with it when not 0
+    ProgramVersion version{1, 0, 0};
+    std::string decimalSeparator = ".";
+    std::map<std::string, int> richTextErrors;  // guide path -> error loading it fails with
+    std::function<int()> menuChoice;            // the item the user picks when a menu opens
+    std::function<ExitAnswer()> exitAnswer;     // the user's answer while the question is open
 
     // What the program did.
     std::vector<Message> messages;
@@ -97,6 +101,10 @@ public:
     std::vector<std::string> loadedPictures;
     std::vector<std::pair<std::string, std::int32_t>> extractedIcons;
     std::vector<std::string> savedIcons;
+    struct HelpShown {
+        std::string title, richTextPath, plainText;
+    };
+    std::vector<HelpShown> helpShown;  // every help window that appeared, as it was filled
     std::vector<TrayCall> trayCalls;
     std::deque<WindowState> windows;  // every window ever created, in order
     int livePictures = 0;             // pictures created and not yet destroyed
@@ -105,7 +113,7 @@ public:
     std::vector<std::string> openedTargets;
     std::vector<std::string> questions;  // every exit question asked, in order
 
-    Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
+    Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
 
     void AddFile(const std::string& path, std::string contents = "icon", bool hidden = false);
     void AddFolder(const std::string& path) { files[path] = FileEntry{"", true, false}; }
@@ -127,6 +135,9 @@ public:
     std::string ProgramFolder() const override { return programFolder; }
     std::string CommandLine() const override { return commandLine; }
     [[noreturn]] void EndNow() override { throw ProcessEnded{}; }
+    ProgramVersion Version() const override { return version; }
+    std::string DecimalSeparator() const override { return decimalSeparator; }
+    bool ShowModal(HelpWindowEvents& events) override;
     std::string FindFirst(const std::string& pattern, SearchKind kind) override;
     void CreateFolder(const std::string& path) override;
     std::string ReadFile(const std::string& path) override;

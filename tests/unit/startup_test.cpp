@@ -77,10 +77,11 @@ TEST(StartupTest, EmptyCommandLineReadsOptionsThenShowsHelpAndEnds) {
     platform.readErrors["C:\\Apps\\Iconlane.ini"] = kPathFileAccessError;
     Iconlane program(platform.services);
     EXPECT_TRUE(MainEnds(program));
-    ASSERT_EQ(platform.messages.size(), 2u);
+    ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text,
               "Error 75 (Path/File access error) occurred during Options File Read.");
-    EXPECT_EQ(platform.messages[1].text, kHelpMissingText);
+    ASSERT_EQ(platform.helpShown.size(), 1u);
+    EXPECT_EQ(platform.helpShown[0].plainText, kHelpMissingText);
     EXPECT_TRUE(platform.windows.empty());
 }
 

@@ -94,6 +94,30 @@ std::string Win32Process::ProgramFolder() const {
     return path.substr(0, separator == 2 ? 3 : separator);
 }
 
+ProgramVersion Win32Process::Version() const {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    std::string data(size, '\0');
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT infoSize = 0;
+    if (size == 0 || !GetFileVersionInfoA(path, 0, size, data.data()) ||
+        !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &infoSize) ||
+        info == nullptr) {
+        return {};
+    }
+    return {HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+            HIWORD(info->dwFileVersionLS)};
+}
+
+std::string Win32Process::DecimalSeparator() const {
+    char separator[8] = ".";
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
+    return separator;
+}
+
 std::string Win32Process::CommandLine() const {
     return ArgumentsOf(GetCommandLineA());
 }

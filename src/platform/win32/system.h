@@ -18,6 +18,8 @@ public:
 
 class Win32Process final : public Process {
 public:
+    ProgramVersion Version() const override;
+    std::string DecimalSeparator() const override;
     std::string ProgramFolder() const override;
     std::string CommandLine() const override;
     [[noreturn]] void EndNow() override;

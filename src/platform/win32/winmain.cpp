@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/exitdialog.h"
+#include "platform/win32/helpwindow.h"
 #include "platform/win32/hiddenwindows.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
@@ -25,8 +26,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Shell shell;
     Win32ExitDialog exitDialog;
     Win32Registry registry;
-    iconlane::Services services{dialogs, environment, process, files,      pictures,
-                                tray,    windows,     shell,   exitDialog, registry};
+    Win32HelpWindow help;
+    iconlane::Services services{dialogs, environment, process,    files,    pictures, tray,
+                                windows, shell,       exitDialog, registry, help};
 
     iconlane::Iconlane program(services);
     program.Run();
