@@ -46,6 +46,10 @@ void EntryEvents::OnBlinkTick(EntryWindow& window) {
     entries_.SetEntryIcon(WholeNumberValue(window.Tag()), showUp ? "Up" : "Down");
 }
 
+void EntryEvents::OnIconLost(EntryWindow& window) {
+    entries_.AddIconAgain(WholeNumberValue(window.Tag()));
+}
+
 void EntryEvents::OnMenuItem(EntryWindow& window, int item) {
     switch (item) {
         case kMenuLaunch:

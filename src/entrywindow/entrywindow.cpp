@@ -42,6 +42,22 @@ void EntryWindow::SetFadeTimerEnabled(bool enabled) {
     fadeTimerEnabled_ = enabled;
 }
 
+std::uintptr_t EntryWindow::ShownIconHandle() const {
+    return fadeTimerEnabled_ && blinkPhase_ ? Picture2Handle() : Picture1Handle();
+}
+
+void EntryWindow::SetTrayRetryTimerEnabled(bool enabled) {
+    if (Loaded()) window_->SetRetryTimer(enabled, kTrayRetryIntervalMs);
+}
+
+void EntryWindow::OnRetryTimer() {
+    if (handler_) handler_->OnIconLost(*this);
+}
+
+void EntryWindow::OnTaskbarCreated() {
+    if (handler_) handler_->OnIconLost(*this);
+}
+
 void EntryWindow::OnTrayMessage(int mouseMessage) {
     if (handler_) handler_->OnTrayMessage(*this, mouseMessage);
 }

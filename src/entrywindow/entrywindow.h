@@ -20,6 +20,7 @@ enum MenuItem : int {
 };
 
 inline constexpr unsigned kBlinkIntervalMs = 800;
+inline constexpr unsigned kTrayRetryIntervalMs = 2000;
 
 class EntryWindow;
 
@@ -29,6 +30,8 @@ public:
     virtual ~EntryWindowHandler() = default;
     virtual void OnTrayMessage(EntryWindow& window, int mouseMessage) = 0;
     virtual void OnBlinkTick(EntryWindow& window) = 0;
+    // The window's tray icon has to be added again: the shell did not take it, or restarted.
+    virtual void OnIconLost(EntryWindow& window) = 0;
 };
 
 class EntryWindow final : public WindowEvents {
@@ -68,6 +71,11 @@ public:
     bool FadeTimerEnabled() const { return fadeTimerEnabled_; }
     bool BlinkPhase() const { return blinkPhase_; }
     bool FlipBlinkPhase() { return blinkPhase_ = !blinkPhase_; }
+    // The image the icon shows now: the Up image mid-blink, else the entry's own picture.
+    std::uintptr_t ShownIconHandle() const;
+
+    // Retries adding the tray icon every few seconds while the shell does not take it.
+    void SetTrayRetryTimerEnabled(bool enabled);
 
     // Where tray notifications and blink ticks go; none are handled while it is null.
     void SetHandler(EntryWindowHandler* handler) { handler_ = handler; }
@@ -78,6 +86,8 @@ public:
 private:
     void OnTrayMessage(int mouseMessage) override;
     void OnTimer() override;
+    void OnRetryTimer() override;
+    void OnTaskbarCreated() override;
     void OnUnload() override;
 
     TrayIcons& tray_;

@@ -106,8 +106,8 @@ public:
 class TrayShell {
 public:
     virtual ~TrayShell() = default;
-    // Hands a copy of the record to the shell; the shell's answer is not examined.
-    virtual void NotifyIcon(TrayOperation operation, const TrayRecord& record) = 0;
+    // Hands a copy of the record to the shell; true when the shell took it.
+    virtual bool NotifyIcon(TrayOperation operation, const TrayRecord& record) = 0;
 };
 
 class Shell {
@@ -125,6 +125,10 @@ public:
     virtual void OnTrayMessage(int mouseMessage) = 0;
     // A tick of the window's timer.
     virtual void OnTimer() = 0;
+    // A tick of the timer that retries a tray icon the shell did not take.
+    virtual void OnRetryTimer() = 0;
+    // The task bar was created anew (the shell restarted): every icon must be added again.
+    virtual void OnTaskbarCreated() = 0;
     // The window is being unloaded (destroyed); it still has its handle.
     virtual void OnUnload() = 0;
 };
@@ -140,6 +144,7 @@ public:
     // while another pop-up menu is open.
     virtual int ShowPopupMenu() = 0;
     virtual void SetTimer(bool enabled, unsigned intervalMs) = 0;
+    virtual void SetRetryTimer(bool enabled, unsigned intervalMs) = 0;
     // Destroys the window; its OnUnload runs first. Does nothing the second time.
     virtual void Unload() = 0;
 };

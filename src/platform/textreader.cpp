@@ -21,6 +21,10 @@ void SkipLineBreak(const std::string& text, std::size_t& pos) {
 
 }  // namespace
 
+std::size_t ByteOrderMarkLength(const std::string& text) {
+    return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
 std::string LineReader::ReadLine() {
     std::size_t end = pos_;
     while (end < text_.size() && !IsLineBreak(text_[end])) ++end;

@@ -6,18 +6,23 @@
 
 namespace iconlane {
 
+// 3 when the text starts with a UTF-8 byte-order mark, which editors write and which is no part of
+// the first line or item; else 0.
+std::size_t ByteOrderMarkLength(const std::string& text);
+
 // Lines end at CR LF, a lone CR or a lone LF; the terminator is not part of the line. A last line
 // without a terminator is still read; a terminator at the very end starts no further line.
 class LineReader {
 public:
-    explicit LineReader(std::string contents) : text_(std::move(contents)) {}
+    explicit LineReader(std::string contents)
+        : text_(std::move(contents)), pos_(ByteOrderMarkLength(text_)) {}
 
     bool AtEnd() const { return pos_ >= text_.size(); }
     std::string ReadLine();
 
 private:
     std::string text_;
-    std::size_t pos_ = 0;
+    std::size_t pos_;
 };
 
 // Comma-separated items: an item ends at a comma or a line end, which is not part of it. Blanks
@@ -27,7 +32,8 @@ private:
 // line, or nothing between two commas, is an empty item.
 class ItemReader {
 public:
-    explicit ItemReader(std::string contents) : text_(std::move(contents)) {}
+    explicit ItemReader(std::string contents)
+        : text_(std::move(contents)), pos_(ByteOrderMarkLength(text_)) {}
 
     bool AtEnd() const { return pos_ >= text_.size(); }
     std::string ReadItem();
@@ -39,7 +45,7 @@ private:
     std::string ReadPlain();
 
     std::string text_;
-    std::size_t pos_ = 0;
+    std::size_t pos_;
 };
 
 }  // namespace iconlane

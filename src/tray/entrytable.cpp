@@ -46,7 +46,10 @@ void EntryTable::AddEntry(std::string& target, std::string& tooltip, std::string
     window.SetLabelToolTip(tooltip);
     targets_[index] = target;
 
-    tray_.AddIcon(window.Handle(), window.Picture1Handle(), tooltip);
+    // At log-on the shell may not be ready yet: the icon is then retried until it is taken.
+    if (!tray_.AddIcon(window.Handle(), window.Picture1Handle(), tooltip)) {
+        window.SetTrayRetryTimerEnabled(true);
+    }
     registered_[index] = true;
     ++liveIcons_;
 }
@@ -70,6 +73,15 @@ void EntryTable::InstallDownImage(EntryWindow& window, const std::string& target
 
 std::int32_t EntryTable::LaunchTarget(int index) {
     return services_.shell.OpenTarget(EntryTargets(index));
+}
+
+void EntryTable::AddIconAgain(int index) {
+    EntryWindow* window = EntryWindows(index);
+    if (window == nullptr || !registered_[index] || !window->Loaded()) return;
+    // An icon the shell still has would refuse the add: it is deleted first.
+    tray_.RemoveTrayIcon(window->Handle());
+    bool added = tray_.AddIcon(window->Handle(), window->ShownIconHandle(), window->LabelToolTip());
+    window->SetTrayRetryTimerEnabled(!added);
 }
 
 void EntryTable::SetEntryIcon(int index, const std::string& phase) {

@@ -30,6 +30,10 @@ public:
     // Asks the shell to open entry `index`'s target; its answer is passed on, not examined.
     std::int32_t LaunchTarget(int index);
 
+    // Puts entry `index`'s icon into the tray again as it shows now, exactly once: after a
+    // restart of the shell, or when the shell did not take it. Retries while the shell refuses.
+    void AddIconAgain(int index);
+
     // Shows the Up image for the phase "Up" (any letter case), the entry's own picture otherwise.
     void SetEntryIcon(int index, const std::string& phase);
 

@@ -30,9 +30,9 @@ void TrayIcons::Fill(std::uintptr_t window, std::uintptr_t icon, const std::stri
     record_.szTip = FormTip(tooltip);
 }
 
-void TrayIcons::AddIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip) {
+bool TrayIcons::AddIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip) {
     Fill(window, icon, tooltip);
-    shell_.NotifyIcon(TrayOperation::kAdd, record_);
+    return shell_.NotifyIcon(TrayOperation::kAdd, record_);
 }
 
 void TrayIcons::ModifyIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip) {

@@ -16,7 +16,8 @@ class TrayIcons {
 public:
     explicit TrayIcons(TrayShell& shell);
 
-    void AddIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
+    // True when the shell took the icon.
+    bool AddIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
     void ModifyIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
     // Deletes the icon of `window`; every other field keeps the value of the last add or modify.
     void RemoveTrayIcon(std::uintptr_t window);

@@ -68,6 +68,7 @@ public:
         State().timerInterval = intervalMs;
         ++State().timerCalls;
     }
+    void SetRetryTimer(bool enabled, unsigned) override { State().retryTimerEnabled = enabled; }
     void Unload() override { platform_.DestroyWindow(index_); }
 
 private:

@@ -47,6 +47,7 @@ struct WindowState {
     bool timerEnabled = false;
     unsigned timerInterval = 0;
     int timerCalls = 0;  // every SetTimer, whatever it sets
+    bool retryTimerEnabled = false;
     int menuShown = 0;
 };
 
@@ -88,6 +89,7 @@ public:
     std::map<std::string, int> iconCounts{{kSystemLibrary, 300}};
     // HKEY_CLASSES_ROOT subkey -> the bytes its default value reads as (NUL included).
     std::map<std::string, std::string> registryValues;
+    int refusedAdds = 0;    // the shell refuses this many adds (it is not ready yet)
     int saveIconError = 0;  // SaveIconFile fails with it when not 0
     ProgramVersion version{1, 0, 0};
     std::string decimalSeparator = ".";
@@ -148,8 +150,11 @@ public:
     PicturePtr BuiltInIcon() override { return NewPicture(kBuiltInIconHandle); }
     void SaveIconFile(const Picture& picture, const std::string& path) override;
     std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) override;
-    void NotifyIcon(TrayOperation operation, const TrayRecord& record) override {
+    bool NotifyIcon(TrayOperation operation, const TrayRecord& record) override {
         trayCalls.push_back({operation, record});
+        if (operation != TrayOperation::kAdd || refusedAdds == 0) return true;
+        --refusedAdds;
+        return false;
     }
     std::unique_ptr<HiddenWindow> CreateHiddenWindow(const std::string& caption,
                                                      const std::vector<std::string>& menuCaptions,

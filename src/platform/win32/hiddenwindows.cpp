@@ -9,6 +9,13 @@ namespace {
 
 constexpr const char* kEntryWindowClass = "frmTL";
 constexpr UINT_PTR kFadeTimerId = 1;
+constexpr UINT_PTR kRetryTimerId = 2;
+
+// Broadcast by the shell to every top-level window when the task bar is created anew.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
 
 // A failure inside an event must not unwind through the window system: it is reported instead.
 void ReportEventFailure(const RuntimeError& error) {
@@ -88,11 +95,19 @@ int Win32HiddenWindow::ShowPopupMenu() {
 }
 
 void Win32HiddenWindow::SetTimer(bool enabled, unsigned intervalMs) {
+    SwitchTimer(kFadeTimerId, enabled, intervalMs);
+}
+
+void Win32HiddenWindow::SetRetryTimer(bool enabled, unsigned intervalMs) {
+    SwitchTimer(kRetryTimerId, enabled, intervalMs);
+}
+
+void Win32HiddenWindow::SwitchTimer(UINT_PTR id, bool enabled, unsigned intervalMs) {
     if (window_ == nullptr) return;
     if (enabled) {
-        ::SetTimer(window_, kFadeTimerId, intervalMs, nullptr);
+        ::SetTimer(window_, id, intervalMs, nullptr);
     } else {
-        KillTimer(window_, kFadeTimerId);
+        KillTimer(window_, id);
     }
 }
 
@@ -116,11 +131,15 @@ LRESULT CALLBACK Win32HiddenWindow::WindowProc(HWND window, UINT message, WPARAM
 
 LRESULT Win32HiddenWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = window_;
+    if (message == TaskbarCreatedMessage()) {
+        Dispatch(message, wParam, lParam);
+        return 0;
+    }
     switch (message) {
         case kTrayCallbackMessage:
         case WM_TIMER:
         case WM_DESTROY:
-            Dispatch(message, lParam);
+            Dispatch(message, wParam, lParam);
             return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
@@ -132,13 +151,19 @@ LRESULT Win32HiddenWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void Win32HiddenWindow::Dispatch(UINT message, LPARAM lParam) {
+void Win32HiddenWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         if (message == kTrayCallbackMessage) {
             // The tray puts the mouse message number where a mouse move has its coordinates.
             events_.OnTrayMessage(static_cast<int>(lParam));
         } else if (message == WM_TIMER) {
-            events_.OnTimer();
+            if (wParam == kRetryTimerId) {
+                events_.OnRetryTimer();
+            } else {
+                events_.OnTimer();
+            }
+        } else if (message == TaskbarCreatedMessage()) {
+            events_.OnTaskbarCreated();
         } else {
             events_.OnUnload();
         }

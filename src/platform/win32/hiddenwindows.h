@@ -24,12 +24,14 @@ public:
     bool MenuItemEnabled(int item) const override;
     int ShowPopupMenu() override;
     void SetTimer(bool enabled, unsigned intervalMs) override;
+    void SetRetryTimer(bool enabled, unsigned intervalMs) override;
     void Unload() override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void Dispatch(UINT message, LPARAM lParam);
+    void Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void SwitchTimer(UINT_PTR id, bool enabled, unsigned intervalMs);
 
     WindowEvents& events_;
     std::shared_ptr<bool> menuOpen_;

@@ -113,9 +113,9 @@ std::int32_t Win32Shell::OpenTarget(const std::string& target) {
     return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(result));
 }
 
-void Win32TrayShell::NotifyIcon(TrayOperation operation, const TrayRecord& record) {
+bool Win32TrayShell::NotifyIcon(TrayOperation operation, const TrayRecord& record) {
     NOTIFYICONDATAA data = ToNotifyIconData(record);
-    Shell_NotifyIconA(static_cast<DWORD>(operation), &data);
+    return Shell_NotifyIconA(static_cast<DWORD>(operation), &data) != FALSE;
 }
 
 }  // namespace iconlane::win32

@@ -59,7 +59,7 @@ NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record);
 
 class Win32TrayShell final : public TrayShell {
 public:
-    void NotifyIcon(TrayOperation operation, const TrayRecord& record) override;
+    bool NotifyIcon(TrayOperation operation, const TrayRecord& record) override;
 };
 
 class Win32Shell final : public Shell {

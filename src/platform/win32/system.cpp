@@ -43,6 +43,17 @@ int FileErrorNumber(unsigned long systemError) {
     }
 }
 
+void RestrictLibrarySearch() {
+    SetDllDirectoryA("");
+    // Present from Windows 8 on (and on Windows 7 with its update); looked up, not imported.
+    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
+    FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (found != nullptr) {
+        reinterpret_cast<SetDefaultDirectories>(reinterpret_cast<void*>(found))(
+            LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+}
+
 void Win32Dialogs::ShowMessage(const std::string& text, MessageStyle style,
                                const std::string& title) {
     MessageBoxA(nullptr, text.c_str(), title.c_str(), static_cast<UINT>(style) | MB_OK);
@@ -94,22 +105,23 @@ std::string Win32Process::ProgramFolder() const {
     return path.substr(0, separator == 2 ? 3 : separator);
 }
 
+// Read from the program's own version resource, without version.dll: that library is no known
+// system DLL, and one planted beside the program would be loaded in its place.
 ProgramVersion Win32Process::Version() const {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return {};
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    std::string data(size, '\0');
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT infoSize = 0;
-    if (size == 0 || !GetFileVersionInfoA(path, 0, size, data.data()) ||
-        !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &infoSize) ||
-        info == nullptr) {
-        return {};
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), RT_VERSION);
+    HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
+    const auto* data = static_cast<const BYTE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    if (data == nullptr) return {};
+    DWORD size = SizeofResource(nullptr, found);
+    for (DWORD offset = 0; offset + sizeof(VS_FIXEDFILEINFO) <= size; offset += 4) {
+        VS_FIXEDFILEINFO info;
+        std::memcpy(&info, data + offset, sizeof info);
+        if (info.dwSignature == VS_FFI_SIGNATURE) {
+            return {HIWORD(info.dwFileVersionMS), LOWORD(info.dwFileVersionMS),
+                    HIWORD(info.dwFileVersionLS)};
+        }
     }
-    return {HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
-            HIWORD(info->dwFileVersionLS)};
+    return {};
 }
 
 std::string Win32Process::DecimalSeparator() const {

@@ -37,6 +37,9 @@ public:
     std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) override;
 };
 
+// Libraries load from the system folder only: never from the program's or the current folder.
+void RestrictLibrarySearch();
+
 // The numbered error for a failed file call's GetLastError() value.
 int FileErrorNumber(unsigned long systemError);
 
