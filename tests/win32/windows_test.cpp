@@ -26,6 +26,11 @@ public:
         ++ticks;
         if (then) then();
     }
+    void OnRetryTimer() override {
+        ++retries;
+        if (then) then();
+    }
+    void OnTaskbarCreated() override { ++taskbarsCreated; }
     void OnUnload() override {
         ++unloads;
         windowAliveAtUnload = window != nullptr && IsWindow(window);
@@ -35,6 +40,8 @@ public:
     HWND window = nullptr;
     std::vector<int> trayMessages;
     int ticks = 0;
+    int retries = 0;
+    int taskbarsCreated = 0;
     int unloads = 0;
     bool windowAliveAtUnload = false;
     std::function<void()> then;
@@ -138,6 +145,7 @@ TEST(Win32WindowSystemTest, DeliversTrayNotificationsAndTimerTicks) {
     window->SetTimer(true, 20);
     windows.RunMessageLoop();
     window->SetTimer(false, 20);
+    events.then = nullptr;  // the unload at the end must not post another quit
     KillTimer(nullptr, watchdog);
     EXPECT_FALSE(watchdogFired) << "the timer did not tick";
     EXPECT_EQ(events.ticks, 2);
@@ -146,6 +154,25 @@ TEST(Win32WindowSystemTest, DeliversTrayNotificationsAndTimerTicks) {
     Sleep(60);
     EXPECT_FALSE(PeekMessageA(&message, events.window, WM_TIMER, WM_TIMER, PM_NOREMOVE))
         << "the timer ticks on after it was switched off";
+}
+
+// The two timers tick apart; the shell's "TaskbarCreated" broadcast reaches every entry window.
+TEST(Win32WindowSystemTest, RetryTimerAndTaskbarCreationReachTheirOwnEvents) {
+    Win32WindowSystem windows;
+    RecordingEvents events;
+    auto window = windows.CreateHiddenWindow("Retry", {"Exit"}, events);
+    events.window = AsWindow(window->Handle());
+    UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, &Watchdog);
+    events.then = [&] { windows.QuitMessageLoop(); };
+    window->SetRetryTimer(true, 20);
+    windows.RunMessageLoop();
+    window->SetRetryTimer(false, 20);
+    events.then = nullptr;
+    KillTimer(nullptr, watchdog);
+    EXPECT_EQ(std::pair(events.retries, events.ticks), std::pair(1, 0));
+
+    SendMessageA(events.window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(events.taskbarsCreated, 1);
 }
 
 }  // namespace
