@@ -69,11 +69,20 @@ INT_PTR CALLBACK Win32ExitDialog::DialogProc(HWND dialog, UINT message, WPARAM w
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
     }
     auto* self = reinterpret_cast<Win32ExitDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    return self == nullptr ? FALSE : self->HandleMessage(message, wParam);
+    return self == nullptr ? FALSE : self->HandleMessage(message, wParam, lParam);
 }
 
-INT_PTR Win32ExitDialog::HandleMessage(UINT message, WPARAM wParam) {
+INT_PTR Win32ExitDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another DPI: the suggested frame, and everything laid out anew.
+            dpi_ = HIWORD(wParam);
+            const RECT& frame = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(dialog_, nullptr, frame.left, frame.top, frame.right - frame.left,
+                         frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            PlaceControls();
+            return TRUE;
+        }
         case WM_INITDIALOG:
             LayOut();
             SetForegroundWindow(dialog_);
@@ -95,11 +104,8 @@ INT_PTR Win32ExitDialog::HandleMessage(UINT message, WPARAM wParam) {
     }
 }
 
-HWND Win32ExitDialog::AddControl(const char* windowClass, const char* text, DWORD style, int id,
-                                 const RECT& twips) {
-    HWND control = CreateWindowExA(0, windowClass, text, WS_CHILD | WS_VISIBLE | style,
-                                   ToPixels(twips.left, dpi_), ToPixels(twips.top, dpi_),
-                                   ToPixels(twips.right, dpi_), ToPixels(twips.bottom, dpi_),
+HWND Win32ExitDialog::AddControl(const char* windowClass, const char* text, DWORD style, int id) {
+    HWND control = CreateWindowExA(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
                                    dialog_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleA(nullptr), nullptr);
     SendMessageA(control, WM_SETFONT, SendMessageA(dialog_, WM_GETFONT, 0, 0), FALSE);
@@ -111,6 +117,10 @@ void Win32ExitDialog::LayOut() {
     HDC screen = GetDC(nullptr);
     dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
+    label_ = AddControl("STATIC", question_.c_str(), SS_LEFT | SS_NOPREFIX, kLabelId);
+    no_ = AddControl("BUTTON", "&No", WS_TABSTOP | BS_DEFPUSHBUTTON, IDNO);
+    yes_ = AddControl("BUTTON", "&Yes", WS_TABSTOP | BS_PUSHBUTTON, IDYES);
+    image_ = AddControl("STATIC", "", SS_ICON | SS_REALSIZECONTROL, kImageId);
 
     RECT frame{0, 0, ToPixels(kClientWidthTwips, dpi_), ToPixels(kClientHeightTwips, dpi_)};
     AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
@@ -119,27 +129,34 @@ void Win32ExitDialog::LayOut() {
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
     SetWindowPos(dialog_, HWND_TOP, (work.left + work.right - width) / 2,
                  (work.top + work.bottom - height) / 2, width, height, 0);
+    PlaceControls();
+    SendMessageA(dialog_, DM_SETDEFID, IDNO, 0);
+    SetFocus(no_);
+}
 
-    HWND label = AddControl("STATIC", question_.c_str(), SS_LEFT | SS_NOPREFIX, kLabelId, kLabel);
+// Positions, font and pictures at the current DPI; runs again when the DPI changes.
+void Win32ExitDialog::PlaceControls() {
+    auto place = [&](HWND control, const RECT& twips) {
+        MoveWindow(control, ToPixels(twips.left, dpi_), ToPixels(twips.top, dpi_),
+                   ToPixels(twips.right, dpi_), ToPixels(twips.bottom, dpi_), TRUE);
+    };
+    place(label_, kLabel);
+    place(no_, kNoButton);
+    place(yes_, kYesButton);
+    place(image_, kImage);
     labelFont_.Reset(CreateFontA(-MulDiv(825, dpi_, 7200), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                  DEFAULT_QUALITY, DEFAULT_PITCH, "Microsoft Sans Serif"));
-    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.Get()), FALSE);
+    SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.Get()), TRUE);
 
-    int small = GetSystemMetrics(SM_CXSMICON);
-    HWND no = AddControl("BUTTON", "&No", WS_TABSTOP | BS_DEFPUSHBUTTON, IDNO, kNoButton);
-    SendMessageA(no, BM_SETIMAGE, IMAGE_ICON,
+    int small = MulDiv(16, dpi_, 96);
+    SendMessageA(no_, BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(ProgramIcon(kUpImageId, small, small)));
-    HWND yes = AddControl("BUTTON", "&Yes", WS_TABSTOP | BS_PUSHBUTTON, IDYES, kYesButton);
-    SendMessageA(yes, BM_SETIMAGE, IMAGE_ICON,
+    SendMessageA(yes_, BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(ProgramIcon(kTickImageId, small, small)));
-    HWND image = AddControl("STATIC", "", SS_ICON | SS_REALSIZECONTROL, kImageId, kImage);
     HICON question =
         ProgramIcon(kQuestionImageId, ToPixels(kImage.right, dpi_), ToPixels(kImage.bottom, dpi_));
-    SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(question), 0);
-
-    SendMessageA(dialog_, DM_SETDEFID, IDNO, 0);
-    SetFocus(no);
+    SendMessageA(image_, STM_SETICON, reinterpret_cast<WPARAM>(question), 0);
 }
 
 }  // namespace iconlane::win32

@@ -17,12 +17,16 @@ public:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR HandleMessage(UINT message, WPARAM wParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void LayOut();
-    HWND AddControl(const char* windowClass, const char* text, DWORD style, int id,
-                    const RECT& twips);
+    void PlaceControls();
+    HWND AddControl(const char* windowClass, const char* text, DWORD style, int id);
 
     HWND dialog_ = nullptr;  // the open dialog, null while none is open
+    HWND label_ = nullptr;
+    HWND no_ = nullptr;
+    HWND yes_ = nullptr;
+    HWND image_ = nullptr;
     int dpi_ = 96;
     std::string question_;
     UniqueFont labelFont_;

@@ -216,6 +216,19 @@ void Win32HelpWindow::CreateWindowAndControls() {
     controls_[1] = std::make_unique<ChildControl>(okButton_, dpi_);
 }
 
+// On a monitor of another DPI the window takes the suggested frame; its resize then lays the
+// controls out again from their proportions, in twips at the new DPI.
+void Win32HelpWindow::ChangeDpi(int dpi, const RECT& frame) {
+    dpi_ = dpi;
+    controls_[0] = std::make_unique<ChildControl>(textBox_, dpi_);
+    controls_[1] = std::make_unique<ChildControl>(okButton_, dpi_);
+    int tick = MulDiv(32, dpi_, 96);
+    SendMessageA(okButton_, BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(ProgramIcon(kTickImageId, tick, tick)));
+    SetWindowPos(window_, nullptr, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CALLBACK Win32HelpWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -234,6 +247,9 @@ LRESULT Win32HelpWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_SIZE:
             if (events_ != nullptr) events_->OnResize(*this);
+            return 0;
+        case WM_DPICHANGED:
+            ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_COMMAND:
             // Ok, Enter and Esc close the window.

@@ -53,6 +53,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateWindowAndControls();
     void RunModalLoop();
+    void ChangeDpi(int dpi, const RECT& frame);
 
     HMODULE richEdit_ = nullptr;
     HWND window_ = nullptr;
