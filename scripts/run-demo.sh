@@ -33,7 +33,8 @@ convert build/demo/desktop.png -crop 200x20+824+748 -scale 400% build/demo/tray.
 cat <<EOT
 
 Iconlane is running under Wine on display $DISPLAY, with the icons of examples/demo.txt in the
-tray at the bottom right of the Wine desktop. Hover an icon for its tooltip.
+tray at the bottom right of the Wine desktop. Hover an icon for its tooltip, double-click it to
+open its target, right-click it for the menu ("Exit Iconlane", then Yes, ends Iconlane).
 EOT
 if [[ -z $had_display ]]; then
     cat <<EOT
