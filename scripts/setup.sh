@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ libgtest-dev
+    clang libclang-rt-14-dev
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 nsis
     wine wine64 xvfb xdotool imagemagick x11-utils
 )
