@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ libgtest-dev
+    cmake g++ libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 nsis
     wine wine64 xvfb xdotool imagemagick x11-utils

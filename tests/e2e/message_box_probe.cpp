@@ -1,7 +1,7 @@
 #include "message_box_probe.h"
 
 #include "polling.h"
-#include "win_handle.h"
+#include "screen_pixels.h"
 #include "window_search.h"
 
 namespace e2e {
@@ -37,32 +37,6 @@ HWND iconControlOf(HWND box) {
         }
     }
     return nullptr;
-}
-
-// Copies what the screen shows in `area` as 32-bit pixels.
-std::vector<RGBQUAD> screenPixels(const RECT& area) {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    if (width <= 0 || height <= 0) return {};
-    ScreenDc screen;
-    MemoryDc memory(screen.get());
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;  // top row first
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    SelectedGdiObject bitmap(
-        memory.get(), CreateDIBSection(screen.get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap ||
-        !BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY)) {
-        return {};
-    }
-    GdiFlush();
-    const auto* first = static_cast<const RGBQUAD*>(bits);
-    return std::vector<RGBQUAD>(first, first + static_cast<std::size_t>(width) * height);
 }
 
 // Wine's stop icon is a red disc, its exclamation icon an orange triangle: each covers well over
@@ -110,7 +84,7 @@ BoxIcon iconShownBy(const MessageBoxView& box) {
         [&] {
             RECT area{};
             GetWindowRect(icon, &area);
-            seen = iconByColour(screenPixels(area));
+            seen = iconByColour(captureScreen(area).pixels);
             return seen != BoxIcon::Unrecognised;
         },
         kPaintTimeout);

@@ -1,15 +1,16 @@
 // The help window: proportional layout of its controls, its title, the guide it shows, and what a
 // guide that cannot be loaded does at start-up and from an icon's menu.
-#include "help/helpwindow.h"
-
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "entrywindow/entryevents.h"
 #include "entrywindow/entrywindow.h"
 #include "fake_platform.h"
+#include "help/helpwindow.h"
 #include "help/proportions.h"
 #include "platform/errors.h"
 #include "startup/startup.h"
@@ -43,7 +44,9 @@ struct Form final : LayoutWindow {
     std::vector<Box> boxes;
     float width = 6705, height = 5310;
     int ControlCount() const override { return static_cast<int>(boxes.size()); }
-    LayoutControl& ControlAt(int index) override { return boxes.at(static_cast<std::size_t>(index)); }
+    LayoutControl& ControlAt(int index) override {
+        return boxes.at(static_cast<std::size_t>(index));
+    }
     float InnerWidth() const override { return width; }
     float InnerHeight() const override { return height; }
 };
@@ -57,66 +60,56 @@ Form DesignForm() {
     return form;
 }
 
-void ExpectAt(const Box& box, float left, float top, float width, float height) {
-    EXPECT_EQ(box.left, left);
-    EXPECT_EQ(box.top, top);
-    EXPECT_EQ(box.width, width);
-    EXPECT_EQ(box.height, height);
+ControlProportions DesignRecords() {
+    Form design = DesignForm();
+    return CaptureThisFormProportions(design);
+}
+
+using Place = std::array<float, 4>;  // left, top, width, height
+
+Place PlaceOf(const Box& box) {
+    return {box.left, box.top, box.width, box.height};
+}
+
+Place Scaled(const Box& box, float scale) {
+    return {box.left * scale, box.top * scale, box.width * scale, box.height * scale};
 }
 
 TEST(ProportionsTest, CaptureRecordsTheDesignLayoutAsSinglePrecisionFractions) {
-    struct Case {
-        Box design;
-        ControlProportion decimals;  // Width, Height, Top, Left
-    };
-    const std::vector<Case> cases = {
-        {kTextBox, {0.97315437f, 0.81073445f, 0.016949153f, 0.011185682f}},
-        {kOkButton, {0.21029083f, 0.13276836f, 0.85028249f, 0.77628636f}}};
-    Form form = DesignForm();
-    const ControlProportions records = CaptureThisFormProportions(form);
+    // Left, Top, Width, Height: exactly the single-precision quotients, and these decimals.
+    const std::vector<std::pair<Box, Place>> cases = {
+        {kTextBox, {0.011185682f, 0.016949153f, 0.97315437f, 0.81073445f}},
+        {kOkButton, {0.77628636f, 0.85028249f, 0.21029083f, 0.13276836f}}};
+    const ControlProportions records = DesignRecords();
     ASSERT_EQ(records.size(), cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        const Box& d = cases[i].design;
-        const ControlProportion& r = records[i];
-        SCOPED_TRACE(i);
-        EXPECT_EQ(r.Width, d.width / 6705.0f);
-        EXPECT_EQ(r.Height, d.height / 5310.0f);
-        EXPECT_EQ(r.Top, d.top / 5310.0f);
-        EXPECT_EQ(r.Left, d.left / 6705.0f);
-        EXPECT_FLOAT_EQ(r.Width, cases[i].decimals.Width);
-        EXPECT_FLOAT_EQ(r.Height, cases[i].decimals.Height);
-        EXPECT_FLOAT_EQ(r.Top, cases[i].decimals.Top);
-        EXPECT_FLOAT_EQ(r.Left, cases[i].decimals.Left);
+        const auto& [d, decimals] = cases[i];
+        const Place got{records[i].Left, records[i].Top, records[i].Width, records[i].Height};
+        EXPECT_EQ(
+            got, Place({d.left / 6705.0f, d.top / 5310.0f, d.width / 6705.0f, d.height / 5310.0f}));
+        for (std::size_t j = 0; j < 4; ++j) EXPECT_FLOAT_EQ(got[j], decimals[j]) << i << " " << j;
     }
 }
 
 TEST(ProportionsTest, ResizeLaysTheControlsOutInProportion) {
-    const ControlProportions records = [] {
-        Form design = DesignForm();
-        return CaptureThisFormProportions(design);
-    }();
+    const ControlProportions records = DesignRecords();
     Form form = DesignForm();
     form.width = 8000, form.height = 6000;
     ResizeThisFormsControls(form, records);
-    EXPECT_FLOAT_EQ(form.boxes[0].left, 89.485458f);
-    EXPECT_FLOAT_EQ(form.boxes[0].top, 101.69492f);
-    EXPECT_FLOAT_EQ(form.boxes[0].width, 7785.2349f);
-    EXPECT_FLOAT_EQ(form.boxes[0].height, 4864.4067f);
-    EXPECT_FLOAT_EQ(form.boxes[1].left, 6210.291f);
-    EXPECT_FLOAT_EQ(form.boxes[1].top, 5101.6948f);
-    EXPECT_FLOAT_EQ(form.boxes[1].width, 1682.3267f);
-    EXPECT_FLOAT_EQ(form.boxes[1].height, 796.61017f);
+    const Place expected[] = {{89.485458f, 101.69492f, 7785.2349f, 4864.4067f},
+                              {6210.291f, 5101.6948f, 1682.3267f, 796.61017f}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        for (std::size_t j = 0; j < 4; ++j) {
+            EXPECT_FLOAT_EQ(PlaceOf(form.boxes[i])[j], expected[i][j]) << i << " " << j;
+        }
+    }
 
     // Twice the design size gives exactly twice every value; back at the design, the design.
     for (float scale : {2.0f, 1.0f}) {
         form.width = 6705 * scale, form.height = 5310 * scale;
         ResizeThisFormsControls(form, records);
-        SCOPED_TRACE(scale);
-        for (std::size_t i = 0; i < 2; ++i) {
-            const Box& design = DesignForm().boxes[i];
-            ExpectAt(form.boxes[i], design.left * scale, design.top * scale, design.width * scale,
-                     design.height * scale);
-        }
+        EXPECT_EQ(PlaceOf(form.boxes[0]), Scaled(kTextBox, scale));
+        EXPECT_EQ(PlaceOf(form.boxes[1]), Scaled(kOkButton, scale));
     }
 }
 
@@ -124,18 +117,18 @@ TEST(ProportionsTest, ZeroInnerSizeLeavesFractionsZeroAndLaysEverythingAtZero) {
     Form empty = DesignForm();
     empty.width = 0, empty.height = 0;
     for (const ControlProportion& r : CaptureThisFormProportions(empty)) {
-        EXPECT_EQ(r.Width + r.Height + r.Top + r.Left, 0.0f);
+        EXPECT_EQ(Place({r.Left, r.Top, r.Width, r.Height}), Place{});
     }
 
+    const ControlProportions records = DesignRecords();
     Form form = DesignForm();
-    const ControlProportions records = CaptureThisFormProportions(form);
     form.width = 0, form.height = 0;
     ResizeThisFormsControls(form, records);
-    for (const Box& box : form.boxes) ExpectAt(box, 0, 0, 0, 0);
+    for (const Box& box : form.boxes) EXPECT_EQ(PlaceOf(box), Place{});
     form.width = 6705, form.height = 5310;
     ResizeThisFormsControls(form, records);
-    ExpectAt(form.boxes[0], 75, 90, 6525, 4305);
-    ExpectAt(form.boxes[1], 5205, 4515, 1410, 705);
+    EXPECT_EQ(PlaceOf(form.boxes[0]), PlaceOf(kTextBox));
+    EXPECT_EQ(PlaceOf(form.boxes[1]), PlaceOf(kOkButton));
 }
 
 TEST(ProportionsTest, AFailingStepSkipsOnlyItself) {
@@ -147,17 +140,13 @@ TEST(ProportionsTest, AFailingStepSkipsOnlyItself) {
     EXPECT_EQ(records[0].Left, 75.0f / 6705.0f);
     EXPECT_EQ(records[0].Top, 90.0f / 5310.0f);
 
-    const ControlProportions design = [] {
-        Form d = DesignForm();
-        return CaptureThisFormProportions(d);
-    }();
     form = DesignForm();
     form.boxes[0].movable = false;  // its height is still set
     form.boxes[1].sizable = false;  // it is still moved
     form.width = 13410, form.height = 10620;
-    ResizeThisFormsControls(form, design);
-    ExpectAt(form.boxes[0], 75, 90, 6525, 8610);
-    ExpectAt(form.boxes[1], 10410, 9030, 2820, 705);
+    ResizeThisFormsControls(form, DesignRecords());
+    EXPECT_EQ(PlaceOf(form.boxes[0]), Place({75, 90, 6525, 8610}));
+    EXPECT_EQ(PlaceOf(form.boxes[1]), Place({10410, 9030, 2820, 705}));
 }
 
 TEST(HelpTitleTest, VersionNumbersJoinedByTheDecimalSeparator) {

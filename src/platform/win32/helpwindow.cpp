@@ -147,7 +147,7 @@ void Win32HelpWindow::RunModalLoop() {
             PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
-        if (!IsDialogMessageA(window_, &message)) {
+        if (window_ == nullptr || !IsDialogMessageA(window_, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
@@ -258,6 +258,8 @@ LRESULT Win32HelpWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_NCDESTROY:
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
             window_ = textBox_ = okButton_ = nullptr;
+            // Destroyed from a sent message, the modal loop would wait on for a posted one.
+            PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
             break;
         default:
             break;
