@@ -213,5 +213,39 @@ TEST_F(EntryTableTest, UnloadBeforeAnyTrayIconStillSendsAWellFormedDelete) {
     EXPECT_EQ(platform.trayCalls[0].record.uID, 1u);
 }
 
+// At log-on the shell may refuse an icon: it is retried until taken. After a restart of the
+// shell every icon is put back once, as it shows at that moment.
+TEST_F(EntryTableTest, AnIconTheShellLostIsAddedAgainOnceAsItShowsNow) {
+    platform.refusedAdds = 1;
+    ASSERT_EQ(Add("a.exe", "First"), 0);
+    ASSERT_EQ(Add("b.exe", "Second"), 0);
+    EXPECT_TRUE(platform.windows[0].retryTimerEnabled);
+    EXPECT_FALSE(platform.windows[1].retryTimerEnabled);
+
+    EntryWindow& second = *table->EntryWindows(2);
+    second.SetFadeTimerEnabled(true);
+    second.FlipBlinkPhase();  // mid-blink: the Up image shows
+    for (int entry : {1, 2}) {
+        std::size_t mark = platform.trayCalls.size();
+        table->AddIconAgain(entry);
+        ASSERT_EQ(platform.trayCalls.size(), mark + 2) << entry;
+        const TrayCall& remove = platform.trayCalls[mark];
+        const TrayCall& add = platform.trayCalls[mark + 1];
+        EXPECT_EQ(remove.operation, TrayOperation::kDelete);
+        EXPECT_EQ(add.operation, TrayOperation::kAdd);
+        EXPECT_EQ(std::pair(remove.record.hWnd, add.record.hWnd),
+                  std::pair(WindowHandle(entry), WindowHandle(entry)));
+        EXPECT_EQ(fake::TipText(add.record), entry == 1 ? "First" : "Second");
+        EXPECT_FALSE(platform.windows[static_cast<std::size_t>(entry - 1)].retryTimerEnabled);
+    }
+    EXPECT_EQ(platform.trayCalls.back().record.hIcon, fake::FakePlatform::kUpImageHandle);
+
+    // An unloaded entry is not brought back.
+    table->EntryWindows(1)->Unload();
+    std::size_t mark = platform.trayCalls.size();
+    table->AddIconAgain(1);
+    EXPECT_EQ(platform.trayCalls.size(), mark);
+}
+
 }  // namespace
 }  // namespace iconlane

@@ -95,6 +95,18 @@ TEST(TextReaderTest, ItemsEndAtCommasAndLineEnds) {
     }
 }
 
+// Editors put a UTF-8 byte-order mark before the text; it belongs to no line and no item, and
+// only at the very start is it one.
+TEST(TextReaderTest, ALeadingByteOrderMarkIsSkipped) {
+    const std::string mark = "\xEF\xBB\xBF";
+    EXPECT_EQ(ReadAll(mark + ";c\r\nx", &LineReader::ReadLine), (Texts{";c", "x"}));
+    EXPECT_EQ(ReadAll(mark, &LineReader::ReadLine), Texts{});
+    EXPECT_EQ(ReadAll("a\n" + mark + "b", &LineReader::ReadLine), (Texts{"a", mark + "b"}));
+    EXPECT_EQ(ReadAll(mark + "CLICKMODE=SINGLE,x", &ItemReader::ReadItem),
+              (Texts{"CLICKMODE=SINGLE", "x"}));
+    EXPECT_EQ(ReadAll(mark + mark + "k", &ItemReader::ReadItem), Texts{mark + "k"});
+}
+
 TEST(CommandLineTest, ArgumentsOfDropsOnlyTheProgramPathAndTheBlanksAfterIt) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"iconlane.exe /BATCH:a.txt", "/BATCH:a.txt"},
