@@ -50,7 +50,7 @@ void Iconlane::Main() {
         RunCommandLine(commandLine);
     } catch (const RuntimeError& error) {
         services_.dialogs.ShowMessage(
-            "error" + SignedNumberText(error.Number()) + " (" + error.Description() + ") in main",
+            "error " + SignedNumberText(error.Number()) + " (" + error.Description() + ") in main",
             MessageStyle::kCritical, kApplicationTitle);
         EndProgram();
     }

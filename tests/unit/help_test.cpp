@@ -209,7 +209,7 @@ TEST(HelpWindowTest, EmptyCommandLineShowsTheGuideThenEndsAndAFailedLoadIsReport
         EXPECT_THROW(program.Main(), fake::ProcessEnded);
         EXPECT_EQ(platform.helpShown.size(), error == 0 ? 1u : 0u);
         const std::vector<fake::Message> expected = {
-            {"error 75 (Path/File access error) in main", MessageStyle::kCritical, "Iconlane!"}};
+            {"error  75 (Path/File access error) in main", MessageStyle::kCritical, "Iconlane!"}};
         EXPECT_EQ(platform.messages, error == 0 ? std::vector<fake::Message>{} : expected);
     }
 }

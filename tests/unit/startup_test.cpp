@@ -95,8 +95,8 @@ TEST(StartupTest, FailuresOfTheStartUpAreReportedAndEndTheProcess) {
         {"/BATCH:\"list.txt\"", 0, 0,
          "Couldn't find '\"list.txt\"' file as specified on command line"},
         {"/BATCH:list.txt ", 0, 0, "Couldn't find 'list.txt ' file as specified on command line"},
-        {"a.exe", kPermissionDenied, 0, "error 70 (Permission denied) in main"},
-        {"/BATCH:list.txt", 0, kPathFileAccessError, "error 75 (Path/File access error) in main"}};
+        {"a.exe", kPermissionDenied, 0, "error  70 (Permission denied) in main"},
+        {"/BATCH:list.txt", 0, kPathFileAccessError, "error  75 (Path/File access error) in main"}};
     for (const Case& c : cases) {
         FakePlatform platform;
         platform.variables["APPDATA"] = "C:\\AD";
