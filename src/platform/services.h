@@ -14,7 +14,7 @@
 
 namespace iconlane {
 
-enum class MessageStyle : int { kCritical = 16, kExclamation = 48, kInformation = 64 };
+enum class MessageStyle : int { kCritical = 16, kExclamation = 48 };
 
 class Dialogs {
 public:

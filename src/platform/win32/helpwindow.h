@@ -36,8 +36,6 @@ public:
     Win32HelpWindow& operator=(const Win32HelpWindow&) = delete;
 
     bool ShowModal(HelpWindowEvents& events) override;
-    // The open window, null while none is open.
-    HWND Window() const { return window_; }
 
 private:
     // The surface the program fills: the text box first, then the Ok button.
