@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures Iconlane against a bare floor program under Wine and prints a table:
 #   scripts/benchmark.sh [runs per figure, default 5]
-# For 1, 10 and 30 icons: the median time from process start to the last tray icon shown, and the
+# For 1, 10 and 30 icons: the median time from process start to the last tray icon added, and the
 # working set once idle (1 s later), for iconlane.exe and for tests/bench/floor.cpp, with the
 # ratio Iconlane/floor; then the size of iconlane.exe, and native Google Benchmark figures for
 # parsing a batch file and an options file (libbenchmark-dev). Run it with nothing else busy.
@@ -19,11 +19,14 @@ probe=$build/tests/bench/iconlane_bench_startup.exe
 
 work=$(mktemp -d)
 trap 'bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-bash "$root/scripts/wine-session.sh" start >/dev/null
 
-# One start of `program`; appends "milliseconds bytes" to the file `out`.
+# One start of `program` in a fresh Wine session; appends "milliseconds bytes" to the file `out`.
+# Wine's task bar keeps a window for every icon ever deleted, and each start slows the next
+# one, so every measurement begins with the same, empty tray.
 measure() {
     local out=$1 prefix=$2 icons=$3 program=$4 arguments=$5
+    bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
+    bash "$root/scripts/wine-session.sh" start >/dev/null
     bash "$root/scripts/wine-run.sh" "$probe" "$work/one.txt" "$prefix" "$icons" "$program" \
         "$arguments" >/dev/null 2>&1
     cat "$work/one.txt" >>"$out"

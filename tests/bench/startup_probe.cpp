@@ -1,7 +1,9 @@
 // Times one start of a tray program under Wine for scripts/benchmark.sh:
 //   startup_probe <result file> <tooltip prefix> <icons> <program.exe> [arguments]
-// Starts the program with CreateProcessA, polls Wine's tray until `icons` icons whose tooltip
-// begins with the prefix are shown, waits a second for the program to go idle, reads its working
+// Starts the program with CreateProcessA and waits until the task bar has made `icons` more tooltip
+// controls (one per icon added; counting them, unlike reading them, keeps the task bar free for the
+// program being timed), checks that `icons` icons whose tooltip begins with the prefix are shown,
+// waits a second for the program to go idle, reads its working
 // set, then closes its windows and waits for it to end. Writes "milliseconds working-set-bytes"
 // to the result file (not to stdout: a started Wine program keeps the starter's stdout open).
 #include <windows.h>
@@ -42,6 +44,7 @@ int main(int argc, char** argv) {
     std::string commandLine = "\"" + program + "\"";
     if (argc > 5) commandLine += std::string(" ") + argv[5];
     const e2e::TrayProbe tray;
+    const std::size_t controlsBefore = tray.tooltipWindows().size();
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -53,12 +56,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     CloseHandle(process.hThread);
-    bool shown = false;
-    while (!shown && Clock::now() - started < kGiveUp) {
-        shown = tray.tips(prefix).size() >= icons;
-        if (!shown) Sleep(1);
+    bool added = false;
+    while (!added && Clock::now() - started < kGiveUp) {
+        added = tray.tooltipWindows().size() >= controlsBefore + icons;
+        if (!added) Sleep(10);
     }
     const auto elapsed = std::chrono::duration<double, std::milli>(Clock::now() - started);
+    const bool shown = added && tray.tips(prefix).size() >= icons;
 
     Sleep(kIdleWaitMs);
     PROCESS_MEMORY_COUNTERS counters{};

@@ -45,8 +45,11 @@ public:
     // within milliseconds, so a pause this long means the program has stopped adding.
     static constexpr std::chrono::milliseconds kQuietTime{300};
 
-private:
+    // The task bar's tooltip controls: one per icon ever added, deleted ones included. Listing
+    // them sends nothing to the task bar, so polling them does not slow it down.
     std::vector<HWND> tooltipWindows() const;
+
+private:
     bool readTool(const RemoteBuffer& page, HWND tooltip, int index, TrayIcon& icon) const;
 
     HWND tray_ = nullptr;

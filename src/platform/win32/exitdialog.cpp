@@ -2,6 +2,7 @@
 
 #include "platform/win32/resourceids.h"
 #include "platform/win32/shell.h"
+#include "platform/win32/system.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -52,6 +53,7 @@ ExitAnswer Win32ExitDialog::Ask(const std::string& question) {
         return ExitAnswer::kAlreadyOpen;
     }
     question_ = question;
+    LoadCommonControls();
     std::vector<WORD> dialogTemplate = ExitDialogTemplate();
     INT_PTR result = DialogBoxIndirectParamA(
         GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()),

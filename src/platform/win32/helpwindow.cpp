@@ -157,6 +157,7 @@ void Win32HelpWindow::RunModalLoop() {
 // RichEdit comes from the system folder only, never from the program's or the current folder.
 void Win32HelpWindow::CreateWindowAndControls() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
+    LoadCommonControls();
     if (richEdit_ == nullptr) {
         char system[MAX_PATH];
         UINT length = GetSystemDirectoryA(system, MAX_PATH);

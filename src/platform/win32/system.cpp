@@ -1,6 +1,8 @@
 #include "platform/win32/system.h"
 
 #include <windows.h>
+// commctrl.h needs the types of windows.h.
+#include <commctrl.h>
 
 #include <cstring>
 
@@ -54,8 +56,24 @@ void RestrictLibrarySearch() {
     }
 }
 
+// Only dialogs have buttons to theme: an idle tray program that never loads the common controls
+// keeps about 3 MB less in memory. The manifest makes this load the themed version 6.
+void LoadCommonControls() {
+    static const bool loaded = [] {
+        HMODULE library = LoadLibraryA("comctl32.dll");
+        if (library == nullptr) return false;
+        using Initialize = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        FARPROC found = GetProcAddress(library, "InitCommonControlsEx");
+        if (found == nullptr) return false;
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+        return reinterpret_cast<Initialize>(reinterpret_cast<void*>(found))(&controls) != FALSE;
+    }();
+    (void)loaded;
+}
+
 void Win32Dialogs::ShowMessage(const std::string& text, MessageStyle style,
                                const std::string& title) {
+    LoadCommonControls();
     MessageBoxA(nullptr, text.c_str(), title.c_str(), static_cast<UINT>(style) | MB_OK);
 }
 

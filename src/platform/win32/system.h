@@ -40,6 +40,9 @@ public:
 // Libraries load from the system folder only: never from the program's or the current folder.
 void RestrictLibrarySearch();
 
+// Loads the themed common controls once, before the first dialog is shown.
+void LoadCommonControls();
+
 // The numbered error for a failed file call's GetLastError() value.
 int FileErrorNumber(unsigned long systemError);
 

@@ -1,7 +1,5 @@
 // The program's entry point: the real services handed to the portable program.
 #include <windows.h>
-// commctrl.h needs windows.h first.
-#include <commctrl.h>
 
 #include "platform/win32/exitdialog.h"
 #include "platform/win32/helpwindow.h"
@@ -13,9 +11,6 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace iconlane::win32;
     RestrictLibrarySearch();
-    // The themed buttons of the common controls, as the manifest asks for.
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
 
     Win32Dialogs dialogs;
     Win32Environment environment;
