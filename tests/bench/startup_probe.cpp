@@ -1,10 +1,10 @@
 // Times one start of a tray program under Wine for scripts/benchmark.sh:
 //   startup_probe <result file> <tooltip prefix> <icons> <program.exe> [arguments]
 // Starts the program with CreateProcessA and waits until the task bar has made `icons` more tooltip
-// controls (one per icon added; counting them, unlike reading them, keeps the task bar free for the
-// program being timed), checks that `icons` icons whose tooltip begins with the prefix are shown,
-// waits a second for the program to go idle, reads its working
-// set, then closes its windows and waits for it to end. Writes "milliseconds working-set-bytes"
+// controls (one per icon added; counting them every 10 ms, unlike reading them, leaves the task bar
+// free for the program being timed), checks that `icons` icons whose tooltip begins with the
+// prefix are shown, waits a second for the program to go idle, reads its working set, then closes
+// its windows and waits for it to end. Writes "milliseconds working-set-bytes"
 // to the result file (not to stdout: a started Wine program keeps the starter's stdout open).
 #include <windows.h>
 // psapi.h needs the types of windows.h.
