@@ -1,5 +1,8 @@
 #include "platform/errors.h"
 
+#include <exception>
+#include <new>
+
 namespace iconlane {
 
 std::string ErrorDescription(int number) {
@@ -14,6 +17,8 @@ std::string ErrorDescription(int number) {
             return "Subscript out of range";
         case kTypeMismatch:
             return "Type mismatch";
+        case kInternalError:
+            return "Internal error";
         case kBadFileName:
             return "Bad file name or number";
         case kFileNotFound:
@@ -33,5 +38,27 @@ RuntimeError::RuntimeError(int number) : RuntimeError(number, ErrorDescription(n
 
 RuntimeError::RuntimeError(int number, const std::string& description)
     : std::runtime_error(description), number_(number), description_(description) {}
+
+RuntimeError CurrentNumberedError() {
+    try {
+        throw;
+    } catch (const RuntimeError& error) {
+        return error;
+    } catch (const std::bad_alloc&) {
+        return RuntimeError(kOutOfMemory);
+    } catch (const std::length_error&) {
+        return RuntimeError(kOutOfMemory);
+    } catch (const std::out_of_range&) {
+        return RuntimeError(kSubscriptOutOfRange);
+    } catch (const std::invalid_argument&) {
+        return RuntimeError(kInvalidArgument);
+    } catch (const std::overflow_error&) {
+        return RuntimeError(kOverflow);
+    } catch (const std::range_error&) {
+        return RuntimeError(kOverflow);
+    } catch (...) {
+        return RuntimeError(kInternalError);
+    }
+}
 
 }  // namespace iconlane

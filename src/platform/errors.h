@@ -12,6 +12,7 @@ enum ErrorNumber : int {
     kOutOfMemory = 7,
     kSubscriptOutOfRange = 9,
     kTypeMismatch = 13,
+    kInternalError = 51,
     kBadFileName = 52,
     kFileNotFound = 53,
     kPermissionDenied = 70,
@@ -34,5 +35,10 @@ private:
     int number_;
     std::string description_;
 };
+
+// The exception being handled as a numbered error: a RuntimeError as it is, out of memory (7) for
+// std::bad_alloc and std::length_error, the nearest numbered error for the other standard
+// exceptions, internal error (51) for anything else. Call it only inside a catch block.
+RuntimeError CurrentNumberedError();
 
 }  // namespace iconlane
