@@ -12,6 +12,7 @@ struct EntryFields {
     std::string target;
     std::string tooltip;
     std::string iconField;
+    bool operator==(const EntryFields&) const = default;
 };
 
 // Splits at the first two commas; with no comma the whole line is target and tooltip. Nothing is

@@ -127,7 +127,7 @@ std::string TipText(const TrayRecord& record) {
 }
 
 void FakePlatform::AddFile(const std::string& path, std::string contents, bool hidden) {
-    files[path] = FileEntry{std::move(contents), false, hidden};
+    files[path] = FileEntry{std::move(contents), false, hidden, ++clock_};
 }
 
 void FakePlatform::DestroyWindow(std::size_t index) {
@@ -168,6 +168,23 @@ std::string FakePlatform::ReadFile(const std::string& path) {
     if (entry == nullptr) throw RuntimeError(kFileNotFound);
     if (entry->folder) throw RuntimeError(kPathFileAccessError);
     return entry->contents;
+}
+
+std::optional<std::vector<FolderItem>> FakePlatform::ListFolder(const std::string& folder) {
+    const FileEntry* listed = Lookup(folder);
+    if (listed == nullptr || !listed->folder) return std::nullopt;
+    std::vector<FolderItem> items;
+    for (const auto& [path, entry] : files) {
+        if (SameText(SplitPath(path).first, folder + "\\")) items.push_back(*Details(path));
+    }
+    return items;
+}
+
+std::optional<FolderItem> FakePlatform::Details(const std::string& path) {
+    const FileEntry* entry = Lookup(path);
+    if (entry == nullptr) return std::nullopt;
+    return FolderItem{std::string(SplitPath(path).second), entry->folder, entry->hidden,
+                      entry->contents.size(), entry->written};
 }
 
 PicturePtr FakePlatform::LoadPictureFile(const std::string& path) {

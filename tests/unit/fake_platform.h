@@ -35,6 +35,7 @@ struct FileEntry {
     std::string contents;  // a file without contents is no picture
     bool folder = false;
     bool hidden = false;
+    std::uint64_t written = 0;  // when it was last written, on a clock of the fake's own
 };
 
 struct WindowState {
@@ -67,7 +68,8 @@ class FakePlatform : public Dialogs,
                      public Shell,
                      public ExitDialog,
                      public Registry,
-                     public HelpWindowHost {
+                     public HelpWindowHost,
+                     public Shortcuts {
 public:
     static constexpr std::uintptr_t kUpImageHandle = 0x7000;
     static constexpr std::uintptr_t kBuiltInIconHandle = 0x7100;
@@ -93,9 +95,10 @@ public:
     int saveIconError = 0;  // SaveIconFile fails with it when not 0
     ProgramVersion version{1, 0, 0};
     std::string decimalSeparator = ".";
-    std::map<std::string, int> richTextErrors;  // guide path -> error loading it fails with
-    std::function<int()> menuChoice;            // the item the user picks when a menu opens
-    std::function<ExitAnswer()> exitAnswer;     // the user's answer while the question is open
+    std::map<std::string, int> richTextErrors;     // guide path -> error loading it fails with
+    std::function<int()> menuChoice;               // the item the user picks when a menu opens
+    std::function<ExitAnswer()> exitAnswer;        // the user's answer while the question is open
+    std::map<std::string, ShortcutDetails> links;  // .lnk path -> what the shortcut holds
 
     // What the program did.
     std::vector<Message> messages;
@@ -115,7 +118,8 @@ public:
     std::vector<std::string> openedTargets;
     std::vector<std::string> questions;  // every exit question asked, in order
 
-    Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
+    Services services{*this, *this, *this, *this, *this, *this,
+                      *this, *this, *this, *this, *this, *this};
 
     void AddFile(const std::string& path, std::string contents = "icon", bool hidden = false);
     void AddFolder(const std::string& path) { files[path] = FileEntry{"", true, false}; }
@@ -143,6 +147,11 @@ public:
     std::string FindFirst(const std::string& pattern, SearchKind kind) override;
     void CreateFolder(const std::string& path) override;
     std::string ReadFile(const std::string& path) override;
+    std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override;
+    std::optional<FolderItem> Details(const std::string& path) override;
+    std::optional<ShortcutDetails> ReadShortcut(const std::string& path) override {
+        return links.contains(path) ? std::optional(links.at(path)) : std::nullopt;
+    }
     PicturePtr LoadPictureFile(const std::string& path) override;
     PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override;
     std::string SystemDirectory() override { return "C:\\Windows\\system32"; }
@@ -178,6 +187,7 @@ private:
     PicturePtr NewPicture(std::uintptr_t handle);
 
     std::uintptr_t nextHandle_ = 0x1000;
+    std::uint64_t clock_ = 0;
 };
 
 }  // namespace iconlane::fake
