@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -191,6 +192,13 @@ public:
         WindowEvents& events) = 0;
     // Delivers window messages until QuitMessageLoop is called.
     virtual void RunMessageLoop() = 0;
+    // Watches a folder for files added, removed, renamed or written. Once a change has been
+    // followed by `settleMs` of quiet, `settled` runs, only ever from RunMessageLoop itself, so
+    // never while a message box or other modal window is open: a change made meanwhile is handed
+    // over when it closes. When `settled` answers false it runs again after another settle
+    // period (a few times at most). Answers false when the folder cannot be watched.
+    virtual bool WatchFolder(const std::string& folder, unsigned settleMs,
+                             std::function<bool()> settled) = 0;
     virtual void QuitMessageLoop() = 0;
 };
 

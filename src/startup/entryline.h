@@ -28,6 +28,10 @@ std::string ExpandFirstVariable(const std::string& target, const Environment& en
 using AddEntryFunction =
     std::function<void(std::string& target, std::string& tooltip, std::string& iconField)>;
 
+// Runs `action` under the handler of an entry line: any failure is reported in a message box
+// quoting the line, and the line is then abandoned.
+void HandleLine(const std::string& line, Dialogs& dialogs, const std::function<void()>& action);
+
 // Splits and expands one entry line and hands it to `addEntry`. Any failure, including one inside
 // `addEntry`, is reported in a message box quoting the line; the line is then abandoned.
 void ParseLine(const std::string& line, const Environment& environment, Dialogs& dialogs,

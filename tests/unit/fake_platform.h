@@ -117,6 +117,8 @@ public:
     int quitCalls = 0;
     std::vector<std::string> openedTargets;
     std::vector<std::string> questions;  // every exit question asked, in order
+    std::string watchedFolder;
+    std::function<bool()> settledChange;  // what the loop runs once a change has settled
 
     Services services{*this, *this, *this, *this, *this, *this,
                       *this, *this, *this, *this, *this, *this};
@@ -173,6 +175,11 @@ public:
         if (duringLoop) duringLoop();
     }
     void QuitMessageLoop() override { ++quitCalls; }
+    bool WatchFolder(const std::string& folder, unsigned, std::function<bool()> settled) override {
+        watchedFolder = folder;
+        settledChange = std::move(settled);
+        return true;
+    }
     std::int32_t OpenTarget(const std::string& target) override {
         openedTargets.push_back(target);
         return 42;

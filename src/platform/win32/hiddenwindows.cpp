@@ -179,11 +179,12 @@ std::unique_ptr<HiddenWindow> Win32WindowSystem::CreateHiddenWindow(
 }
 
 void Win32WindowSystem::RunMessageLoop() {
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    win32::RunMessageLoop(watch_);
+}
+
+bool Win32WindowSystem::WatchFolder(const std::string& folder, unsigned settleMs,
+                                    std::function<bool()> settled) {
+    return watch_.Start(folder, settleMs, std::move(settled));
 }
 
 void Win32WindowSystem::QuitMessageLoop() {

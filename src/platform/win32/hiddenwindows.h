@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/services.h"
+#include "platform/win32/folderwatch.h"
 #include "platform/win32/handles.h"
 
 namespace iconlane::win32 {
@@ -47,8 +48,11 @@ public:
                                                      WindowEvents& events) override;
     void RunMessageLoop() override;
     void QuitMessageLoop() override;
+    bool WatchFolder(const std::string& folder, unsigned settleMs,
+                     std::function<bool()> settled) override;
 
 private:
+    FolderWatch watch_;
     std::shared_ptr<bool> menuOpen_ = std::make_shared<bool>(false);
 };
 
