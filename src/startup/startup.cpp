@@ -6,6 +6,7 @@
 #include "platform/errors.h"
 #include "platform/textrules.h"
 #include "startup/entryline.h"
+#include "tray/shortcutpicture.h"
 
 namespace iconlane {
 namespace {
@@ -79,9 +80,11 @@ void Iconlane::RunBatchFile(const std::string& name) {
     live_.StartBatch(name);
 }
 
-void Iconlane::RunFolder(const std::string& folder) {
+// "%APPDATA%\..." works even where nothing expanded the command line (a Startup shortcut).
+void Iconlane::RunFolder(const std::string& name) {
+    std::string folder = ExpandAllVariables(name, services_.environment);
     services_.windows.WatchFolder(folder, kSettleMs, [this] { return live_.Reload(); });
-    if (!live_.StartFolder(folder)) ReportMissing(folder, "folder");
+    if (!live_.StartFolder(folder)) ReportMissing(name, "folder");
 }
 
 void Iconlane::ReportMissing(const std::string& name, const std::string& kind) {

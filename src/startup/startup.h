@@ -38,7 +38,7 @@ public:
 private:
     void RunCommandLine(const std::string& commandLine);
     void RunBatchFile(const std::string& name);
-    void RunFolder(const std::string& folder);
+    void RunFolder(const std::string& name);
     [[noreturn]] void ReportMissing(const std::string& name, const std::string& kind);
     void ParseEntryLine(const std::string& line);
     [[noreturn]] void EndProgram();
