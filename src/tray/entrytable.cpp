@@ -85,10 +85,10 @@ void EntryTable::UpdateEntry(int index, std::string& target, std::string& toolti
 void EntryTable::RemoveLastEntry() {
     if (entryCount_ == 0) return;
     int index = entryCount_--;
+    // Counted out first, so that the window's unload (which deletes its icon) ends nothing.
     if (registered_[index]) {
         registered_[index] = false;
         --liveIcons_;
-        if (windows_[index]) tray_.RemoveTrayIcon(windows_[index]->Handle());
     }
     windows_[index].reset();
     targets_[index].clear();

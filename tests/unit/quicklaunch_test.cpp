@@ -5,6 +5,7 @@
 #include "fake_platform.h"
 #include "startup/folderentries.h"
 #include "startup/reloadplan.h"
+#include "startup/startup.h"
 #include "tray/shortcutpicture.h"
 
 namespace iconlane {
@@ -107,6 +108,66 @@ TEST(QuickLaunchTest, EveryDefinedVariableIsExpandedInAShortcutsIconFile) {
         {"%A%\\%B%.dll", "C:\\a\\b.dll"}, {"%U%\\%B%", "%U%\\b"}, {"50%", "50%"}, {"%%A%", "%%A%"}};
     for (const auto& [text, expanded] : cases) {
         EXPECT_EQ(ExpandAllVariables(text, platform), expanded) << text;
+    }
+}
+
+// The tray calls since the last change: "A:tip" added, "M:tip" modified, "D<number>" deleted.
+std::string Calls(const fake::FakePlatform& platform, std::size_t from) {
+    std::string calls;
+    for (std::size_t at = from; at < platform.trayCalls.size(); ++at) {
+        const fake::TrayCall& call = platform.trayCalls[at];
+        std::size_t number = 1;
+        while (platform.windows[number - 1].handle != call.record.hWnd) ++number;
+        calls += call.operation == TrayOperation::kDelete
+                     ? "D" + std::to_string(number) + " "
+                     : std::string(call.operation == TrayOperation::kAdd ? "A:" : "M:") +
+                           fake::TipText(call.record) + " ";
+    }
+    return calls;
+}
+
+std::string Lines(char first, int count) {
+    std::string lines;
+    for (char letter = first; letter < first + count; ++letter)
+        lines += std::string(1, letter) + "\n";
+    return lines;
+}
+
+TEST(QuickLaunchTest, AChangedBatchFileOrFolderMovesTheTrayWithTheLeastChange) {
+    const struct {
+        std::string commandLine, before, after, calls;
+        std::size_t messages;  // after the change
+    } cases[] = {
+        {"/BATCH:C:\\L\\lane.txt", "a,A\nb,B", "a,A\nb,B2", "M:B2 ", 0},
+        {"/BATCH:C:\\L\\lane.txt", "a,A\nb,B", "a,A\r\n;c\nb,B\nc,C", "A:C ", 0},
+        {"/BATCH:C:\\L\\lane.txt", "a,A\nb,B\nc,C", "a,A", "D3 D2 ", 0},
+        {"/BATCH:C:\\L\\lane.txt", "a,A\nb,B", "b,B\na,A", "M:B M:A ", 0},
+        {"/BATCH:C:\\L\\lane.txt", "a,A\n%b,B", "a,A\n%b,B\nc,C", "A:C ", 0},
+        {"/BATCH:C:\\L\\lane.txt", "a,A", "a,A\n%b,B\nc,C", "A:C ", 1},
+        {"/BATCH:C:\\L\\lane.txt", Lines('A', 30), Lines('A', 31), "", 1},
+        {"/BATCH:C:\\L\\lane.txt", "a,A", "", "", 0},  // the file gone for now: nothing changes
+        {"/folder:C:\\L", "x", "b,B2", "M:lane ", 0},  // rewritten: its picture may differ
+    };
+    for (const auto& row : cases) {
+        fake::FakePlatform platform;
+        platform.AddFolder("C:\\L");
+        platform.AddFile("C:\\L\\lane.txt", row.before);
+        platform.commandLine = row.commandLine;
+        std::size_t from = 0;
+        platform.duringLoop = [&] {
+            from = platform.trayCalls.size();
+            platform.messages.clear();
+            if (row.after.empty())
+                platform.files.erase("C:\\L\\lane.txt");
+            else
+                platform.AddFile("C:\\L\\lane.txt", row.after);
+            EXPECT_EQ(platform.settledChange(), !row.after.empty());
+        };
+        Iconlane program(platform.services);
+        program.Run();
+        EXPECT_EQ(platform.watchedFolder, "C:\\L");
+        EXPECT_EQ(Calls(platform, from), row.calls) << row.before << " -> " << row.after;
+        EXPECT_EQ(platform.messages.size(), row.messages) << row.after;
     }
 }
 
