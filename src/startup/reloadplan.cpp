@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "tray/entrytable.h"
-
 namespace iconlane {
 
 std::vector<ReloadStep> PlanReload(const std::vector<WantedEntry>& shown,
@@ -13,8 +11,6 @@ std::vector<ReloadStep> PlanReload(const std::vector<WantedEntry>& shown,
     for (std::size_t at = 0; at < count; ++at) {
         if (at >= wanted.size()) {
             steps.push_back(ReloadStep::kDelete);
-        } else if (at >= static_cast<std::size_t>(kMaxEntries)) {
-            steps.push_back(ReloadStep::kOverLimit);
         } else if (at >= shown.size()) {
             steps.push_back(ReloadStep::kAdd);
         } else {

@@ -23,11 +23,10 @@ struct WantedEntry {
 };
 
 enum class ReloadStep {
-    kKeep,       // same entry at the same number: its icon is left alone
-    kUpdate,     // another entry at a number already shown: changed in place
-    kAdd,        // a number not shown yet
-    kDelete,     // a number no longer wanted
-    kOverLimit,  // beyond the 30 a start would take: reported like a 31st line
+    kKeep,    // same entry at the same number: its icon is left alone
+    kUpdate,  // another entry at a number already shown: changed in place
+    kAdd,     // a number not shown yet; beyond 30 it fails and is reported as a 31st line is
+    kDelete,  // a number no longer wanted
 };
 
 // One step per entry number, from 1 on. Entries keep their numbers, and a number is its tray
