@@ -32,4 +32,10 @@ std::string LowerCase(std::string_view text);
 // Blanks (spaces and tabs) at the end of a text removed.
 std::string_view TrimTrailingBlanks(std::string_view text);
 
+// User text as a message quotes it: whole up to 80 characters, else its first 80 characters and
+// "...". A message box breaks lines only at blanks: 80 of the widest letters still fit a screen
+// 1024 pixels wide, where a huge line made the box empty. A UTF-8 character is never cut apart.
+inline constexpr int kMaxQuotedCharacters = 80;
+std::string QuotedExcerpt(std::string_view text);
+
 }  // namespace iconlane
