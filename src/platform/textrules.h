@@ -32,10 +32,9 @@ std::string LowerCase(std::string_view text);
 // Blanks (spaces and tabs) at the end of a text removed.
 std::string_view TrimTrailingBlanks(std::string_view text);
 
-// User text as a message quotes it: whole up to 80 characters, else its first 80 characters and
-// "...". A message box breaks lines only at blanks: 80 of the widest letters still fit a screen
-// 1024 pixels wide, where a huge line made the box empty. A UTF-8 character is never cut apart.
-inline constexpr int kMaxQuotedCharacters = 80;
+// User text as a message quotes it: whole up to 200 characters, else its first 200 characters and
+// "...", so that a huge line still leaves a readable box. A UTF-8 character is never cut apart.
+inline constexpr int kMaxQuotedCharacters = 200;
 std::string QuotedExcerpt(std::string_view text);
 
 }  // namespace iconlane

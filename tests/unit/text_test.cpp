@@ -67,18 +67,18 @@ TEST(TextRulesTest, FindTextCountsFromOneAndOverflowsFrom32767) {
     }
 }
 
-TEST(TextRulesTest, QuotedExcerptKeepsEightyWholeCharacters) {
-    const std::string a79(79, 'a'), e = "\xC3\xA9", euro = "\xE2\x82\xAC";  // é, €
-    std::string e81;
-    for (int k = 0; k < 81; ++k) e81 += e;
+TEST(TextRulesTest, QuotedExcerptKeepsTwoHundredWholeCharacters) {
+    const std::string a199(199, 'a'), e = "\xC3\xA9", euro = "\xE2\x82\xAC";  // é, €
+    std::string e201;
+    for (int k = 0; k < 201; ++k) e201 += e;
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", ""},
-        {a79 + "b", a79 + "b"},
-        {a79 + "bc", a79 + "b..."},
-        {a79 + e, a79 + e},
-        {a79 + e + euro, a79 + e + "..."},
-        {a79 + "b" + euro, a79 + "b..."},
-        {e81, e81.substr(0, 160) + "..."}};
+        {a199 + "b", a199 + "b"},
+        {a199 + "bc", a199 + "b..."},
+        {a199 + e, a199 + e},
+        {a199 + e + euro, a199 + e + "..."},
+        {a199 + "b" + euro, a199 + "b..."},
+        {e201, e201.substr(0, 400) + "..."}};
     for (const auto& [text, quoted] : cases) EXPECT_EQ(QuotedExcerpt(text), quoted) << text.size();
 }
 

@@ -143,7 +143,7 @@ TEST(EntryLineTest, ParseLineReportsAnyFailureAndReturns) {
     const std::vector<Case> cases = {
         {"bad%x,tip", 0, kInvalidArgument, "bad%x,tip"},
         // The comma at position 32,767; only the start of so long a line is quoted.
-        {std::string(32766, 'a') + ",tip", 0, kOverflow, std::string(80, 'a') + "..."},
+        {std::string(32766, 'a') + ",tip", 0, kOverflow, std::string(200, 'a') + "..."},
         {"a.exe,tip", kSubscriptOutOfRange, kSubscriptOutOfRange, "a.exe,tip"},
         {"a.exe,tip", fake::kBadAlloc, kOutOfMemory, "a.exe,tip"}};
     for (const Case& c : cases) {
