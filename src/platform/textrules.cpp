@@ -102,4 +102,15 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
     return text;
 }
 
+std::string QuotedExcerpt(std::string_view text) {
+    int characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        bool startsCharacter = (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
+        if (startsCharacter && ++characters > kMaxQuotedCharacters) {
+            return std::string(text.substr(0, at)) + "...";
+        }
+    }
+    return std::string(text);
+}
+
 }  // namespace iconlane

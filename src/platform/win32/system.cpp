@@ -4,6 +4,7 @@
 // commctrl.h needs the types of windows.h.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/commandline.h"
@@ -22,6 +23,14 @@ bool Matches(const WIN32_FIND_DATAA& found, SearchKind kind) {
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
     std::string name = found.cFileName;
     return kind == SearchKind::kFilesAndFolders && name != "." && name != "..";
+}
+
+// Characters no file name may hold. The system's search takes < > and " for wildcards of its own
+// and answers "not found" for the others, so they are refused before it sees them.
+bool HasRefusedCharacter(const std::string& pattern) {
+    return std::any_of(pattern.begin(), pattern.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 32 || std::strchr("<>|\"", c) != nullptr;
+    });
 }
 
 }  // namespace
@@ -158,9 +167,14 @@ void Win32Process::EndNow() {
 
 std::string Win32FileSystem::FindFirst(const std::string& pattern, SearchKind kind) {
     if (pattern.empty()) return {};
+    if (HasRefusedCharacter(pattern)) throw RuntimeError(kBadFileName);
     WIN32_FIND_DATAA found;
     UniqueFind search(FindFirstFileA(pattern.c_str(), &found));
-    if (!search.Valid()) return {};
+    if (!search.Valid()) {
+        // Not found and no more files mean nothing matches; a name the system refuses is an error.
+        if (FileErrorNumber(GetLastError()) == kBadFileName) throw RuntimeError(kBadFileName);
+        return {};
+    }
     do {
         if (Matches(found, kind)) return found.cFileName;
     } while (FindNextFileA(search.Get(), &found));
