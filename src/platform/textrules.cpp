@@ -113,4 +113,20 @@ std::string QuotedExcerpt(std::string_view text) {
     return std::string(text);
 }
 
+std::string BreakLongRuns(std::string_view text, int maxRun) {
+    std::string broken;
+    int run = 0;
+    for (char c : text) {
+        bool startsCharacter = (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            run = 0;
+        } else if (startsCharacter && run++ == maxRun) {
+            broken += '\n';
+            run = 1;
+        }
+        broken += c;
+    }
+    return broken;
+}
+
 }  // namespace iconlane

@@ -37,4 +37,8 @@ std::string_view TrimTrailingBlanks(std::string_view text);
 inline constexpr int kMaxQuotedCharacters = 200;
 std::string QuotedExcerpt(std::string_view text);
 
+// A line feed after every `maxRun` characters of a run without blanks or line ends, for a message
+// box that breaks its lines only at blanks: a long word would make it wider than the screen.
+std::string BreakLongRuns(std::string_view text, int maxRun);
+
 }  // namespace iconlane

@@ -82,6 +82,18 @@ TEST(TextRulesTest, QuotedExcerptKeepsTwoHundredWholeCharacters) {
     for (const auto& [text, quoted] : cases) EXPECT_EQ(QuotedExcerpt(text), quoted) << text.size();
 }
 
+TEST(TextRulesTest, BreakLongRunsBreaksOnlyRunsWithoutBlanks) {
+    const std::string e = "\xC3\xA9";  // é, two bytes
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"abc", "abc"},
+        {"abcdefg", "abc\ndef\ng"},
+        {"ab cdef", "ab cde\nf"},
+        {"ab\ncdef", "ab\ncde\nf"},
+        {e + e + e + e, e + e + e + "\n" + e},
+        {"", ""}};
+    for (const auto& [text, broken] : cases) EXPECT_EQ(BreakLongRuns(text, 3), broken) << text;
+}
+
 TEST(TextReaderTest, LinesEndAtCrLfLoneCrOrLoneLf) {
     const std::vector<std::pair<std::string, Texts>> cases = {
         {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},

@@ -9,6 +9,7 @@
 
 #include "platform/commandline.h"
 #include "platform/errors.h"
+#include "platform/textrules.h"
 #include "platform/win32/handles.h"
 
 namespace iconlane::win32 {
@@ -16,6 +17,9 @@ namespace {
 
 // Files larger than this are refused: the program only reads small text files.
 constexpr LONGLONG kMaxTextFileSize = 64LL * 1024 * 1024;
+// Characters of a run without blanks that one line of a message box shows, even of wide letters,
+// on a 1024-pixel screen.
+constexpr int kMaxMessageRun = 80;
 
 bool Matches(const WIN32_FIND_DATAA& found, SearchKind kind) {
     DWORD attributes = found.dwFileAttributes;
@@ -83,7 +87,10 @@ void LoadCommonControls() {
 void Win32Dialogs::ShowMessage(const std::string& text, MessageStyle style,
                                const std::string& title) {
     LoadCommonControls();
-    MessageBoxA(nullptr, text.c_str(), title.c_str(), static_cast<UINT>(style) | MB_OK);
+    // Some systems break a message box's lines only at blanks: a quoted line without any would
+    // make the box wider than the screen.
+    std::string shown = BreakLongRuns(text, kMaxMessageRun);
+    MessageBoxA(nullptr, shown.c_str(), title.c_str(), static_cast<UINT>(style) | MB_OK);
 }
 
 std::string Win32Environment::Variable(const std::string& name) const {
