@@ -74,7 +74,7 @@ public:
     void RunMessageLoop() override { Unexpected(); }
     void QuitMessageLoop() override { Unexpected(); }
     std::int32_t OpenTarget(const std::string&) override { Unexpected(); }
-    ExitAnswer Ask(const std::string&) override { Unexpected(); }
+    void Ask(const std::string&, const ExitAnswered&) override { Unexpected(); }
     std::optional<std::string> ReadClassesRootDefault(const std::string&) override { Unexpected(); }
     bool ShowModal(HelpWindowEvents&) override { Unexpected(); }
 

@@ -202,16 +202,19 @@ public:
     virtual void QuitMessageLoop() = 0;
 };
 
-enum class ExitAnswer { kYes, kNo, kAlreadyOpen };
+enum class ExitAnswer { kYes, kNo };
+using ExitAnswered = std::function<void(ExitAnswer)>;
 
 // The program-wide exit confirmation.
 class ExitDialog {
 public:
     virtual ~ExitDialog() = default;
-    // Shows the question modally until it is answered; other windows' messages and timer ticks go
-    // on meanwhile. Closing it any other way than with Yes answers kNo. While it is already open
-    // it is brought to the front and kAlreadyOpen comes back at once.
-    virtual ExitAnswer Ask(const std::string& question) = 0;
+    // Shows the question modally; other windows' messages and timer ticks go on meanwhile.
+    // `answered` gets the answer the moment the user gives it, from inside the dialog, so also
+    // while another modal window runs its loop above the question's; Ask returns once the
+    // question's own loop has unwound. Closing it any other way than with Yes answers kNo. While
+    // a question waits for its answer, it is brought to the front instead and Ask returns at once.
+    virtual void Ask(const std::string& question, const ExitAnswered& answered) = 0;
 };
 
 // The help window as the program fills it: a title, the guide and two controls (the text box and

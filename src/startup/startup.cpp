@@ -53,7 +53,8 @@ void Iconlane::Main() {
             EndProgram();
         }
         RunCommandLine(commandLine);
-    } catch (const RuntimeError& error) {
+    } catch (const std::exception&) {
+        RuntimeError error = CurrentNumberedError();
         services_.dialogs.ShowMessage(
             "error " + SignedNumberText(error.Number()) + " (" + error.Description() + ") in main",
             MessageStyle::kCritical, kApplicationTitle);
@@ -89,7 +90,7 @@ void Iconlane::RunFolder(const std::string& name) {
 
 void Iconlane::ReportMissing(const std::string& name, const std::string& kind) {
     services_.dialogs.ShowMessage(
-        "Couldn't find '" + name + "' " + kind + " as specified on command line",
+        "Couldn't find '" + QuotedExcerpt(name) + "' " + kind + " as specified on command line",
         MessageStyle::kCritical, kApplicationTitle);
     EndProgram();
 }

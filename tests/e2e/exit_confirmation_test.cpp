@@ -151,7 +151,7 @@ TEST_F(ExitConfirmation, NoKeepsTheProgramAndYesRemovesEveryIcon) {
     chooseExit(0);
     question = waitForQuestion();
     ASSERT_NE(question, nullptr) << "no question after \"Exit Iconlane\" a second time";
-    EXPECT_TRUE(press(question, IDYES));
+    press(question, IDYES);  // the program ends before it answers the click
     EXPECT_EQ(tray().waitForIcons(0), Tips{});
     EXPECT_TRUE(waitForExit()) << "iconlane.exe still runs after Yes";
 }

@@ -186,7 +186,7 @@ TEST_F(Soak, ThirtyBlinkingIconsKeepMemoryAndHandlesSteady) {
     // Exit, Yes: every icon goes and the program ends.
     question = askToExit();
     ASSERT_NE(question, nullptr) << "no question after the second \"Exit Iconlane\"";
-    ASSERT_TRUE(press(question, IDYES));
+    press(question, IDYES);  // the program ends before it answers the click
     EXPECT_EQ(tray().waitForIcons(0, "Soak "), Tips{});
     EXPECT_TRUE(waitForExit()) << "the program still runs after Yes";
 }

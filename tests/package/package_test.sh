@@ -30,7 +30,7 @@ wait_until() {  # wait_until seconds command...: polls, for the uninstaller fini
 all_exist() { local f; for f in "$@"; do [[ -e $f ]] || return 1; done; }
 none_exist() { local f; for f in "$@"; do [[ ! -e $f ]] || return 1; done; }
 
-files=(iconlane.exe Iconlane.rtf Iconlane.ini demo.txt LICENSE.txt)
+files=(iconlane.exe Iconlane.rtf Iconlane.ini demo.txt iconlane.ico LICENSE.txt)
 packages=$build/packages
 rm -rf "$packages"
 cpack --config "$build/CPackConfig.cmake" -B "$packages" >"$build/cpack.log" 2>&1 ||

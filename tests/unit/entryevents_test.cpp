@@ -162,11 +162,12 @@ TEST(EntryEventsTest, TheExitQuestionCountsEveryEntry) {
 TEST(EntryEventsTest, AnsweringNoStopsTheBlinkingAndKeepsEveryIcon) {
     Bench b(3);
     std::size_t mark = 0;
-    b.platform.exitAnswer = [&] {
+    b.platform.exitAnswer = [&](const ExitAnswered& answer) {
         for (const fake::WindowState& window : b.platform.windows) EXPECT_TRUE(window.timerEnabled);
         EXPECT_EQ(b.platform.trayCalls.size(), mark);  // the blinking starts with the next tick
         b.Window(2).OnTimer();                         // ticks go on while the question is open
-        return ExitAnswer::kNo;
+        answer(ExitAnswer::kNo);
+        for (const auto& w : b.platform.windows) EXPECT_FALSE(w.timerEnabled);  // stopped at once
     };
     for (int round = 1; round <= 2; ++round) {  // the second exit blinks and asks again
         mark = b.platform.trayCalls.size();
@@ -188,7 +189,10 @@ TEST(EntryEventsTest, AnsweringYesUnloadsEveryWindowInOrderAndEnds) {
     for (int closed : {0, 2}) {
         Bench b(4, 3);
         if (closed != 0) b.platform.DestroyWindow(closed - 1);
-        b.platform.exitAnswer = [] { return ExitAnswer::kYes; };
+        b.platform.exitAnswer = [](const ExitAnswered& answer) {
+            answer(ExitAnswer::kYes);
+            ADD_FAILURE() << "Yes did not end the program at once";
+        };
         std::size_t mark = b.platform.trayCalls.size();
         EXPECT_THROW(b.events.ConfirmExit(), fake::ProcessEnded);
         std::vector<std::uintptr_t> expected;
@@ -201,37 +205,57 @@ TEST(EntryEventsTest, AnsweringYesUnloadsEveryWindowInOrderAndEnds) {
     }
 }
 
-TEST(EntryEventsTest, ExitChosenWhileTheQuestionIsOpenLeavesTheOuterAnswerInCharge) {
-    for (ExitAnswer outer : {ExitAnswer::kYes, ExitAnswer::kNo}) {
-        Bench b(2);
-        b.platform.menuChoice = [] { return int{kMenuExit}; };
-        int asked = 0;
-        b.platform.exitAnswer = [&] {
-            if (asked++ > 0) return ExitAnswer::kAlreadyOpen;
-            std::size_t mark = b.platform.trayCalls.size();
-            b.Window(2).OnTrayMessage(kRightButtonDownMessage);
-            EXPECT_EQ(b.platform.questions.size(), 2u);
-            // Started once, and neither started again nor stopped by the nested exit.
-            for (const auto& w : b.platform.windows) EXPECT_EQ(w.timerCalls, 1);
-            EXPECT_EQ(b.platform.trayCalls.size(), mark);
-            return outer;
-        };
-        std::size_t start = b.platform.trayCalls.size();
-        bool ended = false;
-        try {
-            b.Window(1).OnTrayMessage(kRightButtonDownMessage);
-        } catch (const fake::ProcessEnded&) {
-            ended = true;
+// "Exit Iconlane" and "Help..." chosen while the question is open bring it to the front.
+TEST(EntryEventsTest, WhileTheQuestionIsOpenExitAndHelpOnlyBringItForward) {
+    for (int item : {kMenuExit, kMenuHelp}) {
+        for (ExitAnswer outer : {ExitAnswer::kYes, ExitAnswer::kNo}) {
+            Bench b(2);
+            // Exit opens the question; `item` is chosen from the other icon while it is open.
+            b.platform.menuChoice = [&] { return b.platform.questions.empty() ? kMenuExit : item; };
+            b.platform.exitAnswer = [&](const ExitAnswered& answer) {
+                std::size_t mark = b.platform.trayCalls.size();
+                b.Window(2).OnTrayMessage(kRightButtonDownMessage);
+                EXPECT_EQ(b.platform.questions.size(), 2u);
+                EXPECT_TRUE(b.platform.helpShown.empty());
+                // Started once, and neither started again nor stopped by the nested choice.
+                for (const auto& w : b.platform.windows) EXPECT_EQ(w.timerCalls, 1);
+                EXPECT_EQ(b.platform.trayCalls.size(), mark);
+                answer(outer);
+            };
+            std::size_t start = b.platform.trayCalls.size();
+            bool ended = false;
+            try {
+                b.Window(1).OnTrayMessage(kRightButtonDownMessage);
+            } catch (const fake::ProcessEnded&) {
+                ended = true;
+            }
+            bool yes = outer == ExitAnswer::kYes;
+            SCOPED_TRACE(item);
+            EXPECT_EQ(ended, yes);
+            EXPECT_EQ(b.platform.questions, Texts(2, kTwoIcons));
+            const std::vector<std::uintptr_t> both{b.Handle(1), b.Handle(2)};
+            EXPECT_EQ(b.Deleted(0), yes ? both : std::vector<std::uintptr_t>{});
+            // No stops the blinking and shows the own pictures; Yes unloads at once.
+            EXPECT_EQ(b.Sent(TrayOperation::kModify, start).size(), yes ? 0u : 2u);
+            for (const auto& w : b.platform.windows) EXPECT_EQ(w.destroyed || w.timerEnabled, yes);
         }
-        bool yes = outer == ExitAnswer::kYes;
-        EXPECT_EQ(ended, yes);
-        EXPECT_EQ(b.platform.questions, Texts(2, kTwoIcons));
-        const std::vector<std::uintptr_t> both{b.Handle(1), b.Handle(2)};
-        EXPECT_EQ(b.Deleted(0), yes ? both : std::vector<std::uintptr_t>{});
-        // No stops the blinking and shows the own pictures; Yes unloads at once.
-        EXPECT_EQ(b.Sent(TrayOperation::kModify, start).size(), yes ? 0u : 2u);
-        for (const auto& w : b.platform.windows) EXPECT_EQ(w.destroyed || w.timerEnabled, yes);
     }
+}
+
+// A modal window above an answered question keeps its loop from unwinding; an exit chosen there
+// asks afresh, and the old question's unwinding leaves the new one in charge.
+TEST(EntryEventsTest, AQuestionAskedBeforeAnAnsweredOneUnwindsIsAFreshOne) {
+    Bench b(2);
+    int asked = 0;
+    b.platform.exitAnswer = [&](const ExitAnswered& answer) {
+        if (asked++ > 0) return;  // the second question stays open
+        answer(ExitAnswer::kNo);
+        b.events.ConfirmExit();
+    };
+    b.events.ConfirmExit();
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(b.platform.questionOpen);
+    for (const auto& w : b.platform.windows) EXPECT_TRUE(w.timerEnabled && !w.destroyed);
 }
 
 }  // namespace

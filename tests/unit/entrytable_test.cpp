@@ -104,7 +104,8 @@ TEST_F(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
         {"C:\\Icons\\gone.ico", "", "", 0},
         {"C:\\Icons\\bad.ico", "bad.ico", "C:\\Icons\\bad.ico", kInvalidPicture},
         {"7", "7", "", 0},
-        {"1e10", "1e10", "", kOverflow}};
+        {"1e10", "1e10", "", kOverflow},
+        {"C:\\Icons\\a<b.ico", "C:\\Icons\\a<b.ico", "", kBadFileName}};
     for (const Case& c : cases) {
         platform.loadedPictures.clear();
         platform.extractedIcons.clear();

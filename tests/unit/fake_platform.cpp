@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 #include <string_view>
 
 #include "platform/errors.h"
@@ -90,7 +91,7 @@ public:
     void LoadRichText(const std::string& path) override {
         if (auto error = platform_.richTextErrors.find(path);
             error != platform_.richTextErrors.end()) {
-            throw RuntimeError(error->second);
+            Fail(error->second);
         }
         shown.richTextPath = path;
     }
@@ -110,6 +111,11 @@ bool FakePlatform::ShowModal(HelpWindowEvents& events) {
     events.OnResize(surface);
     helpShown.push_back(surface.shown);
     return true;
+}
+
+void Fail(int number) {
+    if (number == kBadAlloc) throw std::bad_alloc();
+    throw RuntimeError(number);
 }
 
 int ErrorOf(const std::function<void()>& call) {
@@ -145,6 +151,7 @@ std::vector<TrayCall> FakePlatform::TrayCalls(TrayOperation operation) const {
 }
 
 std::string FakePlatform::FindFirst(const std::string& pattern, SearchKind kind) {
+    if (pattern.find_first_of("<>|\"") != std::string::npos) throw RuntimeError(kBadFileName);
     auto [folder, namePattern] = SplitPath(pattern);
     for (const auto& [path, entry] : files) {
         auto [entryFolder, name] = SplitPath(path);
@@ -154,16 +161,25 @@ std::string FakePlatform::FindFirst(const std::string& pattern, SearchKind kind)
     return "";
 }
 
+void FakePlatform::Ask(const std::string& question, const ExitAnswered& answered) {
+    questions.push_back(question);
+    if (questionOpen) return;  // the open question comes to the front
+    questionOpen = true;
+    auto answer = [&](ExitAnswer given) {
+        questionOpen = false;
+        answered(given);
+    };
+    exitAnswer ? exitAnswer(answer) : answer(ExitAnswer::kNo);
+}
+
 void FakePlatform::CreateFolder(const std::string& path) {
-    if (createFolderError != 0) throw RuntimeError(createFolderError);
+    if (createFolderError != 0) Fail(createFolderError);
     createdFolders.push_back(path);
     AddFolder(path);
 }
 
 std::string FakePlatform::ReadFile(const std::string& path) {
-    if (auto error = readErrors.find(path); error != readErrors.end()) {
-        throw RuntimeError(error->second);
-    }
+    if (auto error = readErrors.find(path); error != readErrors.end()) Fail(error->second);
     const FileEntry* entry = Lookup(path);
     if (entry == nullptr) throw RuntimeError(kFileNotFound);
     if (entry->folder) throw RuntimeError(kPathFileAccessError);

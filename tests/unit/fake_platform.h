@@ -52,6 +52,12 @@ struct WindowState {
     int menuShown = 0;
 };
 
+// Set as an error of a file call, this fails it with std::bad_alloc instead of a numbered error.
+inline constexpr int kBadAlloc = -1;
+
+// Fails with numbered error `number`, or with std::bad_alloc for kBadAlloc.
+[[noreturn]] void Fail(int number);
+
 // The number of the RuntimeError a call fails with; 0 when it succeeds.
 int ErrorOf(const std::function<void()>& call);
 
@@ -95,9 +101,11 @@ public:
     int saveIconError = 0;  // SaveIconFile fails with it when not 0
     ProgramVersion version{1, 0, 0};
     std::string decimalSeparator = ".";
-    std::map<std::string, int> richTextErrors;     // guide path -> error loading it fails with
-    std::function<int()> menuChoice;               // the item the user picks when a menu opens
-    std::function<ExitAnswer()> exitAnswer;        // the user's answer while the question is open
+    std::map<std::string, int> richTextErrors;  // guide path -> error loading it fails with
+    std::function<int()> menuChoice;            // the item the user picks when a menu opens
+    // The user at the open exit question: answers through `answer`, then may go on acting before
+    // the question's loop unwinds. Without it the answer is No.
+    std::function<void(const ExitAnswered& answer)> exitAnswer;
     std::map<std::string, ShortcutDetails> links;  // .lnk path -> what the shortcut holds
 
     // What the program did.
@@ -117,6 +125,7 @@ public:
     int quitCalls = 0;
     std::vector<std::string> openedTargets;
     std::vector<std::string> questions;  // every exit question asked, in order
+    bool questionOpen = false;           // an exit question waits for its answer
     std::string watchedFolder;
     std::function<bool()> settledChange;  // what the loop runs once a change has settled
 
@@ -184,10 +193,7 @@ public:
         openedTargets.push_back(target);
         return 42;
     }
-    ExitAnswer Ask(const std::string& question) override {
-        questions.push_back(question);
-        return exitAnswer ? exitAnswer() : ExitAnswer::kNo;
-    }
+    void Ask(const std::string& question, const ExitAnswered& answered) override;
 
 private:
     const FileEntry* Lookup(const std::string& path) const;

@@ -92,9 +92,11 @@ TEST(StartupTest, FailuresOfTheStartUpAreReportedAndEndTheProcess) {
         std::string text;
     };
     const std::vector<Case> cases = {
-        {"/BATCH:\"list.txt\"", 0, 0,
-         "Couldn't find '\"list.txt\"' file as specified on command line"},
+        {"/BATCH:\"list.txt\"", 0, 0, "error  52 (Bad file name or number) in main"},
         {"/BATCH:list.txt ", 0, 0, "Couldn't find 'list.txt ' file as specified on command line"},
+        {"/BATCH:" + std::string(201, 'n'), 0, 0,
+         "Couldn't find '" + std::string(200, 'n') + "...' file as specified on command line"},
+        {"/BATCH:list.txt", 0, fake::kBadAlloc, "error  7 (Out of memory) in main"},
         {"a.exe", kPermissionDenied, 0, "error  70 (Permission denied) in main"},
         {"/BATCH:list.txt", 0, kPathFileAccessError, "error  75 (Path/File access error) in main"}};
     for (const Case& c : cases) {
