@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
     std::vector<HWND> windows;
     for (int n = 1; n <= kIcons; ++n) {
         HICON icon = nullptr;
-        times["ExtractIconA"].push_back(milliseconds(
-            [&] { icon = ExtractIconA(GetModuleHandleA(nullptr), argv[2], 0); }));
+        times["ExtractIconA"].push_back(
+            milliseconds([&] { icon = ExtractIconA(GetModuleHandleA(nullptr), argv[2], 0); }));
         IPicture* picture = nullptr;
         times["OleCreatePictureIndirect"].push_back(milliseconds([&] {
             PICTDESC description{sizeof description, PICTYPE_ICON, {}};

@@ -115,8 +115,9 @@ int main(int argc, char** argv) {
     FILE* result = std::fopen(windowsPathFromUnix(argv[1]).c_str(), "w");
     if (result == nullptr) return 1;
     // Under Wine the private bytes are in PagefileUsage; PrivateUsage reads 0.
-    std::fprintf(result, "%.1f %zu %zu\n", elapsed.count(), counters.WorkingSetSize,
-                 counters.PagefileUsage);
+    std::fprintf(result, "%.1f %llu %llu\n", elapsed.count(),
+                 static_cast<unsigned long long>(counters.WorkingSetSize),
+                 static_cast<unsigned long long>(counters.PagefileUsage));
     std::fclose(result);
     return 0;
 }

@@ -87,9 +87,9 @@ TEST(EntryEventsTest, AFailureInsideAnEventIsReportedAndGoesNoFurther) {
     Bench b(2, 0, "CLICKMODE=SINGLE");
     b.platform.duringOpen = [] { throw std::bad_alloc(); };
     EXPECT_NO_THROW(b.Window(2).OnTrayMessage(514));
-    EXPECT_EQ(b.platform.messages, (std::vector<fake::Message>{{"Unexpected error #7 (Out of memory)",
-                                                                MessageStyle::kExclamation,
-                                                                "Iconlane"}}));
+    EXPECT_EQ(b.platform.messages,
+              (std::vector<fake::Message>{{"Unexpected error #7 (Out of memory)",
+                                           MessageStyle::kExclamation, "Iconlane"}}));
 }
 
 TEST(EntryEventsTest, MenuItemsLaunchShowHelpOrAskToExit) {

@@ -233,7 +233,8 @@ TEST_F(EntryTableTest, AnIconTheShellLostIsAddedAgainOnceAsItShowsNow) {
         const TrayCall& add = platform.trayCalls[mark + 1];
         EXPECT_EQ(remove.operation, TrayOperation::kDelete);
         EXPECT_EQ(add.operation, TrayOperation::kAdd);
-        EXPECT_EQ(std::pair(remove.record.uID, add.record.uID), std::pair(IconId(entry), IconId(entry)));
+        EXPECT_EQ(std::pair(remove.record.uID, add.record.uID),
+                  std::pair(IconId(entry), IconId(entry)));
         EXPECT_EQ(fake::TipText(add.record), entry == 1 ? "First" : "Second");
         EXPECT_FALSE(platform.windows[static_cast<std::size_t>(entry - 1)].retryTimerEnabled);
     }

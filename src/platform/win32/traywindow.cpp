@@ -144,8 +144,8 @@ void Win32TrayWindow::SwitchTimer(std::uint32_t id, Timer timer, bool enabled,
 LRESULT CALLBACK Win32TrayWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<Win32TrayWindow*>(
-            reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        auto* self =
+            static_cast<Win32TrayWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         self->window_.Reset(window);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
