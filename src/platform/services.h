@@ -162,7 +162,7 @@ public:
     virtual ~WindowSystem() = default;
     // A slot with the id `id` (1 and up, unused by the other slots) on the tray window, which is
     // made with the first slot, with a pop-up menu of the given items ("-" is a separator line).
-    // `events` must outlive the slot.
+    // `events` must outlive the slot, and the window system every slot it made.
     virtual std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id,
                                                      const std::vector<std::string>& menuCaptions,
                                                      TraySlotEvents& events) = 0;
