@@ -212,13 +212,14 @@ void Win32TrayWindow::DispatchTaskbarCreated() {
     }
 }
 
+// Each slot leaves the window before it unloads, so that nothing its unload does can keep it.
 void Win32TrayWindow::UnloadAll() {
     while (!slots_.empty()) {
         Win32TraySlot* slot = slots_.begin()->second;
+        slots_.erase(slots_.begin());
         try {
             slot->Unload();
         } catch (...) {
-            slots_.erase(slot->Id());
             ReportUnexpectedFailure();
         }
     }
