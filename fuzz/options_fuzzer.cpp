@@ -66,9 +66,8 @@ public:
     PicturePtr UpImage() override { Unexpected(); }
     PicturePtr BuiltInIcon() override { Unexpected(); }
     bool NotifyIcon(TrayOperation, const TrayRecord&) override { Unexpected(); }
-    std::unique_ptr<HiddenWindow> CreateHiddenWindow(const std::string&,
-                                                     const std::vector<std::string>&,
-                                                     WindowEvents&) override {
+    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t, const std::vector<std::string>&,
+                                             TraySlotEvents&) override {
         Unexpected();
     }
     void RunMessageLoop() override { Unexpected(); }

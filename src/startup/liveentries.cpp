@@ -71,13 +71,21 @@ bool LiveEntries::StartFolder(const std::string& folder) {
     return true;
 }
 
+// An event of its own: a failure is reported here, like one in any other event.
 bool LiveEntries::Reload() {
     if (kind_ == Kind::kNone) return true;
-    ReportOnce dialogs(services_.dialogs, lastReported_);
-    std::optional<std::vector<WantedEntry>> wanted = Read(dialogs);
-    if (!wanted) return false;
-    Apply(*wanted, dialogs);
-    lastReported_ = std::move(dialogs.shown);
+    try {
+        ReportOnce dialogs(services_.dialogs, lastReported_);
+        std::optional<std::vector<WantedEntry>> wanted = Read(dialogs);
+        if (!wanted) return false;
+        Apply(*wanted, dialogs);
+        lastReported_ = std::move(dialogs.shown);
+    } catch (const std::exception&) {
+        RuntimeError error = CurrentNumberedError();
+        services_.dialogs.ShowMessage("Unexpected error #" + std::to_string(error.Number()) +
+                                          " (" + error.Description() + ")",
+                                      MessageStyle::kExclamation, "Iconlane");
+    }
     return true;
 }
 

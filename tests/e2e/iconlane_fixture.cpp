@@ -68,7 +68,7 @@ bool IconlaneTest::showsNoMessageBox() const {
 }
 
 std::vector<HWND> IconlaneTest::entryWindows() const {
-    return windowsOfClass(program_->id(), "frmTL");
+    return windowsOfClass(program_->id(), "IconlaneTray");
 }
 
 std::size_t IconlaneTest::closeEntryWindows(std::size_t count) {
@@ -91,7 +91,7 @@ void IconlaneTest::endProgram() {
         kCleanEndTimeout);
     if (!ended) {
         ADD_FAILURE() << "iconlane.exe (" << program_->commandLine()
-                      << ") did not end when its entry windows were closed; killed it";
+                      << ") did not end when its tray window was closed; killed it";
         program_->kill();
     }
 }

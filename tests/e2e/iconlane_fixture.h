@@ -38,9 +38,9 @@ protected:
     // True when the program shows no message box for a quiet time.
     bool showsNoMessageBox() const;
 
-    // The program's hidden entry windows (class frmTL), one per entry.
+    // The program's hidden tray window (class IconlaneTray), which owns every icon.
     std::vector<HWND> entryWindows() const;
-    // Asks up to `count` entry windows to close, as the program's own exit does; returns how many.
+    // Asks up to `count` tray windows to close, which ends the program; returns how many.
     std::size_t closeEntryWindows(std::size_t count = std::numeric_limits<std::size_t>::max());
     bool waitForExit() const { return program_->waitForExit(kEffectTimeout); }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,7 +16,7 @@ namespace iconlane {
 namespace {
 
 using fake::FakePlatform;
-using Shown = std::vector<std::pair<std::uintptr_t, std::uintptr_t>>;  // window, icon
+using Shown = std::vector<std::pair<std::uintptr_t, std::uintptr_t>>;  // icon id, icon
 using Texts = std::vector<std::string>;
 
 constexpr const char* kOneIcon = "Exiting Iconlane will remove this icon - Are you sure?";
@@ -36,15 +37,15 @@ struct Bench {
         platform.commandLine = "/BATCH:list.txt";
         program.Main();
     }
-    WindowEvents& Window(int entry) { return *platform.windows.at(entry - 1).events; }
-    std::uintptr_t Handle(int entry) { return table.EntryWindows(entry)->Handle(); }
+    TraySlotEvents& Window(int entry) { return *platform.windows.at(entry - 1).events; }
+    std::uintptr_t Handle(int entry) { return table.EntryWindows(entry)->IconId(); }
     std::uintptr_t Down(int entry) { return table.EntryWindows(entry)->Picture1Handle(); }
-    // Window and icon of every tray call of `operation` from call number `from` on.
+    // Icon id and icon of every tray call of `operation` from call number `from` on.
     Shown Sent(TrayOperation operation, std::size_t from) {
         Shown sent;
         for (std::size_t i = from; i < platform.trayCalls.size(); ++i) {
             const fake::TrayCall& call = platform.trayCalls[i];
-            if (call.operation == operation) sent.emplace_back(call.record.hWnd, call.record.hIcon);
+            if (call.operation == operation) sent.emplace_back(call.record.uID, call.record.hIcon);
         }
         return sent;
     }
@@ -80,6 +81,15 @@ TEST(EntryEventsTest, TrayMessagesLaunchTheTargetOrOpenTheMenu) {
             EXPECT_EQ(b.platform.windows[0].menuShown, 0);
         }
     }
+}
+
+TEST(EntryEventsTest, AFailureInsideAnEventIsReportedAndGoesNoFurther) {
+    Bench b(2, 0, "CLICKMODE=SINGLE");
+    b.platform.duringOpen = [] { throw std::bad_alloc(); };
+    EXPECT_NO_THROW(b.Window(2).OnTrayMessage(514));
+    EXPECT_EQ(b.platform.messages,
+              (std::vector<fake::Message>{{"Unexpected error #7 (Out of memory)",
+                                           MessageStyle::kExclamation, "Iconlane"}}));
 }
 
 TEST(EntryEventsTest, MenuItemsLaunchShowHelpOrAskToExit) {

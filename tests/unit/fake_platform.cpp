@@ -51,11 +51,12 @@ private:
     int& live_;
 };
 
-class FakeWindow final : public HiddenWindow {
+class FakeWindow final : public TraySlot {
 public:
     FakeWindow(FakePlatform& platform, std::size_t index) : platform_(platform), index_(index) {}
-    ~FakeWindow() override { Unload(); }  // like the real window, releasing it destroys it
-    std::uintptr_t Handle() const override { return State().handle; }
+    ~FakeWindow() override { Unload(); }  // like the real slot, releasing it unloads it
+    std::uintptr_t Window() const override { return State().handle; }
+    std::uint32_t Id() const override { return State().id; }
     void SetMenuItemEnabled(int item, bool enabled) override {
         State().menuEnabled.at(item - 1) = enabled;
     }
@@ -141,6 +142,14 @@ void FakePlatform::DestroyWindow(std::size_t index) {
     if (window.destroyed) return;
     window.destroyed = true;
     window.events->OnUnload();
+}
+
+void FakePlatform::CloseTrayWindow() {
+    std::vector<std::size_t> order(windows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return windows[a].id < windows[b].id; });
+    for (std::size_t index : order) DestroyWindow(index);
 }
 
 std::vector<TrayCall> FakePlatform::TrayCalls(TrayOperation operation) const {
@@ -234,11 +243,11 @@ std::optional<std::string> FakePlatform::ReadClassesRootDefault(const std::strin
     return found->second;
 }
 
-std::unique_ptr<HiddenWindow> FakePlatform::CreateHiddenWindow(
-    const std::string& caption, const std::vector<std::string>& menuCaptions,
-    WindowEvents& events) {
+std::unique_ptr<TraySlot> FakePlatform::CreateTraySlot(std::uint32_t id,
+                                                       const std::vector<std::string>& menuCaptions,
+                                                       TraySlotEvents& events) {
     std::vector<bool> enabled(menuCaptions.size(), true);
-    windows.push_back({nextHandle_ += 0x10, caption, menuCaptions, enabled, &events, false});
+    windows.push_back({kTrayWindowHandle, id, menuCaptions, enabled, &events, false});
     return std::make_unique<FakeWindow>(*this, windows.size() - 1);
 }
 

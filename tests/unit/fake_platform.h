@@ -38,12 +38,13 @@ struct FileEntry {
     std::uint64_t written = 0;  // when it was last written, on a clock of the fake's own
 };
 
+// An entry's slot on the one tray window.
 struct WindowState {
-    std::uintptr_t handle = 0;
-    std::string caption;
+    std::uintptr_t handle = 0;  // the tray window's
+    std::uint32_t id = 0;
     std::vector<std::string> menuCaptions;
     std::vector<bool> menuEnabled;
-    WindowEvents* events = nullptr;
+    TraySlotEvents* events = nullptr;
     bool destroyed = false;
     bool timerEnabled = false;
     unsigned timerInterval = 0;
@@ -79,6 +80,7 @@ class FakePlatform : public Dialogs,
 public:
     static constexpr std::uintptr_t kUpImageHandle = 0x7000;
     static constexpr std::uintptr_t kBuiltInIconHandle = 0x7100;
+    static constexpr std::uintptr_t kTrayWindowHandle = 0x6000;
     static constexpr const char* kSystemLibrary = "C:\\Windows\\system32\\SHELL32.DLL";
 
     FakePlatform() = default;
@@ -106,6 +108,7 @@ public:
     // The user at the open exit question: answers through `answer`, then may go on acting before
     // the question's loop unwinds. Without it the answer is No.
     std::function<void(const ExitAnswered& answer)> exitAnswer;
+    std::function<void()> duringOpen;              // what happens while the shell opens a target
     std::map<std::string, ShortcutDetails> links;  // .lnk path -> what the shortcut holds
 
     // What the program did.
@@ -119,7 +122,7 @@ public:
     };
     std::vector<HelpShown> helpShown;  // every help window that appeared, as it was filled
     std::vector<TrayCall> trayCalls;
-    std::deque<WindowState> windows;  // every window ever created, in order
+    std::deque<WindowState> windows;  // every slot ever created, in order
     int livePictures = 0;             // pictures created and not yet destroyed
     int loopRuns = 0;
     int quitCalls = 0;
@@ -138,8 +141,10 @@ public:
     void SetRegistryText(const std::string& subkey, const std::string& text) {
         registryValues[subkey] = text + '\0';
     }
-    // Destroys window `index` (0-based) as the window system would on its own, e.g. at log-off.
+    // Unloads slot `index` (0-based) as the window system would on its own.
     void DestroyWindow(std::size_t index);
+    // The tray window is closed: every slot still loaded unloads, in id order.
+    void CloseTrayWindow();
     std::vector<TrayCall> TrayCalls(TrayOperation operation) const;
 
     void ShowMessage(const std::string& text, MessageStyle style,
@@ -176,9 +181,9 @@ public:
         --refusedAdds;
         return false;
     }
-    std::unique_ptr<HiddenWindow> CreateHiddenWindow(const std::string& caption,
-                                                     const std::vector<std::string>& menuCaptions,
-                                                     WindowEvents& events) override;
+    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id,
+                                             const std::vector<std::string>& menuCaptions,
+                                             TraySlotEvents& events) override;
     void RunMessageLoop() override {
         ++loopRuns;
         if (duringLoop) duringLoop();
@@ -191,6 +196,7 @@ public:
     }
     std::int32_t OpenTarget(const std::string& target) override {
         openedTargets.push_back(target);
+        if (duringOpen) duringOpen();
         return 42;
     }
     void Ask(const std::string& question, const ExitAnswered& answered) override;

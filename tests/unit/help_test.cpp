@@ -226,7 +226,7 @@ TEST(HelpWindowTest, FailedLoadFromTheMenuIsReportedAndTheProgramGoesOn) {
         platform.menuChoice = [] { return static_cast<int>(kMenuHelp); };
         Iconlane program(platform.services);
         program.Main();
-        WindowEvents& second = *platform.windows.at(1).events;
+        TraySlotEvents& second = *platform.windows.at(1).events;
 
         EXPECT_NO_THROW(second.OnTrayMessage(kRightButtonDownMessage));
         EXPECT_EQ(platform.messages,

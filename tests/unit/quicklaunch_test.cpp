@@ -65,10 +65,8 @@ std::string Calls(const fake::FakePlatform& platform, std::size_t from) {
     std::string calls;
     for (std::size_t at = from; at < platform.trayCalls.size(); ++at) {
         const fake::TrayCall& call = platform.trayCalls[at];
-        std::size_t number = 1;
-        while (platform.windows[number - 1].handle != call.record.hWnd) ++number;
         calls += call.operation == TrayOperation::kDelete
-                     ? "D" + std::to_string(number) + " "
+                     ? "D" + std::to_string(call.record.uID) + " "
                      : std::string(call.operation == TrayOperation::kAdd ? "A:" : "M:") +
                            fake::TipText(call.record) + " ";
     }

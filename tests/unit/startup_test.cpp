@@ -126,22 +126,23 @@ TEST(StartupTest, MessageLoopRunsOnlyWhileATrayIconIsShown) {
     }
 }
 
-TEST(StartupTest, ClosingEveryEntryWindowEndsTheMessageLoop) {
+TEST(StartupTest, ClosingTheTrayWindowDeletesEveryIconInEntryOrderAndEndsTheLoop) {
     FakePlatform platform;
-    platform.commandLine = "/BATCH:two.txt";
-    platform.AddFile("two.txt", "a.exe\nb.exe,B,x.ico\n");
+    platform.commandLine = "/BATCH:three.txt";
+    platform.AddFile("three.txt", "a.exe\nc.exe,C,1e10\nb.exe,B,x.ico\n");
     platform.AddFile("x.ico");
-    platform.duringLoop = [&] {
-        platform.DestroyWindow(0);
-        EXPECT_EQ(platform.quitCalls, 0);
-        platform.DestroyWindow(1);
-    };
+    platform.duringLoop = [&] { platform.CloseTrayWindow(); };
+    std::vector<std::uint32_t> deleted;
     {
         Iconlane program(platform.services);
         program.Run();
         EXPECT_EQ(platform.quitCalls, 1);
+        for (const auto& call : platform.TrayCalls(TrayOperation::kDelete)) {
+            deleted.push_back(call.record.uID);
+        }
     }
-    EXPECT_EQ(platform.TrayCalls(TrayOperation::kDelete).size(), 2u);
+    EXPECT_EQ(deleted, (std::vector<std::uint32_t>{1, 2, 3}));
+    EXPECT_EQ(platform.TrayCalls(TrayOperation::kDelete).size(), 3u);
     EXPECT_EQ(platform.livePictures, 0);
 }
 

@@ -93,7 +93,7 @@ TEST(ToNotifyIconDataTest, CopiesEveryFieldAndAllSixtyFourTipBytes) {
     TrayRecord record;
     record.cbSize = kTrayRecordSize;
     record.hWnd = 0x12345678;
-    record.uID = kTrayIconId;
+    record.uID = 17;
     record.uFlags = kTrayFlags;
     record.uCallbackMessage = kTrayCallbackMessage;
     record.hIcon = 0x0ABCDEF0;

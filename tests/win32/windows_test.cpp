@@ -1,4 +1,5 @@
-// Hidden windows, their pop-up menus and the message loop on the real Windows API.
+// The one hidden tray window, its slots with their pop-up menus and timers, and the message loop
+// on the real Windows API.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -6,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/hiddenwindows.h"
+#include "platform/errors.h"
+#include "platform/win32/traywindow.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -16,8 +18,10 @@ HWND AsWindow(std::uintptr_t handle) {
 }
 
 // Counts OnUnload calls and notes whether the window still existed at the last one.
-class RecordingEvents final : public WindowEvents {
+class RecordingEvents final : public TraySlotEvents {
 public:
+    explicit RecordingEvents(std::vector<int>* order = nullptr, int id = 0)
+        : order(order), id(id) {}
     void OnTrayMessage(int mouseMessage) override {
         trayMessages.push_back(mouseMessage);
         if (then) then();
@@ -30,13 +34,19 @@ public:
         ++retries;
         if (then) then();
     }
-    void OnTaskbarCreated() override { ++taskbarsCreated; }
+    void OnTaskbarCreated() override {
+        ++taskbarsCreated;
+        if (order) order->push_back(id);
+    }
     void OnUnload() override {
         ++unloads;
+        if (order) order->push_back(-id);
         windowAliveAtUnload = window != nullptr && IsWindow(window);
         if (then) then();
     }
 
+    std::vector<int>* order;  // ids of the slots that heard of a new task bar, minus when unloaded
+    int id;
     HWND window = nullptr;
     std::vector<int> trayMessages;
     int ticks = 0;
@@ -47,24 +57,31 @@ public:
     std::function<void()> then;
 };
 
-TEST(Win32WindowSystemTest, CreatesAHiddenTopLevelWindowWithTheCaption) {
-    RecordingEvents events;
-    auto window = Win32WindowSystem().CreateHiddenWindow("Entry caption", {"Open", "Exit"}, events);
-    HWND handle = AsWindow(window->Handle());
+TEST(Win32WindowSystemTest, SlotsShareOneHiddenTopLevelWindowAndKeepTheirIds) {
+    Win32WindowSystem windows;
+    RecordingEvents first, second;
+    auto one = windows.CreateTraySlot(1, {"Open", "Exit"}, first);
+    auto two = windows.CreateTraySlot(2, {"Open", "Exit"}, second);
+    HWND handle = AsWindow(one->Window());
     ASSERT_TRUE(IsWindow(handle));
+    EXPECT_EQ(two->Window(), one->Window());
+    EXPECT_EQ(std::pair(one->Id(), two->Id()), std::pair(1u, 2u));
     EXPECT_FALSE(IsWindowVisible(handle));
     EXPECT_EQ(GetAncestor(handle, GA_PARENT), GetDesktopWindow());
     char text[64] = {};
     GetClassNameA(handle, text, sizeof text);
-    EXPECT_STREQ(text, "frmTL");
+    EXPECT_STREQ(text, "IconlaneTray");
     GetWindowTextA(handle, text, sizeof text);
-    EXPECT_STREQ(text, "Entry caption");
-    EXPECT_EQ(events.unloads, 0);
+    EXPECT_STREQ(text, "Iconlane");
+    RecordingEvents again;
+    EXPECT_THROW(windows.CreateTraySlot(2, {"Exit"}, again), RuntimeError) << "an id taken twice";
+    EXPECT_EQ(first.unloads + second.unloads, 0);
 }
 
 TEST(Win32WindowSystemTest, MenuItemsKeepTheirEnabledState) {
+    Win32WindowSystem windows;
     RecordingEvents events;
-    auto window = Win32WindowSystem().CreateHiddenWindow("Menu", {"Open", "-", "Exit"}, events);
+    auto window = windows.CreateTraySlot(1, {"Open", "-", "Exit"}, events);
     struct Step {
         int item;
         bool enable;
@@ -87,16 +104,19 @@ TEST(Win32WindowSystemTest, MenuItemsKeepTheirEnabledState) {
 TEST(Win32WindowSystemTest, EveryWayOfDestroyingUnloadsExactlyOnce) {
     enum class Way { kUnload, kUnloadTwice, kDestroyWindow, kDeleteObject };
     for (Way way : {Way::kUnload, Way::kUnloadTwice, Way::kDestroyWindow, Way::kDeleteObject}) {
+        Win32WindowSystem windows;
         RecordingEvents events;
-        auto window = Win32WindowSystem().CreateHiddenWindow("Unload", {"Exit"}, events);
-        events.window = AsWindow(window->Handle());
+        auto window = windows.CreateTraySlot(1, {"Exit"}, events);
+        events.window = AsWindow(window->Window());
         if (way == Way::kUnload || way == Way::kUnloadTwice) window->Unload();
         if (way == Way::kUnloadTwice) window->Unload();
         if (way == Way::kDestroyWindow) DestroyWindow(events.window);
         if (way == Way::kDeleteObject) window.reset();
         EXPECT_EQ(events.unloads, 1) << static_cast<int>(way);
         EXPECT_TRUE(events.windowAliveAtUnload) << static_cast<int>(way);
-        EXPECT_FALSE(IsWindow(events.window)) << static_cast<int>(way);
+        // The window outlives its slots unless it is destroyed itself.
+        EXPECT_EQ(IsWindow(events.window) == FALSE, way == Way::kDestroyWindow)
+            << static_cast<int>(way);
         window.reset();  // the object ends after its window: no second unload
         EXPECT_EQ(events.unloads, 1) << static_cast<int>(way);
     }
@@ -112,8 +132,8 @@ TEST(Win32WindowSystemTest, MessageLoopDeliversMessagesUntilQuit) {
     Win32WindowSystem windows;
     RecordingEvents events;
     events.then = [&] { windows.QuitMessageLoop(); };
-    auto window = windows.CreateHiddenWindow("Loop", {"Exit"}, events);
-    events.window = AsWindow(window->Handle());
+    auto window = windows.CreateTraySlot(1, {"Exit"}, events);
+    events.window = AsWindow(window->Window());
     UINT_PTR timer = SetTimer(nullptr, 0, 5000, &Watchdog);
 
     PostMessageA(events.window, WM_CLOSE, 0, 0);  // closing destroys the window, which quits
@@ -125,19 +145,22 @@ TEST(Win32WindowSystemTest, MessageLoopDeliversMessagesUntilQuit) {
     EXPECT_FALSE(IsWindow(events.window));
 }
 
-// The tray calls back with message 512 and the mouse message in lParam; the blink timer ticks
-// only while it is enabled.
+// The tray calls back with message 512, the icon's id in wParam and the mouse message in lParam;
+// the blink timer ticks only while it is enabled. Each reaches its own slot only.
 TEST(Win32WindowSystemTest, DeliversTrayNotificationsAndTimerTicks) {
     Win32WindowSystem windows;
-    RecordingEvents events;
-    auto window = windows.CreateHiddenWindow("Tray", {"Exit"}, events);
-    events.window = AsWindow(window->Handle());
+    RecordingEvents other, events;
+    auto first = windows.CreateTraySlot(1, {"Exit"}, other);
+    auto window = windows.CreateTraySlot(2, {"Exit"}, events);
+    events.window = AsWindow(window->Window());
     UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, &Watchdog);
 
     events.then = [&] { windows.QuitMessageLoop(); };
-    PostMessageA(events.window, 512, 1, 515);
+    PostMessageA(events.window, 512, 3, 514);  // no slot has id 3
+    PostMessageA(events.window, 512, 2, 515);
     windows.RunMessageLoop();
     EXPECT_EQ(events.trayMessages, std::vector<int>{515});
+    EXPECT_TRUE(other.trayMessages.empty());
 
     events.then = [&] {
         if (events.ticks == 2) windows.QuitMessageLoop();
@@ -148,7 +171,7 @@ TEST(Win32WindowSystemTest, DeliversTrayNotificationsAndTimerTicks) {
     events.then = nullptr;  // the unload at the end must not post another quit
     KillTimer(nullptr, watchdog);
     EXPECT_FALSE(watchdogFired) << "the timer did not tick";
-    EXPECT_EQ(events.ticks, 2);
+    EXPECT_EQ(std::pair(events.ticks, other.ticks), std::pair(2, 0));
 
     MSG message;
     Sleep(60);
@@ -156,12 +179,16 @@ TEST(Win32WindowSystemTest, DeliversTrayNotificationsAndTimerTicks) {
         << "the timer ticks on after it was switched off";
 }
 
-// The two timers tick apart; the shell's "TaskbarCreated" broadcast reaches every entry window.
-TEST(Win32WindowSystemTest, RetryTimerAndTaskbarCreationReachTheirOwnEvents) {
+// The two timers tick apart. The shell's "TaskbarCreated" broadcast reaches every slot, and closing
+// the window unloads every slot, in the order of their ids.
+TEST(Win32WindowSystemTest, RetryTimerTaskbarCreationAndClosingReachTheirOwnEvents) {
     Win32WindowSystem windows;
-    RecordingEvents events;
-    auto window = windows.CreateHiddenWindow("Retry", {"Exit"}, events);
-    events.window = AsWindow(window->Handle());
+    std::vector<int> order;
+    RecordingEvents events(&order, 1), third(&order, 3), second(&order, 2);
+    auto window = windows.CreateTraySlot(1, {"Exit"}, events);
+    auto last = windows.CreateTraySlot(3, {"Exit"}, third);
+    auto middle = windows.CreateTraySlot(2, {"Exit"}, second);
+    events.window = AsWindow(window->Window());
     UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, &Watchdog);
     events.then = [&] { windows.QuitMessageLoop(); };
     window->SetRetryTimer(true, 20);
@@ -172,7 +199,9 @@ TEST(Win32WindowSystemTest, RetryTimerAndTaskbarCreationReachTheirOwnEvents) {
     EXPECT_EQ(std::pair(events.retries, events.ticks), std::pair(1, 0));
 
     SendMessageA(events.window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    EXPECT_EQ(events.taskbarsCreated, 1);
+    SendMessageA(events.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, -1, -2, -3}));
+    EXPECT_FALSE(IsWindow(events.window));
 }
 
 }  // namespace

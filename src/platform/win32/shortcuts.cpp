@@ -56,17 +56,37 @@ ShortcutDetails DetailsOf(IShellLinkA& link) {
 }  // namespace
 
 Win32Shortcuts::~Win32Shortcuts() {
-    if (comStarted_) CoUninitialize();
+    if (comStarted_) {
+        using Uninitialize = void(WINAPI*)();
+        reinterpret_cast<Uninitialize>(
+            reinterpret_cast<void*>(GetProcAddress(ole32_, "CoUninitialize")))();
+    }
+    if (ole32_ != nullptr) FreeLibrary(ole32_);
+}
+
+bool Win32Shortcuts::StartCom() {
+    if (tried_) return createInstance_ != nullptr;
+    tried_ = true;
+    ole32_ = LoadLibraryA("ole32.dll");
+    if (ole32_ == nullptr) return false;
+    using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
+    auto initialize = reinterpret_cast<Initialize>(
+        reinterpret_cast<void*>(GetProcAddress(ole32_, "CoInitializeEx")));
+    auto create = reinterpret_cast<CreateInstance>(
+        reinterpret_cast<void*>(GetProcAddress(ole32_, "CoCreateInstance")));
+    if (initialize == nullptr || create == nullptr) return false;
+    // Already started in another mode still lets the shell's objects be made; only a start of
+    // our own is ended again.
+    comStarted_ = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
+    createInstance_ = create;
+    return true;
 }
 
 std::optional<ShortcutDetails> Win32Shortcuts::ReadShortcut(const std::string& path) {
-    if (!comTried_) {
-        comTried_ = true;
-        comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    }
+    if (!StartCom()) return std::nullopt;
     ComRef<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.ReceiveAny()))) {
+    if (FAILED(createInstance_(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                               link.ReceiveAny()))) {
         return std::nullopt;
     }
     ComRef<IPersistFile> file;

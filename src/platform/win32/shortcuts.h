@@ -1,11 +1,14 @@
 // Reading shortcut (.lnk) files through the shell's own shortcut object.
 #pragma once
 
+#include <windows.h>
+
 #include "platform/services.h"
 
 namespace iconlane::win32 {
 
-// COM is started on the first shortcut read, so a start without shortcuts pays nothing for it.
+// COM and its library are loaded on the first shortcut read, so a start without shortcuts pays
+// nothing for them.
 class Win32Shortcuts final : public Shortcuts {
 public:
     Win32Shortcuts() = default;
@@ -16,8 +19,13 @@ public:
     std::optional<ShortcutDetails> ReadShortcut(const std::string& path) override;
 
 private:
+    using CreateInstance = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+    bool StartCom();
+
+    bool tried_ = false;
+    HMODULE ole32_ = nullptr;
+    CreateInstance createInstance_ = nullptr;
     bool comStarted_ = false;
-    bool comTried_ = false;
 };
 
 }  // namespace iconlane::win32
