@@ -5,6 +5,7 @@
 #include "fake_platform.h"
 #include "startup/folderentries.h"
 #include "startup/startup.h"
+#include "tray/iconresolution.h"
 #include "tray/shortcutpicture.h"
 
 namespace iconlane {
@@ -32,31 +33,49 @@ TEST(QuickLaunchTest, AFolderGivesOneEntryPerPlainFileInNameOrder) {
     EXPECT_EQ(made, lines);
 }
 
-TEST(QuickLaunchTest, ShortcutsOfferTheirOwnIconThenWhatTheyOpen) {
-    fake::FakePlatform platform;
-    platform.variables["SystemRoot"] = "C:\\Windows";
-    platform.links["C:\\q\\Mail.lnk"] = {"", "%SystemRoot%\\mail.dll", 3, "C:\\Apps\\mail.exe"};
-    platform.links["C:\\q\\Plain.LNK"] = {"Plain", "", 0, "C:\\Apps\\plain.exe"};
-    platform.links["C:\\q\\Odd.lnk"] = {"", "%U%\\50%", 1, ""};
-    platform.AddFile("C:\\q\\Site.url",
-                     "[InternetShortcut]\r\nURL=http://example.com/\r\nIconFile=%SystemRoot%\\"
-                     "site.ico\r\nIconIndex=2\r\n");
-    platform.AddFile("C:\\q\\Bare.URL",
-                     "[Other]\nURL=http://wrong\n[internetshortcut]\n url = \"https://x.org\" \n"
-                     "IconIndex=x\n");
-    using Picture = std::optional<ShortcutPicture>;
-    const std::pair<std::string, Picture> cases[] = {
-        {"C:\\q\\Mail.lnk", ShortcutPicture{{{"C:\\Windows\\mail.dll", 3}}, "C:\\Apps\\mail.exe"}},
-        {"C:\\q\\Plain.LNK", ShortcutPicture{std::nullopt, "C:\\Apps\\plain.exe"}},
-        {"C:\\q\\Odd.lnk", ShortcutPicture{{{"%U%\\50%", 1}}, ""}},
-        {"C:\\q\\Site.url", ShortcutPicture{{{"C:\\Windows\\site.ico", 2}}, "http://example.com/"}},
-        {"C:\\q\\Bare.URL", ShortcutPicture{std::nullopt, "https://x.org"}},
-        {"C:\\q\\Unreadable.lnk", std::nullopt},
-        {"C:\\q\\Missing.url", std::nullopt},
-        {"C:\\q\\notes.txt", std::nullopt},
-        {".lnk", std::nullopt}};
-    for (const auto& [target, picture] : cases) {
-        EXPECT_EQ(ShortcutPictureOf(target, platform.services), picture) << target;
+TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {
+    const struct {
+        std::string target;
+        bool shortcutsRegistered;  // the file type of shortcuts has an icon of its own
+        std::pair<std::string, std::int32_t> shown;
+    } cases[] = {{"C:\\q\\Own.lnk", false, {"C:\\Windows\\own.dll", 1}},
+                 {"C:\\q\\Own.lnk", true, {"C:\\lnk.dll", 0}},
+                 {"C:\\q\\Gone.lnk", false, {"C:\\Apps\\tool.exe", 0}},
+                 {"C:\\q\\Doc.lnk", false, {"C:\\ed.exe", 0}},
+                 {"C:\\q\\Loop.lnk", false, {fake::FakePlatform::kSystemLibrary, 0}},
+                 {"C:\\q\\Broken.lnk", false, {fake::FakePlatform::kSystemLibrary, 0}},
+                 {"C:\\q\\Site.url", false, {"C:\\i\\site.ico", 0}},
+                 {"C:\\q\\Web.URL", false, {"C:\\web.exe", 0}},
+                 {"C:\\q\\Missing.url", false, {fake::FakePlatform::kSystemLibrary, 0}}};
+    for (const auto& row : cases) {
+        fake::FakePlatform platform;
+        platform.variables["SystemRoot"] = "C:\\Windows";
+        platform.links = {
+            {"C:\\q\\Own.lnk", {"", "%SystemRoot%\\own.dll", 1, "C:\\Apps\\tool.exe"}},
+            {"C:\\q\\Gone.lnk", {"", "%U%\\none.dll", 0, "C:\\Apps\\tool.exe"}},
+            {"C:\\q\\Doc.lnk", {"", "", 0, "C:\\d\\a.txt"}},
+            {"C:\\q\\Loop.lnk", {"", "", 0, "C:\\q\\Loop.lnk"}}};
+        platform.AddFile("C:\\q\\Site.url",
+                         "[InternetShortcut]\nURL=http://x.org/\nIconFile=C:\\i\\site.ico");
+        platform.AddFile("C:\\q\\Web.URL",
+                         "[Other]\nIconFile=C:\\ed.exe\n[internetshortcut]\r\n url = "
+                         "\"http://x.org/\" \nIconIndex=x");
+        for (const char* file : {"C:\\Windows\\own.dll", "C:\\Apps\\tool.exe", "C:\\ed.exe",
+                                 "C:\\i\\site.ico", "C:\\web.exe", "C:\\lnk.dll"}) {
+            platform.iconCounts[file] = 2;
+        }
+        for (auto [type, icon] : {std::pair{"txt", "C:\\ed.exe,0"},
+                                  {"htm", "C:\\web.exe,0"},
+                                  {"lnk", row.shortcutsRegistered ? "C:\\lnk.dll,0" : "none"}}) {
+            platform.SetRegistryText(std::string(".") + type, type);
+            platform.SetRegistryText(std::string(type) + "\\DefaultIcon", icon);
+        }
+        std::string dataFolder = "C:\\Data";
+        IconResolver icons(platform.services, dataFolder);
+        TrayIcons tray(platform);
+        EntryWindow window(platform.services, tray, 1, nullptr);
+        icons.ResolveEntryIcon(window, 1, row.target, 0);
+        EXPECT_EQ(platform.extractedIcons.back(), row.shown) << row.target;
     }
 }
 
@@ -73,13 +92,6 @@ std::string Calls(const fake::FakePlatform& platform, std::size_t from) {
     return calls;
 }
 
-std::string Lines(char first, int count) {
-    std::string lines;
-    for (char letter = first; letter < first + count; ++letter)
-        lines += std::string(1, letter) + "\n";
-    return lines;
-}
-
 TEST(QuickLaunchTest, AChangedBatchFileOrFolderMovesTheTrayWithTheLeastChange) {
     const struct {
         bool folder;
@@ -92,7 +104,7 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderMovesTheTrayWithTheLeastChange) {
         {false, "a,A\nb,B", "b,B\na,A", "M:B M:A ", 0},
         {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "A:C ", 0},
         {false, "a,A", "a,A\n%b,B\nc,C", "A:C ", 1},
-        {false, Lines('A', 30), Lines('A', 31), "", 1},
+        {false, std::string(30, '\n'), std::string(31, '\n'), "", 1},  // empty lines are entries
         {false, "a,A", "", "", 0},          // the file gone for now: nothing changes
         {true, "x", "b,B2", "M:lane ", 0},  // rewritten: its picture may differ
     };
