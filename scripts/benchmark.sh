@@ -75,14 +75,17 @@ echo "iconlane.exe: $(($(stat -c %s "$iconlane") / 1024)) KB ($(stat -c %s "$ico
 
 # Each call of an entry's icon work, 30 times, in a fresh session: where the time goes.
 bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
-bash "$root/scripts/wine-session.sh" start >/dev/null
+bash "$root/scripts/wine-session.sh" start >/dev/null || true
 mkdir -p "$work/cache"
-bash "$root/scripts/wine-run.sh" "$calls" "Z:${work//\//\\}\\calls.txt" \
-    'C:\windows\notepad.exe' "Z:${work//\//\\}\\cache" >/dev/null 2>&1
 echo
-echo "| call | calls | first (ms) | median (ms) | total (ms) |"
-echo "|---|---:|---:|---:|---:|"
-tr -d '\r' <"$work/calls.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
+if bash "$root/scripts/wine-run.sh" "$calls" "Z:${work//\//\\}\\calls.txt" \
+    'C:\windows\notepad.exe' "Z:${work//\//\\}\\cache" >/dev/null 2>&1 && [[ -s "$work/calls.txt" ]]; then
+    echo "| call | calls | first (ms) | median (ms) | total (ms) |"
+    echo "|---|---:|---:|---:|---:|"
+    tr -d '\r' <"$work/calls.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
+else
+    echo "(the per-call timings did not run)"
+fi
 
 # Natively, optimised and without sanitizers: the portable core reading its two files.
 native=${ICONLANE_BENCH_NATIVE_BUILD:-$root/build/bench-native}
