@@ -1,67 +1,46 @@
-// Entry windows: tray notifications, menu choices, blink ticks and the exit question.
+// Entry windows: clicks, the right-button menu, blinking and the exit question.
 #include "entrywindow/entryevents.h"
 
 #include <gtest/gtest.h>
 
-#include <new>
-#include <string>
-#include <utility>
-#include <vector>
+#include <tuple>
 
 #include "fake_platform.h"
-#include "help/helpwindow.h"
 #include "startup/startup.h"
 
 namespace iconlane {
 namespace {
 
-using fake::FakePlatform;
-using Shown = std::vector<std::pair<std::uintptr_t, std::uintptr_t>>;  // icon id, icon
-using Texts = std::vector<std::string>;
+using namespace fake;
+const std::string kAskTwo =
+    "ask Exiting Iconlane will remove the 2 icons managed by it - Are you sure?";
 
-constexpr const char* kOneIcon = "Exiting Iconlane will remove this icon - Are you sure?";
-constexpr const char* kTwoIcons =
-    "Exiting Iconlane will remove the 2 icons managed by it - Are you sure?";
-
-// The program started on entries "a<k>.exe" with tooltip "Tip<k>" from a batch file, under the
-// options file `ini`; entry `failed` fails after its window is created.
+// The program started from a batch file on entries "a<k>.exe", tooltip "Tip<k>", with the options
+// file `ini`; entry `failed` fails after its window is made.
 struct Bench {
-    explicit Bench(int count, int failed = 0, const std::string& ini = "") {
+    explicit Bench(int count, const std::string& ini = "", int failed = 0) {
         std::string batch;
         for (int k = 1; k <= count; ++k) {
             batch += "a" + std::to_string(k) + ".exe,Tip" + std::to_string(k);
             batch += k == failed ? ",1e10\n" : "\n";
         }
         platform.AddFile("list.txt", batch);
-        if (!ini.empty()) platform.AddFile("C:\\Apps\\Iconlane.ini", ini);
+        platform.AddFile("C:\\Apps\\Iconlane.ini", ini);
         platform.commandLine = "/BATCH:list.txt";
         program.Main();
     }
-    TraySlotEvents& Window(int entry) { return *platform.windows.at(entry - 1).events; }
-    std::uintptr_t Handle(int entry) { return table.EntryWindows(entry)->IconId(); }
-    std::uintptr_t Down(int entry) { return table.EntryWindows(entry)->Picture1Handle(); }
-    // Icon id and icon of every tray call of `operation` from call number `from` on.
-    Shown Sent(TrayOperation operation, std::size_t from) {
-        Shown sent;
-        for (std::size_t i = from; i < platform.trayCalls.size(); ++i) {
-            const fake::TrayCall& call = platform.trayCalls[i];
-            if (call.operation == operation) sent.emplace_back(call.record.uID, call.record.hIcon);
-        }
-        return sent;
-    }
-    std::vector<std::uintptr_t> Deleted(std::size_t from) {
-        std::vector<std::uintptr_t> windows;
-        for (const auto& sent : Sent(TrayOperation::kDelete, from)) windows.push_back(sent.first);
-        return windows;
+    TraySlotEvents& Window(int entry) { return *platform.slots.at(entry - 1).events; }
+    Texts Seen(const std::function<void()>& action) {
+        platform.seen.clear();
+        ErrorOf(action);
+        return platform.seen;
     }
 
     FakePlatform platform;
     Iconlane program{platform.services};
-    EntryTable& table = program.Entries();
-    EntryEvents& events = program.Events();
 };
 
-TEST(EntryEventsTest, TrayMessagesLaunchTheTargetOrOpenTheMenu) {
+TEST(EntryEventsTest, TheConfiguredClickLaunchesAndTheRightButtonOpensTheMenu) {
     // One letter per message 512..517: L opens the target, M the menu, '.' does nothing.
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "....M."},
@@ -72,200 +51,131 @@ TEST(EntryEventsTest, TrayMessagesLaunchTheTargetOrOpenTheMenu) {
         {"CLICKMODE=DOUBLE,RIGHTMOUSEMENUDISABLED=TRUE", "...L.."}};
     for (const auto& [ini, outcomes] : cases) {
         for (int message = 512; message <= 517; ++message) {
-            Bench b(2, 0, ini);
-            b.Window(2).OnTrayMessage(message);
-            char outcome = outcomes[message - 512];
-            SCOPED_TRACE(ini + " " + std::to_string(message));
-            EXPECT_EQ(b.platform.openedTargets, outcome == 'L' ? Texts{"a2.exe"} : Texts{});
-            EXPECT_EQ(b.platform.windows[1].menuShown, outcome == 'M' ? 1 : 0);
-            EXPECT_EQ(b.platform.windows[0].menuShown, 0);
+            Bench b(2, ini);
+            const char outcome = outcomes[message - 512];
+            const Texts seen = outcome == 'L' ? Texts{"open a2.exe"} : Texts{"menu 2"};
+            EXPECT_EQ(b.Seen([&] { b.Window(2).OnTrayMessage(message); }),
+                      outcome == '.' ? Texts{} : seen)
+                << ini << message;
         }
     }
 }
 
-TEST(EntryEventsTest, AFailureInsideAnEventIsReportedAndGoesNoFurther) {
-    Bench b(2, 0, "CLICKMODE=SINGLE");
-    b.platform.duringOpen = [] { throw std::bad_alloc(); };
-    EXPECT_NO_THROW(b.Window(2).OnTrayMessage(514));
-    EXPECT_EQ(b.platform.messages,
-              (std::vector<fake::Message>{{"Unexpected error #7 (Out of memory)",
-                                           MessageStyle::kExclamation, "Iconlane"}}));
-}
-
-TEST(EntryEventsTest, MenuItemsLaunchShowHelpOrAskToExit) {
-    // L opens the target, H shows the help, Q asks the exit question, '.' does nothing.
-    struct Case {
-        std::string ini;
-        int item;
-        char outcome;
-    };
-    const std::vector<Case> cases = {{"", kMenuLaunch, 'L'},
-                                     {"CLICKMODE=SINGLE", kMenuLaunch, 'L'},
-                                     {"CLICKMODE=DOUBLE", kMenuLaunch, 'L'},
-                                     {"", kMenuCancel, '.'},
-                                     {"CLICKMODE=SINGLE", 0, '.'},
-                                     {"", kMenuHelp, 'H'},
-                                     {"", kMenuExit, 'Q'}};
-    for (const Case& c : cases) {
-        Bench b(2, 0, c.ini);
-        b.platform.menuChoice = [&] { return c.item; };
-        b.Window(2).OnTrayMessage(kRightButtonDownMessage);
-        SCOPED_TRACE(c.item);
-        EXPECT_EQ(b.platform.windows[1].menuShown, 1);
-        EXPECT_EQ(b.platform.openedTargets, c.outcome == 'L' ? Texts{"a2.exe"} : Texts{});
-        EXPECT_EQ(b.platform.helpShown.size(), c.outcome == 'H' ? 1u : 0u);
-        EXPECT_EQ(b.platform.questions.size(), c.outcome == 'Q' ? 1u : 0u);
+TEST(EntryEventsTest, MenuItemsAreEnabledByTheOptionsAndDoTheirWork) {
+    const std::string missing = "help Iconlane v1.0.0: " + std::string(kHelpMissingText);
+    const std::string unloadable =
+        "Iconlane/48: Iconlane couldn't load its Help File, C:\\Apps\\Iconlane.rtf (error 70: "
+        "Permission denied).";
+    // The options, the item chosen, what the user sees, the items enabled
+    const std::vector<std::tuple<std::string, int, Texts, std::string>> cases = {
+        {"", kMenuLaunch, {"menu 2", "open a2.exe"}, "1111111"},
+        {"", kMenuCancel, {"menu 2"}, "1111111"},
+        {"", 0, {"menu 2"}, "1111111"},
+        {"", kMenuHelp, {"menu 2", missing}, "1111111"},
+        {"", kMenuExit, {"menu 2", kAskTwo}, "1111111"},
+        {"EXITDISABLED=TRUE", 0, {"menu 2"}, "1111110"},
+        {"HELPDISABLED=TRUE,EXITDISABLED=FALSE", 0, {"menu 2"}, "1111011"},
+        {"guide", kMenuHelp, {"menu 2", unloadable}, "1111111"},
+        {"CLICKMODE=SINGLE",
+         -514,
+         {"Iconlane/48: Unexpected error #7 (Out of memory)"},
+         "1111111"}};
+    for (const auto& [ini, item, seen, enabled] : cases) {
+        Bench b(2, ini);
+        if (ini == "guide") b.platform.AddFile("C:\\Apps\\Iconlane.rtf", "{\\rtf1}");
+        b.platform.readErrors["C:\\Apps\\Iconlane.rtf"] = kPermissionDenied;
+        b.platform.openError = item < 0 ? kBadAlloc : 0;  // a failure inside an event is reported
+        b.platform.menuChoice = [&] { return item; };
+        const int message = item < 0 ? -item : kRightButtonDownMessage;
+        EXPECT_EQ(b.Seen([&] { b.Window(2).OnTrayMessage(message); }), seen) << ini << item;
+        std::string on;
+        for (bool item : b.platform.slots[1].menuEnabled) on += item ? '1' : '0';
+        EXPECT_EQ(on, enabled) << ini;
+        EXPECT_EQ(b.platform.Calls(2).find('D'), std::string::npos);
     }
+    EXPECT_EQ(Bench(1).platform.slots[0].menu,
+              (Texts{"Launch!", "-", "Cancel Menu", "-", "Help...", "-", "Exit Iconlane"}));
 }
 
 TEST(EntryEventsTest, TicksAlternateTheIconsAndStartingOrStoppingKeepsThePhase) {
     Bench b(3);
-    const std::uintptr_t up = FakePlatform::kUpImageHandle;
-    std::size_t mark = b.platform.trayCalls.size();
     for (int entry : {1, 2, 2, 2}) b.Window(entry).OnTimer();
-    EXPECT_EQ(
-        b.Sent(TrayOperation::kModify, mark),
-        (Shown{{b.Handle(1), up}, {b.Handle(2), up}, {b.Handle(2), b.Down(2)}, {b.Handle(2), up}}));
-    EXPECT_EQ(fake::TipText(b.platform.trayCalls.back().record), "Tip2");
-
-    mark = b.platform.trayCalls.size();
-    StartAllBlinking(b.table);
-    for (const auto& w : b.platform.windows) {
-        EXPECT_EQ(std::pair(w.timerEnabled, w.timerInterval), std::pair(true, 800u));
-    }
-    EXPECT_EQ(b.platform.trayCalls.size(), mark);
-    EXPECT_TRUE(b.table.EntryWindows(1)->BlinkPhase());
-
-    StopAllBlinking(b.table);
-    for (const fake::WindowState& window : b.platform.windows) EXPECT_FALSE(window.timerEnabled);
-    EXPECT_EQ(
-        b.Sent(TrayOperation::kModify, mark),
-        (Shown{{b.Handle(1), b.Down(1)}, {b.Handle(2), b.Down(2)}, {b.Handle(3), b.Down(3)}}));
-    EXPECT_EQ(fake::TipText(b.platform.trayCalls.back().record), "Tip3");
-
-    StartAllBlinking(b.table);  // entry 1 stopped while showing the Up image
-    mark = b.platform.trayCalls.size();
+    EXPECT_EQ(b.platform.Calls(3), "M1^M2^M2M2^");
+    EXPECT_EQ(b.platform.trayCalls.back().Tip(), "Tip2");
+    const std::size_t started = b.platform.trayCalls.size();
+    StartAllBlinking(b.program.Entries());
+    for (const Slot& slot : b.platform.slots) EXPECT_EQ(slot.timer, 800u);
+    StopAllBlinking(b.program.Entries());
+    for (const Slot& slot : b.platform.slots) EXPECT_EQ(slot.timer, 0u);
+    EXPECT_EQ(b.platform.Calls(started), "M1M2M3");  // nothing changes before the next tick
+    EXPECT_EQ(b.platform.trayCalls[started].record.hIcon, b.platform.trayCalls[0].record.hIcon);
+    StartAllBlinking(b.program.Entries());  // entry 1 stopped in its Up phase
     b.Window(1).OnTimer();
     b.Window(1).OnTimer();
-    EXPECT_EQ(b.Sent(TrayOperation::kModify, mark),
-              (Shown{{b.Handle(1), b.Down(1)}, {b.Handle(1), up}}));
+    EXPECT_EQ(b.platform.Calls(started + 3), "M1M1^");
 }
 
-TEST(EntryEventsTest, TheExitQuestionCountsEveryEntry) {
-    struct Case {
-        int entries, failed;
-        std::string question;
-    };
-    const std::vector<Case> cases = {
-        {1, 0, kOneIcon},
-        {1, 1, kOneIcon},
-        {2, 0, kTwoIcons},
-        {12, 5, "Exiting Iconlane will remove the 12 icons managed by it - Are you sure?"}};
-    for (const Case& c : cases) {
-        Bench b(c.entries, c.failed);
-        EXPECT_EQ(ExitQuestion(c.entries), c.question);
-        b.events.ConfirmExit();
-        EXPECT_EQ(b.platform.questions, Texts{c.question});
-    }
-}
-
-TEST(EntryEventsTest, AnsweringNoStopsTheBlinkingAndKeepsEveryIcon) {
-    Bench b(3);
-    std::size_t mark = 0;
-    b.platform.exitAnswer = [&](const ExitAnswered& answer) {
-        for (const fake::WindowState& window : b.platform.windows) EXPECT_TRUE(window.timerEnabled);
-        EXPECT_EQ(b.platform.trayCalls.size(), mark);  // the blinking starts with the next tick
-        b.Window(2).OnTimer();                         // ticks go on while the question is open
-        answer(ExitAnswer::kNo);
-        for (const auto& w : b.platform.windows) EXPECT_FALSE(w.timerEnabled);  // stopped at once
-    };
-    for (int round = 1; round <= 2; ++round) {  // the second exit blinks and asks again
-        mark = b.platform.trayCalls.size();
-        EXPECT_NO_THROW(b.events.ConfirmExit());
-        EXPECT_EQ(b.platform.questions.size(), static_cast<std::size_t>(round));
-        for (const auto& w : b.platform.windows) EXPECT_FALSE(w.timerEnabled || w.destroyed);
-        std::uintptr_t ticked = round == 1 ? FakePlatform::kUpImageHandle : b.Down(2);
-        EXPECT_EQ(b.Sent(TrayOperation::kModify, mark), (Shown{{b.Handle(2), ticked},
-                                                               {b.Handle(1), b.Down(1)},
-                                                               {b.Handle(2), b.Down(2)},
-                                                               {b.Handle(3), b.Down(3)}}))
-            << round;
-    }
-    EXPECT_TRUE(b.platform.TrayCalls(TrayOperation::kDelete).empty());
-}
-
-TEST(EntryEventsTest, AnsweringYesUnloadsEveryWindowInOrderAndEnds) {
-    // Entry 3 failed after its window was created; `closed` was destroyed by the system before.
-    for (int closed : {0, 2}) {
-        Bench b(4, 3);
-        if (closed != 0) b.platform.DestroyWindow(closed - 1);
-        b.platform.exitAnswer = [](const ExitAnswered& answer) {
-            answer(ExitAnswer::kYes);
-            ADD_FAILURE() << "Yes did not end the program at once";
+// The question counts every entry. Yes unloads every window in order and ends at once; No stops
+// the blinking at once and shows every icon's own picture again.
+TEST(EntryEventsTest, TheExitQuestionBlinksAsksAndIsAnsweredAtOnce) {
+    const std::string one = "ask Exiting Iconlane will remove this icon - Are you sure?";
+    // Entries, the one failed, the one unloaded before, the answer, the question, the tray calls
+    // from the tick during the question on
+    const std::vector<std::tuple<int, int, int, ExitAnswer, std::string, std::string>> cases = {
+        {1, 0, 0, ExitAnswer::kNo, one, "M1^M1"},
+        {1, 1, 0, ExitAnswer::kYes, one, "D1"},  // the failed entry does not blink
+        {2, 0, 0, ExitAnswer::kNo, kAskTwo, "M1^M1M2"},
+        {3, 0, 2, ExitAnswer::kYes,
+         "ask Exiting Iconlane will remove the 3 icons managed by it - Are you sure?", "M1^D1D3"},
+        {12, 5, 0, ExitAnswer::kNo,
+         "ask Exiting Iconlane will remove the 12 icons managed by it - Are you sure?",
+         "M1^M1M2M3M4M5M6M7M8M9M10M11M12"}};
+    for (const auto& [entries, failed, closed, answer, question, calls] : cases) {
+        Bench b(entries, "", failed);
+        if (closed != 0) b.platform.slots[closed - 1].Unload();
+        const std::size_t mark = b.platform.trayCalls.size();
+        b.platform.exitAnswer = [&](const ExitAnswered& answered) {
+            for (const Slot& slot : b.platform.slots)
+                EXPECT_EQ(slot.timer, slot.unloaded ? 0 : 800u);
+            b.Window(1).OnTimer();  // ticks go on while the question is open
+            answered(answer);
+            if (answer == ExitAnswer::kYes) ADD_FAILURE() << "Yes did not end at once";
+            for (const Slot& slot : b.platform.slots) EXPECT_EQ(slot.timer, 0u);
         };
-        std::size_t mark = b.platform.trayCalls.size();
-        EXPECT_THROW(b.events.ConfirmExit(), fake::ProcessEnded);
-        std::vector<std::uintptr_t> expected;
-        for (int k = 1; k <= 4; ++k) {
-            if (k != closed) expected.push_back(b.Handle(k));
-        }
-        EXPECT_EQ(b.Deleted(mark), expected) << closed;
-        EXPECT_EQ(b.platform.trayCalls.size(), mark + expected.size()) << closed;
-        for (const fake::WindowState& window : b.platform.windows) EXPECT_TRUE(window.destroyed);
+        Texts seen = {question, "end"};
+        if (answer == ExitAnswer::kNo) seen.pop_back();
+        EXPECT_EQ(b.Seen([&] { b.program.Events().ConfirmExit(); }), seen);
+        EXPECT_EQ(b.platform.Calls(mark), calls);
     }
 }
 
-// "Exit Iconlane" and "Help..." chosen while the question is open bring it to the front.
+// "Exit Iconlane" and "Help..." chosen while the question is open only bring it to the front; an
+// exit chosen after the answer but before the question's loop unwinds asks afresh.
 TEST(EntryEventsTest, WhileTheQuestionIsOpenExitAndHelpOnlyBringItForward) {
     for (int item : {kMenuExit, kMenuHelp}) {
-        for (ExitAnswer outer : {ExitAnswer::kYes, ExitAnswer::kNo}) {
+        for (ExitAnswer answer : {ExitAnswer::kYes, ExitAnswer::kNo}) {
             Bench b(2);
-            // Exit opens the question; `item` is chosen from the other icon while it is open.
-            b.platform.menuChoice = [&] { return b.platform.questions.empty() ? kMenuExit : item; };
-            b.platform.exitAnswer = [&](const ExitAnswered& answer) {
-                std::size_t mark = b.platform.trayCalls.size();
+            b.platform.menuChoice = [&] { return b.platform.seen.size() == 1 ? kMenuExit : item; };
+            b.platform.exitAnswer = [&](const ExitAnswered& answered) {
                 b.Window(2).OnTrayMessage(kRightButtonDownMessage);
-                EXPECT_EQ(b.platform.questions.size(), 2u);
-                EXPECT_TRUE(b.platform.helpShown.empty());
-                // Started once, and neither started again nor stopped by the nested choice.
-                for (const auto& w : b.platform.windows) EXPECT_EQ(w.timerCalls, 1);
-                EXPECT_EQ(b.platform.trayCalls.size(), mark);
-                answer(outer);
+                for (const Slot& slot : b.platform.slots) EXPECT_EQ(slot.timerCalls, 1);
+                answered(answer);
             };
-            std::size_t start = b.platform.trayCalls.size();
-            bool ended = false;
-            try {
-                b.Window(1).OnTrayMessage(kRightButtonDownMessage);
-            } catch (const fake::ProcessEnded&) {
-                ended = true;
-            }
-            bool yes = outer == ExitAnswer::kYes;
-            SCOPED_TRACE(item);
-            EXPECT_EQ(ended, yes);
-            EXPECT_EQ(b.platform.questions, Texts(2, kTwoIcons));
-            const std::vector<std::uintptr_t> both{b.Handle(1), b.Handle(2)};
-            EXPECT_EQ(b.Deleted(0), yes ? both : std::vector<std::uintptr_t>{});
-            // No stops the blinking and shows the own pictures; Yes unloads at once.
-            EXPECT_EQ(b.Sent(TrayOperation::kModify, start).size(), yes ? 0u : 2u);
-            for (const auto& w : b.platform.windows) EXPECT_EQ(w.destroyed || w.timerEnabled, yes);
+            const bool yes = answer == ExitAnswer::kYes;
+            Texts seen = {"menu 1", kAskTwo, "menu 2", kAskTwo, "end"};
+            if (!yes) seen.pop_back();
+            EXPECT_EQ(b.Seen([&] { b.Window(1).OnTrayMessage(kRightButtonDownMessage); }), seen);
+            EXPECT_EQ(b.platform.Calls(2), yes ? "D1D2" : "M1M2");
         }
     }
-}
-
-// A modal window above an answered question keeps its loop from unwinding; an exit chosen there
-// asks afresh, and the old question's unwinding leaves the new one in charge.
-TEST(EntryEventsTest, AQuestionAskedBeforeAnAnsweredOneUnwindsIsAFreshOne) {
     Bench b(2);
-    int asked = 0;
-    b.platform.exitAnswer = [&](const ExitAnswered& answer) {
-        if (asked++ > 0) return;  // the second question stays open
-        answer(ExitAnswer::kNo);
-        b.events.ConfirmExit();
+    b.platform.exitAnswer = [&](const ExitAnswered& answered) {
+        if (b.platform.seen.size() > 1) return;  // the second question stays open
+        answered(ExitAnswer::kNo);
+        b.program.Events().ConfirmExit();
     };
-    b.events.ConfirmExit();
-    EXPECT_EQ(asked, 2);
-    EXPECT_TRUE(b.platform.questionOpen);
-    for (const auto& w : b.platform.windows) EXPECT_TRUE(w.timerEnabled && !w.destroyed);
+    EXPECT_EQ(b.Seen([&] { b.program.Events().ConfirmExit(); }), Texts(2, kAskTwo));
+    for (const Slot& slot : b.platform.slots) EXPECT_EQ(slot.timer, 800u);
 }
 
 }  // namespace
