@@ -5,9 +5,9 @@
 #include <fnmatch.h>
 
 #include <algorithm>
-#include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -21,20 +21,18 @@ namespace iconlane::fake {
 using Texts = std::vector<std::string>;
 struct ProcessEnded {};  // thrown by EndNow; being no RuntimeError, no handler can swallow it
 inline constexpr int kBadAlloc = -1;  // as an error to fail with: std::bad_alloc
-inline constexpr int kEnded = -2;     // what ErrorOf answers for a call that ends the process
 
 [[noreturn]] inline void Fail(int error) {
     if (error == kBadAlloc) throw std::bad_alloc();
     throw RuntimeError(error);
 }
-// The number of the RuntimeError `call` fails with; 0 when it returns.
+// The number of the RuntimeError `call` fails with; 0 when it returns or ends the process.
 inline int ErrorOf(const std::function<void()>& call) {
     try {
         call();
     } catch (const RuntimeError& error) {
         return error.Number();
     } catch (const ProcessEnded&) {
-        return kEnded;
     }
     return 0;
 }
@@ -52,7 +50,7 @@ struct TrayCall {
 };
 struct FileEntry {
     std::string contents;  // a file without contents is no picture
-    bool folder = false, hidden = false;
+    bool folder = false;
 };
 struct FakePicture final : Picture {
     explicit FakePicture(std::uintptr_t handle) : handle(handle) {}
@@ -60,36 +58,34 @@ struct FakePicture final : Picture {
     std::uintptr_t handle;
 };
 
-// An entry's share of the tray window.
-struct Slot {
+// An entry's share of the tray window, owned by the program.
+struct Slot final : TraySlot {
+    Slot(std::uint32_t id, Texts menu, TraySlotEvents& events, Texts& seen,
+         std::function<int()>& choice)
+        : id(id), menu(menu), events(events), seen(seen), choice(choice) {}
+    std::uintptr_t Window() const override { return 0x6000; }
+    std::uint32_t Id() const override { return id; }
+    void SetMenuItemEnabled(int item, bool on) override { menuEnabled.at(item - 1) = on; }
+    bool MenuItemEnabled(int item) const override { return menuEnabled.at(item - 1); }
+    int ShowPopupMenu() override {
+        seen.push_back("menu " + std::to_string(id));
+        return choice ? choice() : 0;
+    }
+    void SetTimer(bool on, unsigned ms) override { timer = on ? ms : 0, ++timerCalls; }
+    void SetRetryTimer(bool on, unsigned ms) override { retryTimer = on ? ms : 0; }
+    void Unload() override {  // also as the window system does it on its own
+        if (!std::exchange(unloaded, true)) events.OnUnload();
+    }
+
     std::uint32_t id;
     Texts menu;
-    std::vector<bool> menuEnabled;
-    TraySlotEvents* events;
+    std::vector<bool> menuEnabled = std::vector<bool>(menu.size(), true);
+    TraySlotEvents& events;
+    Texts& seen;
+    std::function<int()>& choice;
     bool unloaded = false;
     unsigned timer = 0, retryTimer = 0;  // the interval while the timer runs, else 0
     int timerCalls = 0;
-    void Unload() {  // as the window system does it, also on its own
-        if (!std::exchange(unloaded, true)) events->OnUnload();
-    }
-};
-struct FakeSlot final : TraySlot {
-    FakeSlot(Slot& slot, Texts& seen, std::function<int()>& choice)
-        : s(slot), seen(seen), choice(choice) {}
-    std::uintptr_t Window() const override { return 0x6000; }
-    std::uint32_t Id() const override { return s.id; }
-    void SetMenuItemEnabled(int item, bool on) override { s.menuEnabled.at(item - 1) = on; }
-    bool MenuItemEnabled(int item) const override { return s.menuEnabled.at(item - 1); }
-    int ShowPopupMenu() override {
-        seen.push_back("menu " + std::to_string(s.id));
-        return choice ? choice() : 0;
-    }
-    void SetTimer(bool on, unsigned ms) override { s.timer = on ? ms : 0, ++s.timerCalls; }
-    void SetRetryTimer(bool on, unsigned ms) override { s.retryTimer = on ? ms : 0; }
-    void Unload() override { s.Unload(); }
-    Slot& s;
-    Texts& seen;
-    std::function<int()>& choice;
 };
 
 // clang-format off
@@ -106,7 +102,7 @@ public:
     std::string programFolder = "C:\\Apps", commandLine;
     std::map<std::string, FileEntry> files;  // full path -> entry
     std::map<std::string, int> readErrors;   // path -> error reading it fails with
-    int createFolderError = 0, saveIconError = 0, openError = 0, refusedAdds = 0;
+    int createFolderError = 0, saveIconError = 0, refusedAdds = 0;
     std::map<std::string, int> iconCounts{{kLibrary, 300}};  // file -> icons it holds
     std::map<std::string, std::string> registry;  // subkey -> bytes of its value, NUL included
     ProgramVersion version{1, 0, 0};
@@ -114,15 +110,13 @@ public:
     std::function<int()> menuChoice;
     std::function<void(const ExitAnswered&)> exitAnswer;  // the user at the question; else No
 
-    // What the program did. `seen`: messages ("Iconlane!/16: text"), folders made, the help
-    // window, pop-up menus, targets opened, exit questions, message loops and the end, in order.
-    Texts seen, loadedPictures;
-    std::vector<std::pair<std::string, std::int32_t>> extracted;
-    std::vector<std::pair<std::string, std::uintptr_t>> saved;
+    // What the program did, in order: `seen` holds messages ("Iconlane!/16: text"), folders made,
+    // the help window, pop-up menus, targets opened, exit questions, message loops run and left,
+    // and the end; `icons` the icons taken from files ("icon file,number"), loaded and saved.
+    Texts seen, icons;
     std::vector<TrayCall> trayCalls;
-    std::deque<Slot> slots;
+    std::vector<Slot*> slots;
     std::uintptr_t lastIcon = 0x1000;  // the newest icon extracted or loaded
-    int quitCalls = 0;
     bool questionOpen = false;
 
     Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
@@ -140,9 +134,6 @@ public:
             }
         }
         return calls;
-    }
-    void AddFile(const std::string& path, std::string contents = "icon") {
-        files[path] = {std::move(contents)};
     }
     const FileEntry* Lookup(const std::string& path) const {
         for (const auto& [name, entry] : files) {
@@ -169,8 +160,7 @@ public:
     std::string FindFirst(const std::string& pattern, SearchKind kind) override {
         if (pattern.find_first_of("<>|\"") != std::string::npos) throw RuntimeError(kBadFileName);
         for (const auto& [path, entry] : files) {
-            bool visible = !entry.hidden && !(entry.folder && kind == SearchKind::kFilesOnly);
-            if (visible && Matches(pattern, path))
+            if (!(entry.folder && kind == SearchKind::kFilesOnly) && Matches(pattern, path))
                 return path.substr(path.find_last_of("\\/:") + 1);
         }
         return "";
@@ -185,19 +175,19 @@ public:
         throw RuntimeError(kFileNotFound);
     }
     PicturePtr LoadPictureFile(const std::string& path) override {
-        loadedPictures.push_back(path);
+        icons.push_back("load " + path);
         if (!Lookup(path)) throw RuntimeError(kFileNotFound);
         if (Lookup(path)->contents.empty()) throw RuntimeError(kInvalidPicture);
         return std::make_unique<FakePicture>(lastIcon += 0x10);
     }
     PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override {
-        extracted.emplace_back(file, number);
+        icons.push_back("icon " + file + "," + std::to_string(number));
         if (!iconCounts.contains(file) || number < 0 || number >= iconCounts[file]) return nullptr;
         return std::make_unique<FakePicture>(lastIcon += 0x10);
     }
     void SaveIconFile(const Picture& picture, const std::string& path) override {
         if (saveIconError != 0) Fail(saveIconError);
-        saved.emplace_back(path, picture.Handle());
+        icons.push_back("save " + path + (picture.Handle() == lastIcon ? "" : " of another icon"));
     }
     std::string SystemDirectory() override { return "C:\\Windows\\system32"; }
     PicturePtr UpImage() override { return std::make_unique<FakePicture>(kUpImage); }
@@ -213,13 +203,13 @@ public:
     }
     std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, const Texts& menu,
                                              TraySlotEvents& events) override {
-        slots.push_back({id, menu, std::vector<bool>(menu.size(), true), &events});
-        return std::make_unique<FakeSlot>(slots.back(), seen, menuChoice);
+        auto slot = std::make_unique<Slot>(id, menu, events, seen, menuChoice);
+        slots.push_back(slot.get());
+        return slot;
     }
     void RunMessageLoop() override { seen.push_back("loop"); }
-    void QuitMessageLoop() override { ++quitCalls; }
+    void QuitMessageLoop() override { seen.push_back("quit"); }
     std::int32_t OpenTarget(const std::string& target) override {
-        if (openError != 0) Fail(openError);
         seen.push_back("open " + target);
         return 42;
     }

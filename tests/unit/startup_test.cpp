@@ -1,12 +1,14 @@
-// Start-up: the data folder, the options file, the command line and batch file, entry lines, and
-// how a mistake in each is reported.
+// Start-up: the data folder, the options file, the command line and batch file, entry lines, the
+// help window, and how a mistake in each is reported.
 #include "startup/startup.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 
 #include "fake_platform.h"
+#include "help/proportions.h"
 #include "startup/entryline.h"
 
 namespace iconlane {
@@ -17,11 +19,12 @@ constexpr const char *kIni = "C:\\Apps\\Iconlane.ini", *kGuide = "C:\\Apps\\Icon
 
 TEST(StartupTest, DataFolderIsUnderAppDataElseTemp) {
     // APPDATA, what stands at C:\AD\Iconlane already (d a folder, f a file), the folder chosen
+    // clang-format off
     const std::vector<std::tuple<std::string, char, std::string, Texts>> cases = {
         {"C:\\AD", '-', "C:\\AD\\Iconlane", {"mkdir C:\\AD\\Iconlane"}},
-        {"C:\\AD", 'd', "C:\\AD\\Iconlane", {}},
-        {"C:\\AD", 'f', "C:\\AD\\Iconlane", {}},
+        {"C:\\AD", 'd', "C:\\AD\\Iconlane", {}}, {"C:\\AD", 'f', "C:\\AD\\Iconlane", {}},
         {"", '-', "C:\\T", {}}};
+    // clang-format on
     for (const auto& [appData, existing, folder, seen] : cases) {
         FakePlatform platform;
         platform.variables = {{"APPDATA", appData}, {"TEMP", "C:\\T"}};
@@ -37,24 +40,15 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
     // D double click), the error reported, how reading the file fails (d: the name is a folder's)
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string, int>> cases = {
-        {"", "", "", 0},
-        {"EXITDISABLED=TRUE", "E", "", 0},
-        {"exitdisabled=yes\nExitDisabled=False", "", "", 0},
-        {"HELPDISABLED=TRUE\nHELPDISABLED=FALSE \t", "", "", 0},
-        {"HELPDISABLED=", "H", "", 0},
-        {"RightMouseMenuDisabled=0", "R", "", 0},
-        {"CLICKMODE=single", "S", "", 0},
-        {"CLICKMODE=", "D", "", 0},
-        {"EXITDISABLED=FALSE=", "E", "", 0},
+        {"", "", "", 0}, {"EXITDISABLED=TRUE", "E", "", 0},
+        {"exitdisabled=yes\nExitDisabled=False", "", "", 0}, {"HELPDISABLED=", "H", "", 0},
+        {"RightMouseMenuDisabled=0", "R", "", 0}, {"CLICKMODE=single", "S", "", 0},
+        {"CLICKMODE=", "D", "", 0}, {"EXITDISABLED=FALSE=", "E", "", 0},
         {"HELPDISABLED=FALSE,yes", "H", "", 0},  // no "=": the latest key again
         {"CLICKMODE,EXITDISABLED,TRUE", "", "", 0},
         {"EXITDISABLED=TRUE\nEXITDISABLED =FALSE", "E", "", 0},
-        {"EXITDISABLED= FALSE", "E", "", 0},
-        {"  ; EXITDISABLED=TRUE", "", "", 0},
         {"HELPDISABLED=FALSE\n  ;x,,\"  \"", "", "", 0},  // no comment or empty item is a value
-        {";note, HELPDISABLED=TRUE", "H", "", 0},
-        {"\"EXITDISABLED=TRUE, or not\"", "E", "", 0},
-        {"EXITDISABLED=TRUE", "", "", 'd'},
+        {"  ;note, HELPDISABLED=TRUE", "H", "", 0}, {"EXITDISABLED=TRUE", "", "", 'd'},
         {"HELPDISABLED=TRUE", "", "Error 75 (Path/File access error)", kPathFileAccessError},
         {"HELPDISABLED=TRUE", "", "Error 7 (Out of memory)", kBadAlloc},
         {"HELPDISABLED=TRUE," + farEquals + ",EXITDISABLED=TRUE", "H", "Error 6 (Overflow)", 0}};
@@ -75,45 +69,44 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
 }
 
 TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
-    const std::string n201(201, 'n'), bad =
-                                          "Unexpected error #6 occurred in ParseLine while "
-                                          "parsing 'a.exe,A,1e10'\n\nPlease check line syntax";
+    const std::string n201(201, 'n'),
+        fatal = "Iconlane!/16: ",
+        notFound =
+            "' file as specified "
+            "on command line",
+        help = "help Iconlane v1.0.0: " + std::string(kHelpMissingText);
     // The command line (ini, guide: empty, with that file failing to read; folder: a.exe, with
     // the data folder failing to be made), the targets of the entries made, what the user sees
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, Texts>> cases = {
         {"/batch:list.txt", "a.exe|| ;x|c.exe", {"loop"}},
         {"/BATCH list.txt", "/BATCH list.txt", {"loop"}},
-        {"/BATCH:bad.txt", "", {"Iconlane/48: " + bad}},
-        {"/BATCH:empty.txt", "", {}},
-        {"", "", {"help Iconlane v1.0.0: " + std::string(kHelpMissingText), "end"}},
-        {"ini", "", {"Iconlane!/16: Error 75 (Path/File access error) occurred during Options File Read.",
-                     "help Iconlane v1.0.0: " + std::string(kHelpMissingText), "end"}},
-        {"guide", "", {"Iconlane!/16: error  75 (Path/File access error) in main", "end"}},
-        {"/BATCH:\"list.txt\"", "", {"Iconlane!/16: error  52 (Bad file name or number) in main", "end"}},
-        {"/BATCH:list.txt ", "", {"Iconlane!/16: Couldn't find 'list.txt ' file as specified on command line", "end"}},
-        {"/BATCH:" + n201, "", {"Iconlane!/16: Couldn't find '" + n201.substr(1) +
-                                "...' file as specified on command line", "end"}},
-        {"/BATCH:nomem.txt", "", {"Iconlane!/16: error  7 (Out of memory) in main", "end"}},
-        {"folder", "", {"Iconlane!/16: error  70 (Permission denied) in main", "end"}}};
+        {"/BATCH:bad.txt", "", {"Iconlane/48: Unexpected error #6 occurred in ParseLine while "
+                                "parsing 'a.exe,A,1e10'\n\nPlease check line syntax"}},
+        {"/BATCH:empty.txt", "", {}}, {"", "", {help, "end"}},
+        {"ini", "", {fatal + "Error 75 (Path/File access error) occurred during Options File Read.",
+                     help, "end"}},
+        {"guide", "", {fatal + "error  75 (Path/File access error) in main", "end"}},
+        {"/BATCH:\"list.txt\"", "", {fatal + "error  52 (Bad file name or number) in main", "end"}},
+        {"/BATCH:list.txt ", "", {fatal + "Couldn't find 'list.txt " + notFound, "end"}},
+        {"/BATCH:" + n201, "", {fatal + "Couldn't find '" + n201.substr(1) + "..." + notFound, "end"}},
+        {"/BATCH:nomem.txt", "", {fatal + "error  7 (Out of memory) in main", "end"}},
+        {"folder", "", {fatal + "error  70 (Permission denied) in main", "end"}}};
     // clang-format on
     for (const auto& [commandLine, targets, seen] : cases) {
         FakePlatform platform;
-        platform.AddFile("list.txt", "a.exe,A\r\n;comment,x\n\n ;x,B\rc.exe");
-        platform.AddFile("bad.txt", "a.exe,A,1e10");
-        platform.AddFile("empty.txt", "");
-        platform.AddFile("nomem.txt");
+        platform.files = {{"list.txt", {"a.exe,A\r\n;comment,x\n\n ;x,B\rc.exe"}},
+                          {"bad.txt", {"a.exe,A,1e10"}},
+                          {"empty.txt", {}},
+                          {"nomem.txt", {}}};
         platform.readErrors = {{"nomem.txt", kBadAlloc}, {kIni, 75}, {kGuide, 75}};
-        platform.commandLine = commandLine;
+        platform.commandLine = commandLine == "folder" ? "a.exe" : commandLine;
         if (commandLine == "ini" || commandLine == "guide") {
-            platform.AddFile(commandLine == "ini" ? kIni : kGuide);
+            platform.files[commandLine == "ini" ? kIni : kGuide] = {};
             platform.commandLine = "";
         }
-        if (commandLine == "folder") {
-            platform.variables["APPDATA"] = "C:\\AD";
-            platform.createFolderError = kPermissionDenied;
-            platform.commandLine = "a.exe";
-        }
+        if (commandLine == "folder") platform.variables["APPDATA"] = "C:\\AD";
+        platform.createFolderError = kPermissionDenied;  // only "folder" has a folder to make
         Iconlane program(platform.services);
         ErrorOf([&] { program.Run(); });
         std::string made;
@@ -160,6 +153,93 @@ TEST(EntryLineTest, SplitsAtTheFirstTwoCommasAndExpandsTheTargetsFirstVariable) 
                             (line.size() > 200 ? line.substr(0, 200) + "..." : line) +
                             "'\n\nPlease check line syntax"};
         EXPECT_EQ(platform.seen, error == 0 ? Texts{} : seen) << line.substr(0, 50);
+    }
+}
+
+using Place = std::array<float, 4>;  // left, top, width, height
+
+// A control in twips; a property it lacks fails as a timer's size does.
+struct Box final : LayoutControl {
+    explicit Box(Place p) : place(p) {}
+    Place place;
+    bool hasSize = true, movable = true, sizable = true;
+    float Left() const override { return place[0]; }
+    float Top() const override { return place[1]; }
+    float Width() const override { return hasSize ? place[2] : Fail(); }
+    float Height() const override { return hasSize ? place[3] : Fail(); }
+    void Move(float l, float t, float w) override {
+        place = {movable ? l : Fail(), t, w, place[3]};
+    }
+    void SetHeight(float h) override { place[3] = sizable ? h : Fail(); }
+    static float Fail() { throw RuntimeError(kInvalidArgument); }
+};
+struct Form final : LayoutWindow {
+    std::vector<Box> boxes{Box({75, 90, 6525, 4305}), Box({5205, 4515, 1410, 705})};
+    float width = 6705, height = 5310;
+    int ControlCount() const override { return 2; }
+    LayoutControl& ControlAt(int index) override {
+        return boxes.at(static_cast<std::size_t>(index));
+    }
+    float InnerWidth() const override { return width; }
+    float InnerHeight() const override { return height; }
+};
+
+// Proportions are taken at the design size and every resize places the controls by them; a step
+// that fails (no such property, no inner size) is skipped alone.
+TEST(ProportionsTest, ControlsKeepTheirProportionsAndAFailingStepSkipsOnlyItself) {
+    // The size resized to, the text box's and the Ok button's places then, and what fails: s the
+    // text box has no size when measured, z the window has none then, m the text box cannot move,
+    // h the Ok button cannot be sized
+    const std::vector<std::tuple<float, float, Place, Place, char>> cases = {
+        {8000,
+         6000,
+         {89.485458f, 101.69492f, 7785.2349f, 4864.4067f},
+         {6210.291f, 5101.6948f, 1682.3267f, 796.61017f},
+         '.'},
+        {13410, 10620, {150, 180, 13050, 8610}, {10410, 9030, 2820, 1410}, '.'},
+        {6705, 5310, {75, 90, 6525, 4305}, {5205, 4515, 1410, 705}, '.'},
+        {0, 0, {}, {}, '.'},
+        {13410, 10620, {150, 180, 0, 0}, {10410, 9030, 2820, 1410}, 's'},
+        {13410, 10620, {}, {}, 'z'},
+        {13410, 10620, {75, 90, 6525, 8610}, {10410, 9030, 2820, 1410}, 'm'},
+        {13410, 10620, {150, 180, 13050, 8610}, {10410, 9030, 2820, 705}, 'h'}};
+    for (const auto& [width, height, text, ok, broken] : cases) {
+        Form form;
+        form.boxes[0].hasSize = broken != 's';
+        if (broken == 'z') form.width = form.height = 0;
+        const ControlProportions proportions = CaptureThisFormProportions(form);
+        form.boxes[0].hasSize = true;
+        form.boxes[0].movable = broken != 'm';
+        form.boxes[1].sizable = broken != 'h';
+        form.width = width, form.height = height;
+        ResizeThisFormsControls(form, proportions);
+        for (std::size_t j = 0; j < 4; ++j) {
+            EXPECT_FLOAT_EQ(form.boxes[0].place[j], text[j]) << width << broken << j;
+            EXPECT_FLOAT_EQ(form.boxes[1].place[j], ok[j]) << width << broken << j;
+        }
+    }
+}
+
+// The guide is looked up afresh at every opening; only an ordinary file beside the program is one.
+TEST(HelpWindowTest, TitleAndTheGuideOrTheMessageThatItIsMissing) {
+    const std::string guide = "C:\\Apps\\Iconlane.rtf", missing = kHelpMissingText;
+    // The version, the decimal separator, what stands at the guide's place (f a file, d a folder,
+    // - nothing), what the window shows
+    const std::vector<std::tuple<ProgramVersion, std::string, char, std::string>> cases = {
+        {{1, 0, 0}, ".", '-', "Iconlane v1.0.0: " + missing},
+        {{2, 15, 7}, ".", 'f', "Iconlane v2.15.7: " + guide + "{\\rtf1}"},
+        {{1, 0, 0}, ",", '-', "Iconlane v1,0,0: " + missing},
+        {{3, 1, 4}, ".", 'd', "Iconlane v3.1.4: " + missing}};
+    FakePlatform platform;
+    HelpWindow help(platform.services);
+    for (const auto& [version, separator, found, shown] : cases) {
+        platform.files.clear();
+        if (found != '-') platform.files[guide] = {"{\\rtf1}", found == 'd'};
+        platform.version = version;
+        platform.decimalSeparator = separator;
+        platform.seen.clear();
+        help.Open();
+        EXPECT_EQ(platform.seen, Texts{"help " + shown});
     }
 }
 
