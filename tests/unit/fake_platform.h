@@ -68,11 +68,14 @@ struct Slot final : TraySlot {
     void SetMenuItemEnabled(int item, bool on) override { menuEnabled.at(item - 1) = on; }
     bool MenuItemEnabled(int item) const override { return menuEnabled.at(item - 1); }
     int ShowPopupMenu() override {
-        seen.push_back("menu " + std::to_string(id));
+        seen.push_back("menu" + std::to_string(id));
         return choice ? choice() : 0;
     }
-    void SetTimer(bool on, unsigned ms) override { timer = on ? ms : 0, ++timerCalls; }
-    void SetRetryTimer(bool on, unsigned ms) override { retryTimer = on ? ms : 0; }
+    void SetTimer(bool on, unsigned ms) override { Note("blink", on, ms); }
+    void SetRetryTimer(bool on, unsigned ms) override { Note("retry", on, ms); }
+    void Note(const std::string& timer, bool on, unsigned ms) {
+        seen.push_back(timer + std::to_string(id) + (on ? " " + std::to_string(ms) : " off"));
+    }
     void Unload() override {  // also as the window system does it on its own
         if (!std::exchange(unloaded, true)) events.OnUnload();
     }
@@ -84,8 +87,6 @@ struct Slot final : TraySlot {
     Texts& seen;
     std::function<int()>& choice;
     bool unloaded = false;
-    unsigned timer = 0, retryTimer = 0;  // the interval while the timer runs, else 0
-    int timerCalls = 0;
 };
 
 // clang-format off
@@ -111,8 +112,10 @@ public:
     std::function<void(const ExitAnswered&)> exitAnswer;  // the user at the question; else No
 
     // What the program did, in order: `seen` holds messages ("Iconlane!/16: text"), folders made,
-    // the help window, pop-up menus, targets opened, exit questions, message loops run and left,
-    // and the end; `icons` the icons taken from files ("icon file,number"), loaded and saved.
+    // the help window, tray calls (operation and id: "A1", "M1^" for the Up image, "D1"), timers
+    // ("blink1 800", "retry1 off"), pop-up menus, targets opened, exit questions, message loops
+    // run and left, and the end; `icons` the icons taken from files ("icon file,number"), loaded
+    // and saved.
     Texts seen, icons;
     std::vector<TrayCall> trayCalls;
     std::vector<Slot*> slots;
@@ -121,25 +124,10 @@ public:
 
     Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
 
-    // Operation letter and icon id of every tray call from call `from` on, "^" marking an icon
-    // shown as the Up image: "A1M1^D1".
-    std::string Calls(std::size_t from = 0) const {
-        std::string calls;
-        for (std::size_t i = from; i < trayCalls.size(); ++i) {
-            calls += "AMD"[static_cast<int>(trayCalls[i].operation)];
-            calls += std::to_string(trayCalls[i].record.uID);
-            if (trayCalls[i].record.hIcon == kUpImage &&
-                trayCalls[i].operation != TrayOperation::kDelete) {
-                calls += '^';
-            }
-        }
-        return calls;
-    }
     const FileEntry* Lookup(const std::string& path) const {
-        for (const auto& [name, entry] : files) {
-            if (Matches(path, name)) return &entry;
-        }
-        return nullptr;
+        auto found = std::find_if(files.begin(), files.end(),
+                                  [&](auto& f) { return Matches(path, f.first); });
+        return found == files.end() ? nullptr : &found->second;
     }
 
     void ShowMessage(const std::string& text, MessageStyle style,
@@ -198,6 +186,9 @@ public:
     }
     bool NotifyIcon(TrayOperation operation, const TrayRecord& record) override {
         trayCalls.push_back({operation, record});
+        seen.push_back(
+            "AMD"[static_cast<int>(operation)] + std::to_string(record.uID) +
+            (record.hIcon == kUpImage && operation != TrayOperation::kDelete ? "^" : ""));
         if (operation != TrayOperation::kAdd || refusedAdds == 0) return true;
         return --refusedAdds, false;
     }

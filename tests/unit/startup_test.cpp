@@ -79,8 +79,8 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
     // the data folder failing to be made), the targets of the entries made, what the user sees
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, Texts>> cases = {
-        {"/batch:list.txt", "a.exe|| ;x|c.exe", {"loop"}},
-        {"/BATCH list.txt", "/BATCH list.txt", {"loop"}},
+        {"/batch:list.txt", "a.exe|| ;x|c.exe", {"A1", "A2", "A3", "A4", "loop"}},
+        {"/BATCH list.txt", "/BATCH list.txt", {"A1", "loop"}},
         {"/BATCH:bad.txt", "", {"Iconlane/48: Unexpected error #6 occurred in ParseLine while "
                                 "parsing 'a.exe,A,1e10'\n\nPlease check line syntax"}},
         {"/BATCH:empty.txt", "", {}}, {"", "", {help, "end"}},

@@ -2,6 +2,7 @@
 // with, the icon's life in the tray, and what clicks, the menu, blinking and the exit question do.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <tuple>
 
 #include "entrywindow/entryevents.h"
@@ -27,22 +28,68 @@ struct Bench {
         platform.files = {{"list.txt", {batch}}, {"C:\\Apps\\Iconlane.ini", {ini}}};
         platform.variables["TEMP"] = "C:\\Data";
         platform.commandLine = "/BATCH:list.txt";
+        platform.menuChoice = [this] { return Next(choices); };
+        platform.exitAnswer = [this](const ExitAnswered& answer) { Answer(answer); };
         program.Main();
+        platform.seen.clear();
     }
     int Add(std::string target, std::string tooltip = "", std::string iconField = "") {
         return ErrorOf([&] { program.Entries().AddEntry(target, tooltip, iconField); });
     }
-    // What the user sees while `action` runs.
-    Texts Seen(const std::function<void()>& action) {
+    // What the user and the tray see while `script` runs, its actions split by blanks: r<k> the
+    // right button on entry k, m<k>:<n> tray message n, t<k> a blink tick, u<k> the window system
+    // unloads the entry, U<k> the program does, g<k> the shell lost its icon, p<k>:<phase> its
+    // phase, x the exit question, s / S start / stop all blinking, A / F an entry added / failing
+    // after its window is made, e the program ends without unloading; "!" before an action: the
+    // shell refuses the icon. A pop-up menu picks the next of `choices` (-1: picking fails); an
+    // exit question runs the next of `answers`, where y and n answer it.
+    Texts Run(const std::string& script) {
         platform.seen.clear();
-        ErrorOf(action);
+        ErrorOf([&] { Do(script); });
         return platform.seen;
     }
-    TraySlotEvents& Window(int entry) { return platform.slots.at(entry - 1)->events; }
+    void Do(const std::string& script) {
+        std::istringstream actions(script);
+        for (std::string a; actions >> a;) {
+            platform.refusedAdds = a[0] == '!' ? 1 : 0;
+            if (a[0] == '!') a.erase(0, 1);
+            const int k = std::atoi(a.c_str() + 1);
+            const std::string arg = a.substr(a.find(':') + 1);
+            TraySlotEvents* window = k > 0 ? &platform.slots.at(k - 1)->events : nullptr;
+            if (a[0] == 'r') window->OnTrayMessage(kRightButtonDownMessage);
+            if (a[0] == 'm') window->OnTrayMessage(std::stoi(arg));
+            if (a[0] == 't') window->OnTimer();
+            if (a[0] == 'u') platform.slots[k - 1]->Unload();
+            if (a[0] == 'U') table.EntryWindows(k)->Unload();
+            if (a[0] == 'g') table.AddIconAgain(k);
+            if (a[0] == 'p') table.SetEntryIcon(k, arg == "-" ? "Up " : arg);
+            if (a[0] == 'x') program.Events().ConfirmExit();
+            if (a[0] == 's') StartAllBlinking(table);
+            if (a[0] == 'S') StopAllBlinking(table);
+            if (a[0] == 'A' || a[0] == 'F') Add("T", "", a[0] == 'F' ? "1e10" : "");
+            if (a[0] == 'e') table.RemoveAllTrayIcons();
+        }
+    }
+    void Answer(const ExitAnswered& answer) {
+        std::istringstream actions(answers.empty() ? "n" : answers.front());
+        if (!answers.empty()) answers.erase(answers.begin());
+        for (std::string a; actions >> a;) {
+            if (a != "y" && a != "n") Do(a);
+            if (a == "y" || a == "n") answer(a == "y" ? ExitAnswer::kYes : ExitAnswer::kNo);
+            if (a == "y" || a == "n") platform.seen.push_back("answered");
+        }
+    }
+    static int Next(std::vector<int>& queue) {
+        const int next = queue.empty() ? 0 : queue.front();
+        if (!queue.empty()) queue.erase(queue.begin());
+        return next < 0 ? (Fail(kBadAlloc), 0) : next;
+    }
 
     FakePlatform platform;
     Iconlane program{platform.services};
     EntryTable& table = program.Entries();
+    std::vector<int> choices;
+    Texts answers;
 };
 
 TEST(TrayIconsTest, TheTipIsTheTextAndAZeroCutOrPaddedWithBlanksTo64) {
@@ -90,49 +137,33 @@ TEST(EntryTableTest, ThirtyEntriesAtMostAndAFailedOneKeepsItsNumber) {
     for (int i = 2; i <= 30; ++i) ASSERT_EQ(b.Add("a" + std::to_string(i)), 0);
     EXPECT_EQ(b.Add("b.exe"), kSubscriptOutOfRange);
     EXPECT_EQ(b.platform.slots.size(), 30u);
-    const std::string calls = b.platform.Calls();
-    EXPECT_EQ(calls.substr(0, 4) + calls.substr(calls.size() - 6), "A2A3A29A30");
+    EXPECT_EQ(Texts(b.platform.seen.begin(), b.platform.seen.begin() + 2), (Texts{"A2", "A3"}));
+    EXPECT_EQ(std::pair(b.platform.seen.size(), b.platform.seen.back()),
+              std::pair(29ul, std::string("A30")));
     EXPECT_EQ(b.table.EntryTargets(30), "a30");
 }
 
 // An icon is deleted once, by whoever unloads its window, and the last one leaves the message loop;
-// icons the shell lost are put back as they show; the phase "Up" shows the Up image.
+// icons the shell lost are put back as they show, retried every 2 s while it refuses them; the
+// phase "Up" in any letter case shows the Up image.
 TEST(EntryTableTest, AnIconsLifeInTheTray) {
-    // Actions: add, fail (an entry failing after its window is made), again (the shell lost it),
-    // unload, lost (the window system unloads it), end (the program), phase; "!" where the shell
-    // refuses the icon. Then the tray calls ("^": the Up image), the retry timer, loops left.
-    // clang-format off
-    const std::vector<std::tuple<std::string, int, std::string, unsigned, int>> steps = {
-        {"fail", 1, "", 0, 0}, {"unload", 1, "D1", 0, 0}, {"add!", 2, "A2", 2000, 0},
-        {"add", 3, "A3", 0, 0}, {"add", 4, "A4", 0, 0}, {"phase Up", 3, "M3^", 0, 0},
-        {"phase uP", 3, "M3^", 0, 0}, {"phase Up ", 3, "M3", 0, 0}, {"phase Down", 3, "M3", 0, 0},
-        {"again!", 2, "D2A2", 2000, 0}, {"again", 2, "D2A2", 0, 0}, {"again", 1, "", 0, 0},
-        {"lost", 2, "D2", 0, 0}, {"unload", 2, "", 0, 0}, {"end", 4, "D3D4", 0, 0},
-        {"unload", 3, "D3", 0, 0}, {"lost", 4, "D4", 0, 1}, {"lost", 4, "", 0, 1}};
-    // clang-format on
     Bench b;
+    // clang-format off
+    const std::vector<std::pair<std::string, Texts>> steps = {
+        {"F U1", {"D1"}}, {"!A A A", {"A2", "retry2 2000", "A3", "A4"}},
+        {"p3:Up p3:uP p3:- p3:Down", {"M3^", "M3^", "M3", "M3"}},
+        {"!g2 g2 g1", {"D2", "A2", "retry2 2000", "D2", "A2", "retry2 off"}},
+        {"s t3 g3", {"blink2 800", "blink3 800", "blink4 800", "M3^", "D3", "A3^", "retry3 off"}}, {"u2 U2 e", {"D2", "D3", "D4"}},
+        {"U3 u4 u4", {"D3", "D4", "quit"}}};
+    // clang-format on
+    for (const auto& [script, seen] : steps) EXPECT_EQ(b.Run(script), seen) << script;
     std::uintptr_t filled = 0;  // the icon of the latest add or change
-    for (const auto& [action, entry, calls, retry, quits] : steps) {
-        const std::size_t from = b.platform.trayCalls.size();
-        b.platform.refusedAdds = action.ends_with("!") ? 1 : 0;
-        if (action.starts_with("add") || action == "fail")
-            b.Add("T", "", action == "fail" ? "1e10" : "");
-        if (action.starts_with("again")) b.table.AddIconAgain(entry);
-        if (action == "unload") b.table.EntryWindows(entry)->Unload();
-        if (action == "lost") b.platform.slots[entry - 1]->Unload();
-        if (action == "end") b.table.RemoveAllTrayIcons();
-        if (action.starts_with("phase ")) b.table.SetEntryIcon(entry, action.substr(6));
-        EXPECT_EQ(std::tuple(b.platform.Calls(from), b.platform.slots[entry - 1]->retryTimer,
-                             std::count(b.platform.seen.begin(), b.platform.seen.end(), "quit")),
-                  std::tuple(calls, retry, quits))
-            << action << entry;
-        for (std::size_t i = from; i < b.platform.trayCalls.size(); ++i) {
-            const TrayRecord& r = b.platform.trayCalls[i].record;
-            if (b.platform.trayCalls[i].operation != TrayOperation::kDelete) filled = r.hIcon;
-            EXPECT_EQ(std::tuple(r.cbSize, r.hWnd, r.uFlags, r.uCallbackMessage, r.hIcon),
-                      std::tuple(88u, FakePlatform::kTrayWindow, 7u, 512u, filled));
-            EXPECT_EQ(b.platform.trayCalls[i].Tip(), i == 0 ? "" : "T");  // no tooltip: the target
-        }
+    for (const TrayCall& call : b.platform.trayCalls) {
+        const TrayRecord& r = call.record;
+        if (call.operation != TrayOperation::kDelete) filled = r.hIcon;
+        EXPECT_EQ(std::tuple(r.cbSize, r.hWnd, r.uFlags, r.uCallbackMessage, r.hIcon),
+                  std::tuple(88u, FakePlatform::kTrayWindow, 7u, 512u, filled));
+        EXPECT_EQ(call.Tip(), &call == &b.platform.trayCalls[0] ? "" : "T");  // the target as tip
     }
 }
 
@@ -210,128 +241,77 @@ TEST(EntryEventsTest, TheConfiguredClickLaunchesAndTheRightButtonOpensTheMenu) {
     // clang-format on
     for (const auto& [ini, outcomes] : cases) {
         for (int message = 512; message <= 517; ++message) {
-            Bench b(2, ini);
             const char outcome = outcomes[message - 512];
-            const Texts seen = outcome == 'L' ? Texts{"open a2.exe"} : Texts{"menu 2"};
-            EXPECT_EQ(b.Seen([&] { b.Window(2).OnTrayMessage(message); }),
+            const Texts seen = outcome == 'L' ? Texts{"open a2.exe"} : Texts{"menu2"};
+            EXPECT_EQ(Bench(2, ini).Run("m2:" + std::to_string(message)),
                       outcome == '.' ? Texts{} : seen)
                 << ini << message;
         }
     }
 }
 
-TEST(EntryEventsTest, MenuItemsAreEnabledByTheOptionsAndDoTheirWork) {
-    const std::string missing = "help Iconlane v1.0.0: " + std::string(kHelpMissingText);
+TEST(EntryEventsTest, TheMenuOffersItsItemsAsTheOptionsAllow) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "1111111"},
+        {"EXITDISABLED=TRUE", "1111110"},
+        {"HELPDISABLED=TRUE,EXITDISABLED=FALSE", "1111011"}};
+    for (const auto& [ini, enabled] : cases) {
+        Bench b(1, ini);
+        std::string on;
+        for (int item = 1; item <= 7; ++item)
+            on += b.platform.slots[0]->MenuItemEnabled(item) ? '1' : '0';
+        EXPECT_EQ(on, enabled) << ini;
+        EXPECT_EQ(b.platform.slots[0]->menu,
+                  (Texts{"Launch!", "-", "Cancel Menu", "-", "Help...", "-", "Exit Iconlane"}));
+    }
+}
+
+// Menu items, blinking and the exit question. The question counts every entry; Yes unloads every
+// window in order and ends at once, No stops the blinking at once. While it is open, "Exit
+// Iconlane" and "Help..." only bring it to the front; an exit chosen after the answer but before
+// the question's loop unwinds asks afresh.
+TEST(EntryEventsTest, MenuBlinkingAndTheExitQuestion) {
+    const std::string ask = "ask Exiting Iconlane will remove the ",
+                      two = ask + "2 icons managed by it - Are you sure?";
     const std::string unreadable =
         "Iconlane/48: Iconlane couldn't load its Help File, "
         "C:\\Apps\\Iconlane.rtf (error 70: Permission denied).";
-    // The options, the item chosen (-1: choosing fails), what the user sees, the items enabled
+    const Texts blink = {"blink1 800", "blink2 800"},
+                stop = {"blink1 off", "M1", "blink2 off", "M2"};
+    auto join = [](std::initializer_list<Texts> parts) {
+        Texts all;
+        for (const Texts& part : parts) all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    // Entries (a second digit: the entry failing after its window is made), the options file
+    // ("guide": the guide cannot be read), the script, the menu choices, the answers, what is seen
     // clang-format off
-    const std::vector<std::tuple<std::string, int, Texts, std::string>> cases = {
-        {"", kMenuLaunch, {"menu 2", "open a2.exe"}, "1111111"},
-        {"", kMenuCancel, {"menu 2"}, "1111111"}, {"", 0, {"menu 2"}, "1111111"},
-        {"", kMenuHelp, {"menu 2", missing}, "1111111"},
-        {"", kMenuExit, {"menu 2", kAskTwo}, "1111111"},
-        {"EXITDISABLED=TRUE", 0, {"menu 2"}, "1111110"},
-        {"HELPDISABLED=TRUE,EXITDISABLED=FALSE", 0, {"menu 2"}, "1111011"},
-        {"guide", kMenuHelp, {"menu 2", unreadable}, "1111111"},
-        {"", -1, {"menu 2", "Iconlane/48: Unexpected error #7 (Out of memory)"}, "1111111"}};
+    const std::vector<std::tuple<int, std::string, std::string, std::vector<int>, Texts, Texts>> cases = {
+        {2, "", "r2", {kMenuLaunch}, {}, {"menu2", "open a2.exe"}},
+        {2, "", "r2", {kMenuCancel}, {}, {"menu2"}},
+        {2, "", "r2", {kMenuHelp}, {}, {"menu2", "help Iconlane v1.0.0: " + std::string(kHelpMissingText)}},
+        {2, "guide", "r2", {kMenuHelp}, {}, {"menu2", unreadable}},
+        {2, "", "r2", {-1}, {}, {"menu2", "Iconlane/48: Unexpected error #7 (Out of memory)"}},
+        {3, "", "t1 t2 t2 t2", {}, {}, {"M1^", "M2^", "M2", "M2^"}},
+        {2, "", "t1 s S s t1", {}, {}, join({{"M1^"}, blink, stop, blink, {"M1"}})},
+        {2, "", "r2", {kMenuExit}, {"t1 t1 n"}, join({{"menu2"}, blink, {two, "M1^", "M1"}, stop, {"answered"}})},
+        {21, "", "x", {}, {"t1 t2 y"}, join({blink, {two, "M2^", "D1", "D2", "quit", "end"}})},
+        {3, "", "u2 x", {}, {"y"}, {"D2", "blink1 800", "blink3 800", ask + "3 icons managed by it - Are you sure?", "D1", "D3", "quit", "end"}},
+        {1, "", "x", {}, {"n"}, {"blink1 800", "ask Exiting Iconlane will remove this icon - Are you sure?", "blink1 off", "M1", "answered"}},
+        {2, "", "r1", {kMenuExit, kMenuExit}, {"r2 n"}, join({{"menu1"}, blink, {two, "menu2", two}, stop, {"answered"}})},
+        {2, "", "r1", {kMenuExit, kMenuHelp}, {"r2 y"}, join({{"menu1"}, blink, {two, "menu2", two, "D1", "D2", "quit", "end"}})},
+        {2, "", "x", {}, {"n x", "-"}, join({blink, {two}, stop, {"answered"}, blink, {two}})}};
     // clang-format on
-    for (const auto& [ini, item, seen, enabled] : cases) {
-        Bench b(2, ini);
+    for (const auto& [entries, ini, script, choices, answers, seen] : cases) {
+        Bench b(entries > 9 ? entries / 10 : entries, ini == "guide" ? "" : ini,
+                entries > 9 ? entries % 10 : 0);
         if (ini == "guide") b.platform.files["C:\\Apps\\Iconlane.rtf"] = {"{\\rtf1}"};
         b.platform.readErrors["C:\\Apps\\Iconlane.rtf"] = kPermissionDenied;
-        b.platform.menuChoice = [&] { return item < 0 ? (Fail(kBadAlloc), 0) : item; };
-        EXPECT_EQ(b.Seen([&] { b.Window(2).OnTrayMessage(kRightButtonDownMessage); }), seen);
-        std::string on;
-        for (bool item : b.platform.slots[1]->menuEnabled) on += item ? '1' : '0';
-        EXPECT_EQ(on, enabled) << ini;
-        EXPECT_EQ(b.platform.Calls(2).find('D'), std::string::npos);
+        b.choices = choices, b.answers = answers;
+        EXPECT_EQ(b.Run(script), seen) << entries << " " << script;
     }
-    EXPECT_EQ(Bench(1).platform.slots[0]->menu,
-              (Texts{"Launch!", "-", "Cancel Menu", "-", "Help...", "-", "Exit Iconlane"}));
-}
-
-TEST(EntryEventsTest, TicksAlternateTheIconsAndStartingOrStoppingKeepsThePhase) {
-    Bench b(3);
-    for (int entry : {1, 2, 2, 2}) b.Window(entry).OnTimer();
-    EXPECT_EQ(b.platform.Calls(3), "M1^M2^M2M2^");
-    EXPECT_EQ(b.platform.trayCalls.back().Tip(), "Tip2");
-    const std::size_t started = b.platform.trayCalls.size();
-    StartAllBlinking(b.table);
-    for (const Slot* slot : b.platform.slots) EXPECT_EQ(slot->timer, 800u);
-    StopAllBlinking(b.table);
-    for (const Slot* slot : b.platform.slots) EXPECT_EQ(slot->timer, 0u);
-    EXPECT_EQ(b.platform.Calls(started), "M1M2M3");  // nothing changed before the next tick
-    EXPECT_EQ(b.platform.trayCalls[started].record.hIcon, b.platform.trayCalls[0].record.hIcon);
-    StartAllBlinking(b.table);  // entry 1 stopped in its Up phase
-    b.Window(1).OnTimer();
-    b.Window(1).OnTimer();
-    EXPECT_EQ(b.platform.Calls(started + 3), "M1M1^");
-}
-
-// The question counts every entry. Yes unloads every window in order and ends at once; No stops
-// the blinking at once and shows every icon's own picture again.
-TEST(EntryEventsTest, TheExitQuestionBlinksAsksAndIsAnsweredAtOnce) {
-    const std::string ask = "ask Exiting Iconlane will remove ";
-    // Entries, the one failed, the one unloaded before, the answer, the question, the tray calls
-    // from the tick during the question on
-    // clang-format off
-    const std::vector<std::tuple<int, int, int, ExitAnswer, std::string, std::string>> cases = {
-        {1, 0, 0, ExitAnswer::kNo, "this icon", "M1^M1"},
-        {2, 1, 0, ExitAnswer::kYes, "the 2 icons", "D1D2"},  // the failed entry does not blink
-        {2, 0, 0, ExitAnswer::kNo, "the 2 icons", "M1^M1M2"},
-        {3, 0, 2, ExitAnswer::kYes, "the 3 icons", "M1^D1D3"},
-        {12, 5, 0, ExitAnswer::kNo, "the 12 icons", "M1^M1M2M3M4M5M6M7M8M9M10M11M12"}};
-    // clang-format on
-    for (const auto& [entries, failed, closed, answer, icons, calls] : cases) {
-        Bench b(entries, "", failed);
-        if (closed != 0) b.platform.slots[closed - 1]->Unload();
-        const std::size_t mark = b.platform.trayCalls.size();
-        b.platform.exitAnswer = [&](const ExitAnswered& answered) {
-            for (const Slot* slot : b.platform.slots)
-                EXPECT_EQ(slot->timer, slot->unloaded ? 0 : 800u);
-            b.Window(1).OnTimer();  // ticks go on while the question is open
-            answered(answer);
-            if (answer == ExitAnswer::kYes) ADD_FAILURE() << "Yes did not end at once";
-            for (const Slot* slot : b.platform.slots) EXPECT_EQ(slot->timer, 0u);
-        };
-        const std::string question =
-            ask + icons + (entries > 1 ? " managed by it" : "") + " - Are you sure?";
-        Texts seen = {question, "quit", "end"};
-        if (answer == ExitAnswer::kNo) seen.resize(1);
-        EXPECT_EQ(b.Seen([&] { b.program.Events().ConfirmExit(); }), seen);
-        EXPECT_EQ(b.platform.Calls(mark), calls);
-    }
-}
-
-// "Exit Iconlane" and "Help..." chosen while the question is open only bring it to the front; an
-// exit chosen after the answer but before the question's loop unwinds asks afresh.
-TEST(EntryEventsTest, WhileTheQuestionIsOpenExitAndHelpOnlyBringItForward) {
-    for (int item : {kMenuExit, kMenuHelp}) {
-        for (ExitAnswer answer : {ExitAnswer::kYes, ExitAnswer::kNo}) {
-            Bench b(2);
-            b.platform.menuChoice = [&] { return b.platform.seen.size() == 1 ? kMenuExit : item; };
-            b.platform.exitAnswer = [&](const ExitAnswered& answered) {
-                b.Window(2).OnTrayMessage(kRightButtonDownMessage);
-                for (const Slot* slot : b.platform.slots) EXPECT_EQ(slot->timerCalls, 1);
-                answered(answer);
-            };
-            const bool yes = answer == ExitAnswer::kYes;
-            Texts seen = {"menu 1", kAskTwo, "menu 2", kAskTwo, "quit", "end"};
-            seen.resize(yes ? 6 : 4);
-            EXPECT_EQ(b.Seen([&] { b.Window(1).OnTrayMessage(kRightButtonDownMessage); }), seen);
-            EXPECT_EQ(b.platform.Calls(2), yes ? "D1D2" : "M1M2");
-        }
-    }
-    Bench b(2);
-    b.platform.exitAnswer = [&](const ExitAnswered& answered) {
-        if (b.platform.seen.size() > 1) return;  // the second question stays open
-        answered(ExitAnswer::kNo);
-        b.program.Events().ConfirmExit();
-    };
-    EXPECT_EQ(b.Seen([&] { b.program.Events().ConfirmExit(); }), Texts(2, kAskTwo));
-    for (const Slot* slot : b.platform.slots) EXPECT_EQ(slot->timer, 800u);
+    EXPECT_EQ(ExitQuestion(12),
+              "Exiting Iconlane will remove the 12 icons managed by it - Are you sure?");
 }
 
 }  // namespace
