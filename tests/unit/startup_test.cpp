@@ -158,28 +158,27 @@ TEST(EntryLineTest, SplitsAtTheFirstTwoCommasAndExpandsTheTargetsFirstVariable) 
 
 using Place = std::array<float, 4>;  // left, top, width, height
 
-// A control in twips; a property it lacks fails as a timer's size does.
+// A control in twips. fails: s it has no width or height (like a timer), m it cannot be moved, h
+// it cannot be sized.
 struct Box final : LayoutControl {
     explicit Box(Place p) : place(p) {}
     Place place;
-    bool hasSize = true, movable = true, sizable = true;
+    char fails = '.';
     float Left() const override { return place[0]; }
     float Top() const override { return place[1]; }
-    float Width() const override { return hasSize ? place[2] : Fail(); }
-    float Height() const override { return hasSize ? place[3] : Fail(); }
+    float Width() const override { return fails == 's' ? Fail() : place[2]; }
+    float Height() const override { return fails == 's' ? Fail() : place[3]; }
     void Move(float l, float t, float w) override {
-        place = {movable ? l : Fail(), t, w, place[3]};
+        place = {fails == 'm' ? Fail() : l, t, w, place[3]};
     }
-    void SetHeight(float h) override { place[3] = sizable ? h : Fail(); }
+    void SetHeight(float h) override { place[3] = fails == 'h' ? Fail() : h; }
     static float Fail() { throw RuntimeError(kInvalidArgument); }
 };
 struct Form final : LayoutWindow {
-    std::vector<Box> boxes{Box({75, 90, 6525, 4305}), Box({5205, 4515, 1410, 705})};
+    std::vector<Box> boxes{Box({75, 90, 6525, 4305}), Box({5205, 4515, 1410, 705})};  // text, Ok
     float width = 6705, height = 5310;
     int ControlCount() const override { return 2; }
-    LayoutControl& ControlAt(int index) override {
-        return boxes.at(static_cast<std::size_t>(index));
-    }
+    LayoutControl& ControlAt(int i) override { return boxes.at(static_cast<std::size_t>(i)); }
     float InnerWidth() const override { return width; }
     float InnerHeight() const override { return height; }
 };
@@ -188,34 +187,30 @@ struct Form final : LayoutWindow {
 // that fails (no such property, no inner size) is skipped alone.
 TEST(ProportionsTest, ControlsKeepTheirProportionsAndAFailingStepSkipsOnlyItself) {
     // The size resized to, the text box's and the Ok button's places then, and what fails: s the
-    // text box has no size when measured, z the window has none then, m the text box cannot move,
-    // h the Ok button cannot be sized
+    // text box's size when measured, z the window's size then, m moving the text box, h sizing
+    // the Ok button
+    // clang-format off
     const std::vector<std::tuple<float, float, Place, Place, char>> cases = {
-        {8000,
-         6000,
-         {89.485458f, 101.69492f, 7785.2349f, 4864.4067f},
-         {6210.291f, 5101.6948f, 1682.3267f, 796.61017f},
-         '.'},
+        {8000, 6000, {89.485458f, 101.69492f, 7785.2349f, 4864.4067f},
+                     {6210.291f, 5101.6948f, 1682.3267f, 796.61017f}, '.'},
         {13410, 10620, {150, 180, 13050, 8610}, {10410, 9030, 2820, 1410}, '.'},
-        {6705, 5310, {75, 90, 6525, 4305}, {5205, 4515, 1410, 705}, '.'},
-        {0, 0, {}, {}, '.'},
-        {13410, 10620, {150, 180, 0, 0}, {10410, 9030, 2820, 1410}, 's'},
+        {0, 0, {}, {}, '.'}, {13410, 10620, {150, 180, 0, 0}, {10410, 9030, 2820, 1410}, 's'},
         {13410, 10620, {}, {}, 'z'},
         {13410, 10620, {75, 90, 6525, 8610}, {10410, 9030, 2820, 1410}, 'm'},
         {13410, 10620, {150, 180, 13050, 8610}, {10410, 9030, 2820, 705}, 'h'}};
-    for (const auto& [width, height, text, ok, broken] : cases) {
+    // clang-format on
+    for (const auto& [width, height, text, ok, fails] : cases) {
         Form form;
-        form.boxes[0].hasSize = broken != 's';
-        if (broken == 'z') form.width = form.height = 0;
+        form.boxes[0].fails = fails == 's' ? 's' : '.';
+        if (fails == 'z') form.width = form.height = 0;
         const ControlProportions proportions = CaptureThisFormProportions(form);
-        form.boxes[0].hasSize = true;
-        form.boxes[0].movable = broken != 'm';
-        form.boxes[1].sizable = broken != 'h';
+        form.boxes[0].fails = fails == 'm' ? 'm' : '.';
+        form.boxes[1].fails = fails == 'h' ? 'h' : '.';
         form.width = width, form.height = height;
         ResizeThisFormsControls(form, proportions);
         for (std::size_t j = 0; j < 4; ++j) {
-            EXPECT_FLOAT_EQ(form.boxes[0].place[j], text[j]) << width << broken << j;
-            EXPECT_FLOAT_EQ(form.boxes[1].place[j], ok[j]) << width << broken << j;
+            EXPECT_FLOAT_EQ(form.boxes[0].place[j], text[j]) << width << fails << j;
+            EXPECT_FLOAT_EQ(form.boxes[1].place[j], ok[j]) << width << fails << j;
         }
     }
 }

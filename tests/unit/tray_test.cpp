@@ -13,8 +13,6 @@ namespace iconlane {
 namespace {
 
 using namespace fake;
-const std::string kAskTwo =
-    "ask Exiting Iconlane will remove the 2 icons managed by it - Are you sure?";
 
 // The program started on a batch file of entries "a<k>.exe", tooltip "Tip<k>", and the options
 // file `ini`; entry `failed` fails after its window is made.
@@ -28,68 +26,62 @@ struct Bench {
         platform.files = {{"list.txt", {batch}}, {"C:\\Apps\\Iconlane.ini", {ini}}};
         platform.variables["TEMP"] = "C:\\Data";
         platform.commandLine = "/BATCH:list.txt";
-        platform.menuChoice = [this] { return Next(choices); };
-        platform.exitAnswer = [this](const ExitAnswered& answer) { Answer(answer); };
+        platform.menuChoice = [this] {
+            int item = 0;
+            return actions >> item, item < 0 ? (Fail(kBadAlloc), 0) : item;
+        };
+        platform.exitAnswer = [this](const ExitAnswered& answer) {
+            questions.push_back(answer);
+            while (Step()) continue;
+            questions.pop_back();
+        };
         program.Main();
         platform.seen.clear();
     }
     int Add(std::string target, std::string tooltip = "", std::string iconField = "") {
         return ErrorOf([&] { program.Entries().AddEntry(target, tooltip, iconField); });
     }
-    // What the user and the tray see while `script` runs, its actions split by blanks: r<k> the
-    // right button on entry k, m<k>:<n> tray message n, t<k> a blink tick, u<k> the window system
-    // unloads the entry, U<k> the program does, g<k> the shell lost its icon, p<k>:<phase> its
-    // phase, x the exit question, s / S start / stop all blinking, A / F an entry added / failing
-    // after its window is made, e the program ends without unloading; "!" before an action: the
-    // shell refuses the icon. A pop-up menu picks the next of `choices` (-1: picking fails); an
-    // exit question runs the next of `answers`, where y and n answer it.
+    // What is seen while a script runs, of actions: m<k>:<n> tray message n on entry k, b<k> it
+    // starts blinking, t<k> its blink tick, u<k> it is unloaded, g<k> the shell lost its icon,
+    // p<k>:<phase>, x the exit question, A / F an entry added / failing after its window is made, e
+    // the program ends; "!" before one: the shell refuses the icon. A menu takes the next action as
+    // the item picked
+    // (-1: picking fails); an open question takes the next ones up to "." (its loop unwinds), y
+    // and n answering it.
     Texts Run(const std::string& script) {
         platform.seen.clear();
-        ErrorOf([&] { Do(script); });
+        actions = std::istringstream(script);
+        ErrorOf([&] {
+            while (Step()) continue;
+        });
         return platform.seen;
     }
-    void Do(const std::string& script) {
-        std::istringstream actions(script);
-        for (std::string a; actions >> a;) {
-            platform.refusedAdds = a[0] == '!' ? 1 : 0;
-            if (a[0] == '!') a.erase(0, 1);
-            const int k = std::atoi(a.c_str() + 1);
-            const std::string arg = a.substr(a.find(':') + 1);
-            TraySlotEvents* window = k > 0 ? &platform.slots.at(k - 1)->events : nullptr;
-            if (a[0] == 'r') window->OnTrayMessage(kRightButtonDownMessage);
-            if (a[0] == 'm') window->OnTrayMessage(std::stoi(arg));
-            if (a[0] == 't') window->OnTimer();
-            if (a[0] == 'u') platform.slots[k - 1]->Unload();
-            if (a[0] == 'U') table.EntryWindows(k)->Unload();
-            if (a[0] == 'g') table.AddIconAgain(k);
-            if (a[0] == 'p') table.SetEntryIcon(k, arg == "-" ? "Up " : arg);
-            if (a[0] == 'x') program.Events().ConfirmExit();
-            if (a[0] == 's') StartAllBlinking(table);
-            if (a[0] == 'S') StopAllBlinking(table);
-            if (a[0] == 'A' || a[0] == 'F') Add("T", "", a[0] == 'F' ? "1e10" : "");
-            if (a[0] == 'e') table.RemoveAllTrayIcons();
-        }
-    }
-    void Answer(const ExitAnswered& answer) {
-        std::istringstream actions(answers.empty() ? "n" : answers.front());
-        if (!answers.empty()) answers.erase(answers.begin());
-        for (std::string a; actions >> a;) {
-            if (a != "y" && a != "n") Do(a);
-            if (a == "y" || a == "n") answer(a == "y" ? ExitAnswer::kYes : ExitAnswer::kNo);
-            if (a == "y" || a == "n") platform.seen.push_back("answered");
-        }
-    }
-    static int Next(std::vector<int>& queue) {
-        const int next = queue.empty() ? 0 : queue.front();
-        if (!queue.empty()) queue.erase(queue.begin());
-        return next < 0 ? (Fail(kBadAlloc), 0) : next;
+    bool Step() {
+        std::string a;
+        if (!(actions >> a) || a == ".") return false;
+        platform.refusedAdds = a[0] == '!' ? 1 : 0;
+        if (a[0] == '!') a.erase(0, 1);
+        const int k = std::atoi(a.c_str() + 1);
+        const std::string arg = a.substr(a.find(':') + 1);
+        if (a[0] == 'm') platform.slots.at(k - 1)->events.OnTrayMessage(std::stoi(arg));
+        if (a[0] == 't') platform.slots.at(k - 1)->events.OnTimer();
+        if (a[0] == 'b') table.EntryWindows(k)->SetFadeTimerEnabled(true);
+        if (a[0] == 'u') platform.slots.at(k - 1)->Unload();
+        if (a[0] == 'g') table.AddIconAgain(k);
+        if (a[0] == 'p') table.SetEntryIcon(k, arg == "-" ? "Up " : arg);
+        if (a[0] == 'x') program.Events().ConfirmExit();
+        if (a[0] == 'A' || a[0] == 'F') Add("T", "", a[0] == 'F' ? "1e10" : "");
+        if (a[0] == 'e') table.RemoveAllTrayIcons();
+        if (a == "y" || a == "n") questions.back()(a == "y" ? ExitAnswer::kYes : ExitAnswer::kNo);
+        if (a == "n") platform.seen.push_back("answered");  // and not ended
+        return true;
     }
 
     FakePlatform platform;
     Iconlane program{platform.services};
     EntryTable& table = program.Entries();
-    std::vector<int> choices;
-    Texts answers;
+    std::istringstream actions;
+    std::vector<ExitAnswered> questions;  // the answers of the questions open
 };
 
 TEST(TrayIconsTest, TheTipIsTheTextAndAZeroCutOrPaddedWithBlanksTo64) {
@@ -117,10 +109,10 @@ TEST(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
         {"C:\\Icons\\a<b.ico", "C:\\Icons\\a<b.ico", "", kBadFileName}};
     // clang-format on
     Bench b;
-    b.platform.files = {{"C:\\Icons\\Star.ICO", {"i"}},
-                        {"D:Moon.ico", {"i"}},
-                        {"Sun.ico", {"i"}},
+    // clang-format off
+    b.platform.files = {{"C:\\Icons\\Star.ICO", {"i"}}, {"D:Moon.ico", {"i"}}, {"Sun.ico", {"i"}},
                         {"C:\\Icons\\bad.ico", {}}};  // bad.ico holds no picture
+    // clang-format on
     for (const auto& [field, rewritten, asked, error] : cases) {
         b.platform.icons.clear();
         std::string target = "a.exe", tooltip, icon = field;
@@ -150,11 +142,11 @@ TEST(EntryTableTest, AnIconsLifeInTheTray) {
     Bench b;
     // clang-format off
     const std::vector<std::pair<std::string, Texts>> steps = {
-        {"F U1", {"D1"}}, {"!A A A", {"A2", "retry2 2000", "A3", "A4"}},
+        {"F u1", {"D1"}}, {"!A A A", {"A2", "retry2 2000", "A3", "A4"}},
         {"p3:Up p3:uP p3:- p3:Down", {"M3^", "M3^", "M3", "M3"}},
         {"!g2 g2 g1", {"D2", "A2", "retry2 2000", "D2", "A2", "retry2 off"}},
-        {"s t3 g3", {"blink2 800", "blink3 800", "blink4 800", "M3^", "D3", "A3^", "retry3 off"}}, {"u2 U2 e", {"D2", "D3", "D4"}},
-        {"U3 u4 u4", {"D3", "D4", "quit"}}};
+        {"b3 t3 g3", {"blink3 800", "M3^", "D3", "A3^", "retry3 off"}}, {"u2 u2 e", {"D2", "D3", "D4"}},
+        {"u3 u4 u4", {"D3", "D4", "quit"}}};
     // clang-format on
     for (const auto& [script, seen] : steps) EXPECT_EQ(b.Run(script), seen) << script;
     std::uintptr_t filled = 0;  // the icon of the latest add or change
@@ -232,38 +224,31 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
 }
 
 TEST(EntryEventsTest, TheConfiguredClickLaunchesAndTheRightButtonOpensTheMenu) {
-    // One letter per message 512..517: L opens the target, M the menu, '.' does nothing.
+    // The options, one letter per message 512..517 (L opens the target, M the menu, '.' nothing),
+    // the menu items enabled
     // clang-format off
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", "....M."}, {"RIGHTMOUSEMENUDISABLED=TRUE", "......"}, {"CLICKMODE=SINGLE", "..L.M."},
-        {"CLICKMODE=SINGLE,RIGHTMOUSEMENUDISABLED=TRUE", "..L..."}, {"CLICKMODE=DOUBLE", "...LM."},
-        {"CLICKMODE=DOUBLE,RIGHTMOUSEMENUDISABLED=TRUE", "...L.."}};
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"", "....M.", "1111111"}, {"RIGHTMOUSEMENUDISABLED=TRUE", "......", "1111111"},
+        {"CLICKMODE=SINGLE,EXITDISABLED=TRUE", "..L.M.", "1111110"},
+        {"CLICKMODE=SINGLE,RIGHTMOUSEMENUDISABLED=TRUE", "..L...", "1111111"},
+        {"CLICKMODE=DOUBLE,HELPDISABLED=TRUE,EXITDISABLED=FALSE", "...LM.", "1111011"},
+        {"CLICKMODE=DOUBLE,RIGHTMOUSEMENUDISABLED=TRUE", "...L..", "1111111"}};
     // clang-format on
-    for (const auto& [ini, outcomes] : cases) {
+    for (const auto& [ini, outcomes, enabled] : cases) {
         for (int message = 512; message <= 517; ++message) {
             const char outcome = outcomes[message - 512];
+            Bench b(2, ini);
             const Texts seen = outcome == 'L' ? Texts{"open a2.exe"} : Texts{"menu2"};
-            EXPECT_EQ(Bench(2, ini).Run("m2:" + std::to_string(message)),
-                      outcome == '.' ? Texts{} : seen)
+            EXPECT_EQ(b.Run("m2:" + std::to_string(message)), outcome == '.' ? Texts{} : seen)
                 << ini << message;
+            std::string on;
+            for (int item = 1; item <= 7; ++item)
+                on += b.platform.slots[1]->MenuItemEnabled(item) ? '1' : '0';
+            EXPECT_EQ(on, enabled) << ini;
         }
     }
-}
-
-TEST(EntryEventsTest, TheMenuOffersItsItemsAsTheOptionsAllow) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", "1111111"},
-        {"EXITDISABLED=TRUE", "1111110"},
-        {"HELPDISABLED=TRUE,EXITDISABLED=FALSE", "1111011"}};
-    for (const auto& [ini, enabled] : cases) {
-        Bench b(1, ini);
-        std::string on;
-        for (int item = 1; item <= 7; ++item)
-            on += b.platform.slots[0]->MenuItemEnabled(item) ? '1' : '0';
-        EXPECT_EQ(on, enabled) << ini;
-        EXPECT_EQ(b.platform.slots[0]->menu,
-                  (Texts{"Launch!", "-", "Cancel Menu", "-", "Help...", "-", "Exit Iconlane"}));
-    }
+    EXPECT_EQ(Bench(1).platform.slots[0]->menu,
+              (Texts{"Launch!", "-", "Cancel Menu", "-", "Help...", "-", "Exit Iconlane"}));
 }
 
 // Menu items, blinking and the exit question. The question counts every entry; Yes unloads every
@@ -284,30 +269,28 @@ TEST(EntryEventsTest, MenuBlinkingAndTheExitQuestion) {
         return all;
     };
     // Entries (a second digit: the entry failing after its window is made), the options file
-    // ("guide": the guide cannot be read), the script, the menu choices, the answers, what is seen
+    // ("guide": the guide cannot be read), the script, what is seen
     // clang-format off
-    const std::vector<std::tuple<int, std::string, std::string, std::vector<int>, Texts, Texts>> cases = {
-        {2, "", "r2", {kMenuLaunch}, {}, {"menu2", "open a2.exe"}},
-        {2, "", "r2", {kMenuCancel}, {}, {"menu2"}},
-        {2, "", "r2", {kMenuHelp}, {}, {"menu2", "help Iconlane v1.0.0: " + std::string(kHelpMissingText)}},
-        {2, "guide", "r2", {kMenuHelp}, {}, {"menu2", unreadable}},
-        {2, "", "r2", {-1}, {}, {"menu2", "Iconlane/48: Unexpected error #7 (Out of memory)"}},
-        {3, "", "t1 t2 t2 t2", {}, {}, {"M1^", "M2^", "M2", "M2^"}},
-        {2, "", "t1 s S s t1", {}, {}, join({{"M1^"}, blink, stop, blink, {"M1"}})},
-        {2, "", "r2", {kMenuExit}, {"t1 t1 n"}, join({{"menu2"}, blink, {two, "M1^", "M1"}, stop, {"answered"}})},
-        {21, "", "x", {}, {"t1 t2 y"}, join({blink, {two, "M2^", "D1", "D2", "quit", "end"}})},
-        {3, "", "u2 x", {}, {"y"}, {"D2", "blink1 800", "blink3 800", ask + "3 icons managed by it - Are you sure?", "D1", "D3", "quit", "end"}},
-        {1, "", "x", {}, {"n"}, {"blink1 800", "ask Exiting Iconlane will remove this icon - Are you sure?", "blink1 off", "M1", "answered"}},
-        {2, "", "r1", {kMenuExit, kMenuExit}, {"r2 n"}, join({{"menu1"}, blink, {two, "menu2", two}, stop, {"answered"}})},
-        {2, "", "r1", {kMenuExit, kMenuHelp}, {"r2 y"}, join({{"menu1"}, blink, {two, "menu2", two, "D1", "D2", "quit", "end"}})},
-        {2, "", "x", {}, {"n x", "-"}, join({blink, {two}, stop, {"answered"}, blink, {two}})}};
+    const std::vector<std::tuple<int, std::string, std::string, Texts>> cases = {
+        {2, "", "m2:516 1", {"menu2", "open a2.exe"}}, {2, "", "m2:516 3", {"menu2"}},
+        {2, "", "m2:516 5", {"menu2", "help Iconlane v1.0.0: " + std::string(kHelpMissingText)}},
+        {2, "guide", "m2:516 5", {"menu2", unreadable}},
+        {2, "", "m2:516 -1", {"menu2", "Iconlane/48: Unexpected error #7 (Out of memory)"}},
+        {3, "", "t1 t2 t2 t2", {"M1^", "M2^", "M2", "M2^"}},
+        {2, "", "m2:516 7 t1 t1 n", join({{"menu2"}, blink, {two, "M1^", "M1"}, stop, {"answered"}})},
+        {2, "", "t1 x n . x t1 n", join({{"M1^"}, blink, {two}, stop, {"answered"}, blink, {two, "M1"}, stop, {"answered"}})},
+        {21, "", "x t1 t2 y", join({blink, {two, "M2^", "D1", "D2", "quit", "end"}})},
+        {3, "", "u2 x y", {"D2", "blink1 800", "blink3 800", ask + "3 icons managed by it - Are you sure?", "D1", "D3", "quit", "end"}},
+        {1, "", "x n", {"blink1 800", "ask Exiting Iconlane will remove this icon - Are you sure?", "blink1 off", "M1", "answered"}},
+        {2, "", "m1:516 7 m2:516 7 n", join({{"menu1"}, blink, {two, "menu2", two}, stop, {"answered"}})},
+        {2, "", "m1:516 7 m2:516 5 y", join({{"menu1"}, blink, {two, "menu2", two, "D1", "D2", "quit", "end"}})},
+        {2, "", "x n x .", join({blink, {two}, stop, {"answered"}, blink, {two}})}};
     // clang-format on
-    for (const auto& [entries, ini, script, choices, answers, seen] : cases) {
+    for (const auto& [entries, ini, script, seen] : cases) {
         Bench b(entries > 9 ? entries / 10 : entries, ini == "guide" ? "" : ini,
                 entries > 9 ? entries % 10 : 0);
         if (ini == "guide") b.platform.files["C:\\Apps\\Iconlane.rtf"] = {"{\\rtf1}"};
         b.platform.readErrors["C:\\Apps\\Iconlane.rtf"] = kPermissionDenied;
-        b.choices = choices, b.answers = answers;
         EXPECT_EQ(b.Run(script), seen) << entries << " " << script;
     }
     EXPECT_EQ(ExitQuestion(12),
