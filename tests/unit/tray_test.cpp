@@ -8,6 +8,7 @@
 #include "entrywindow/entryevents.h"
 #include "fake_platform.h"
 #include "startup/startup.h"
+#include "tray/iconsource.h"
 
 namespace iconlane {
 namespace {
@@ -128,7 +129,7 @@ TEST(EntryTableTest, ThirtyEntriesAtMostAndAFailedOneKeepsItsNumber) {
     Bench b(1, "", 1);
     for (int i = 2; i <= 30; ++i) ASSERT_EQ(b.Add("a" + std::to_string(i)), 0);
     EXPECT_EQ(b.Add("b.exe"), kSubscriptOutOfRange);
-    EXPECT_EQ(b.platform.slots.size(), 30u);
+    EXPECT_EQ(std::pair(b.platform.slots.size(), b.table.EntryCount()), std::pair(30ul, 30));
     EXPECT_EQ(Texts(b.platform.seen.begin(), b.platform.seen.begin() + 2), (Texts{"A2", "A3"}));
     EXPECT_EQ(std::pair(b.platform.seen.size(), b.platform.seen.back()),
               std::pair(29ul, std::string("A30")));
@@ -198,6 +199,7 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
         {"C:\\a.exe", 0, none, {lib + "2", stock, "built-in"}},
         {"C:\\a.txt", 0, none, {stock, "built-in"}}};
     // clang-format on
+    EXPECT_EQ(ErrorOf([] { RegistryText(""); }), kInvalidArgument);  // a read without the NUL
     for (const auto& [target, number, values, after] : cases) {
         for (int saveError : {0, 75}) {
             SCOPED_TRACE(target + " " + std::to_string(number) + " " + std::to_string(saveError));
