@@ -1,212 +1,266 @@
-// The platform in memory: every service of platform/services.h, recording each call the program
-// makes so that a test can check what a user would have seen, and failing on request.
+// The platform in memory: every service the program calls, recording what a user would have seen,
+// and failing where a test asks it to.
 #pragma once
 
-#include <cstdint>
-#include <deque>
+#include <fnmatch.h>
+
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/services.h"
 
 namespace iconlane::fake {
 
-// Thrown by Process::EndNow. Deliberately not a RuntimeError, so no handler of the program can
-// swallow the end of the process.
-struct ProcessEnded {};
+using Texts = std::vector<std::string>;
+struct ProcessEnded {};  // thrown by EndNow; being no RuntimeError, no handler can swallow it
+inline constexpr int kBadAlloc = -1;  // as an error to fail with: std::bad_alloc
 
-struct Message {
-    std::string text;
-    MessageStyle style;
-    std::string title;
-    bool operator==(const Message&) const = default;
-};
+[[noreturn]] inline void Fail(int error) {
+    if (error == kBadAlloc) throw std::bad_alloc();
+    throw RuntimeError(error);
+}
+// The number of the RuntimeError `call` fails with; 0 when it returns or ends the process.
+inline int ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const RuntimeError& error) {
+        return error.Number();
+    } catch (const ProcessEnded&) {
+    }
+    return 0;
+}
+// File names match without letter case, either slash separating folders.
+inline bool Matches(std::string pattern, std::string path) {
+    std::replace(pattern.begin(), pattern.end(), '/', '\\');
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return fnmatch(pattern.c_str(), path.c_str(), FNM_NOESCAPE | FNM_CASEFOLD) == 0;
+}
 
 struct TrayCall {
     TrayOperation operation;
     TrayRecord record;
+    std::string Tip() const { return std::string(record.szTip.data(), 64).c_str(); }
 };
-
 struct FileEntry {
     std::string contents;  // a file without contents is no picture
     bool folder = false;
-    bool hidden = false;
-    std::uint64_t written = 0;  // when it was last written, on a clock of the fake's own
+    bool hidden = false;  // left out of folder listings
+};
+struct FakePicture final : Picture {
+    explicit FakePicture(std::uintptr_t handle) : handle(handle) {}
+    std::uintptr_t Handle() const override { return handle; }
+    std::uintptr_t handle;
 };
 
-// An entry's slot on the one tray window.
-struct WindowState {
-    std::uintptr_t handle = 0;  // the tray window's
-    std::uint32_t id = 0;
-    std::vector<std::string> menuCaptions;
-    std::vector<bool> menuEnabled;
-    TraySlotEvents* events = nullptr;
-    bool destroyed = false;
-    bool timerEnabled = false;
-    unsigned timerInterval = 0;
-    int timerCalls = 0;  // every SetTimer, whatever it sets
-    bool retryTimerEnabled = false;
-    int menuShown = 0;
+// An entry's share of the tray window, owned by the program.
+struct Slot final : TraySlot {
+    Slot(std::uint32_t id, Texts menu, TraySlotEvents& events, Texts& seen,
+         std::function<int()>& choice)
+        : id(id), menu(menu), events(events), seen(seen), choice(choice) {}
+    std::uintptr_t Window() const override { return 0x6000; }
+    std::uint32_t Id() const override { return id; }
+    void SetMenuItemEnabled(int item, bool on) override { menuEnabled.at(item - 1) = on; }
+    bool MenuItemEnabled(int item) const override { return menuEnabled.at(item - 1); }
+    int ShowPopupMenu() override {
+        seen.push_back("menu" + std::to_string(id));
+        return choice ? choice() : 0;
+    }
+    void SetTimer(bool on, unsigned ms) override { Note("blink", on, ms); }
+    void SetRetryTimer(bool on, unsigned ms) override { Note("retry", on, ms); }
+    void Note(const std::string& timer, bool on, unsigned ms) {
+        seen.push_back(timer + std::to_string(id) + (on ? " " + std::to_string(ms) : " off"));
+    }
+    void Unload() override {  // also as the window system does it on its own
+        if (!std::exchange(unloaded, true)) events.OnUnload();
+    }
+
+    std::uint32_t id;
+    Texts menu;
+    std::vector<bool> menuEnabled = std::vector<bool>(menu.size(), true);
+    TraySlotEvents& events;
+    Texts& seen;
+    std::function<int()>& choice;
+    bool unloaded = false;
 };
 
-// Set as an error of a file call, this fails it with std::bad_alloc instead of a numbered error.
-inline constexpr int kBadAlloc = -1;
-
-// Fails with numbered error `number`, or with std::bad_alloc for kBadAlloc.
-[[noreturn]] void Fail(int number);
-
-// The number of the RuntimeError a call fails with; 0 when it succeeds.
-int ErrorOf(const std::function<void()>& call);
-
-// The tooltip bytes of a tray record up to the first zero (all 64 when there is none).
-std::string TipText(const TrayRecord& record);
-
-class FakePlatform : public Dialogs,
-                     public Environment,
-                     public Process,
-                     public FileSystem,
-                     public Pictures,
-                     public TrayShell,
-                     public WindowSystem,
-                     public Shell,
-                     public ExitDialog,
-                     public Registry,
-                     public HelpWindowHost,
-                     public Shortcuts {
+// clang-format off
+class FakePlatform : public Dialogs, public Environment, public Process, public FileSystem,
+    public Pictures, public TrayShell, public WindowSystem, public Shell, public ExitDialog,
+    public Registry, public HelpWindowHost, public HelpSurface, public Shortcuts {
+    // clang-format on
 public:
-    static constexpr std::uintptr_t kUpImageHandle = 0x7000;
-    static constexpr std::uintptr_t kBuiltInIconHandle = 0x7100;
-    static constexpr std::uintptr_t kTrayWindowHandle = 0x6000;
-    static constexpr const char* kSystemLibrary = "C:\\Windows\\system32\\SHELL32.DLL";
-
-    FakePlatform() = default;
-    FakePlatform(const FakePlatform&) = delete;  // `services` refers to this very object
-    FakePlatform& operator=(const FakePlatform&) = delete;
+    static constexpr std::uintptr_t kUpImage = 0x7000, kBuiltInIcon = 0x7100, kTrayWindow = 0x6000;
+    static constexpr const char* kLibrary = "C:\\Windows\\system32\\SHELL32.DLL";
 
     // The machine as the test sets it up.
     std::map<std::string, std::string> variables;
-    std::string programFolder = "C:\\Apps";
-    std::string commandLine;
-    std::map<std::string, FileEntry> files;  // full path -> entry; looked up without letter case
-    int createFolderError = 0;               // CreateFolder fails with it when not 0
-    std::map<std::string, int> readErrors;   // path -> error ReadFile fails with
-    std::function<void()> duringLoop;        // what the user does while the message loop runs
-    // file -> how many icons it holds; a file not listed holds none. Letter case is ignored.
-    std::map<std::string, int> iconCounts{{kSystemLibrary, 300}};
-    // HKEY_CLASSES_ROOT subkey -> the bytes its default value reads as (NUL included).
-    std::map<std::string, std::string> registryValues;
-    int refusedAdds = 0;    // the shell refuses this many adds (it is not ready yet)
-    int saveIconError = 0;  // SaveIconFile fails with it when not 0
+    std::string programFolder = "C:\\Apps", commandLine;
+    std::map<std::string, FileEntry> files;  // full path -> entry
+    std::map<std::string, int> readErrors;   // path -> error reading it fails with
+    int createFolderError = 0, saveIconError = 0, refusedAdds = 0;
+    std::map<std::string, int> iconCounts{{kLibrary, 300}};  // file -> icons it holds
+    std::map<std::string, std::string> registry;  // subkey -> bytes of its value, NUL included
     ProgramVersion version{1, 0, 0};
     std::string decimalSeparator = ".";
-    std::map<std::string, int> richTextErrors;  // guide path -> error loading it fails with
-    std::function<int()> menuChoice;            // the item the user picks when a menu opens
-    // The user at the open exit question: answers through `answer`, then may go on acting before
-    // the question's loop unwinds. Without it the answer is No.
-    std::function<void(const ExitAnswered& answer)> exitAnswer;
-    std::function<void()> duringOpen;              // what happens while the shell opens a target
-    std::map<std::string, ShortcutDetails> links;  // .lnk path -> what the shortcut holds
+    std::function<int()> menuChoice;
+    std::function<void(const ExitAnswered&)> exitAnswer;  // the user at the question; else No
+    std::map<std::string, ShortcutDetails> links;         // .lnk path -> what it holds
+    std::function<void()> duringLoop;                     // what happens while the loop runs
 
-    // What the program did.
-    std::vector<Message> messages;
-    std::vector<std::string> createdFolders;
-    std::vector<std::string> loadedPictures;
-    std::vector<std::pair<std::string, std::int32_t>> extractedIcons;
-    std::vector<std::string> savedIcons;
-    struct HelpShown {
-        std::string title, richTextPath, plainText;
-    };
-    std::vector<HelpShown> helpShown;  // every help window that appeared, as it was filled
+    // What the program did, in order: `seen` holds messages ("Iconlane!/16: text"), folders made,
+    // the help window, tray calls (operation and id: "A1", "M1^" for the Up image, "D1"), timers
+    // ("blink1 800", "retry1 off"), pop-up menus, targets opened, exit questions, message loops
+    // run and left, and the end; `icons` the icons taken from files ("icon file,number"), loaded
+    // and saved.
+    Texts seen, icons;
     std::vector<TrayCall> trayCalls;
-    std::deque<WindowState> windows;  // every slot ever created, in order
-    int livePictures = 0;             // pictures created and not yet destroyed
-    int loopRuns = 0;
-    int quitCalls = 0;
-    std::vector<std::string> openedTargets;
-    std::vector<std::string> questions;  // every exit question asked, in order
-    bool questionOpen = false;           // an exit question waits for its answer
-    std::string watchedFolder;
-    std::function<bool()> settledChange;  // what the loop runs once a change has settled
+    std::vector<Slot*> slots;
+    std::uintptr_t lastIcon = 0x1000;  // the newest icon extracted or loaded
+    bool questionOpen = false;
+    std::string watched;            // the folder watched for changes
+    std::function<bool()> settled;  // what the loop runs once a change there has settled
 
     Services services{*this, *this, *this, *this, *this, *this,
                       *this, *this, *this, *this, *this, *this};
 
-    void AddFile(const std::string& path, std::string contents = "icon", bool hidden = false);
-    void AddFolder(const std::string& path) { files[path] = FileEntry{"", true, false}; }
-    // A registry value as the program reads it: the text and its terminating NUL.
-    void SetRegistryText(const std::string& subkey, const std::string& text) {
-        registryValues[subkey] = text + '\0';
+    const FileEntry* Lookup(const std::string& path) const {
+        auto found = std::find_if(files.begin(), files.end(),
+                                  [&](auto& f) { return Matches(path, f.first); });
+        return found == files.end() ? nullptr : &found->second;
     }
-    // Unloads slot `index` (0-based) as the window system would on its own.
-    void DestroyWindow(std::size_t index);
-    // The tray window is closed: every slot still loaded unloads, in id order.
-    void CloseTrayWindow();
-    std::vector<TrayCall> TrayCalls(TrayOperation operation) const;
 
     void ShowMessage(const std::string& text, MessageStyle style,
                      const std::string& title) override {
-        messages.push_back({text, style, title});
+        seen.push_back(title + "/" + std::to_string(static_cast<int>(style)) + ": " + text);
     }
     std::string Variable(const std::string& name) const override {
         return variables.contains(name) ? variables.at(name) : "";
     }
-    std::string ProgramFolder() const override { return programFolder; }
-    std::string CommandLine() const override { return commandLine; }
-    [[noreturn]] void EndNow() override { throw ProcessEnded{}; }
     ProgramVersion Version() const override { return version; }
     std::string DecimalSeparator() const override { return decimalSeparator; }
-    bool ShowModal(HelpWindowEvents& events) override;
-    std::string FindFirst(const std::string& pattern, SearchKind kind) override;
-    void CreateFolder(const std::string& path) override;
-    std::string ReadFile(const std::string& path) override;
-    std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override;
-    std::optional<FolderItem> Details(const std::string& path) override;
-    std::optional<ShortcutDetails> ReadShortcut(const std::string& path) override {
-        return links.contains(path) ? std::optional(links.at(path)) : std::nullopt;
+    std::string ProgramFolder() const override { return programFolder; }
+    std::string CommandLine() const override { return commandLine; }
+    [[noreturn]] void EndNow() override {
+        seen.push_back("end");
+        throw ProcessEnded{};
     }
-    PicturePtr LoadPictureFile(const std::string& path) override;
-    PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override;
+    std::string FindFirst(const std::string& pattern, SearchKind kind) override {
+        if (pattern.find_first_of("<>|\"") != std::string::npos) throw RuntimeError(kBadFileName);
+        for (const auto& [path, entry] : files) {
+            if (!(entry.folder && kind == SearchKind::kFilesOnly) && Matches(pattern, path))
+                return path.substr(path.find_last_of("\\/:") + 1);
+        }
+        return "";
+    }
+    void CreateFolder(const std::string& path) override {
+        if (createFolderError != 0) Fail(createFolderError);
+        seen.push_back("mkdir " + path);
+    }
+    std::string ReadFile(const std::string& path) override {
+        if (readErrors.contains(path)) Fail(readErrors[path]);
+        if (const FileEntry* entry = Lookup(path)) return entry->contents;
+        throw RuntimeError(kFileNotFound);
+    }
+    std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override {
+        if (!Lookup(folder) || !Lookup(folder)->folder) return std::nullopt;
+        std::vector<FolderItem> items;
+        for (const auto& [path, entry] : files) {
+            if (path.starts_with(folder + "\\") && path.find('\\', folder.size() + 1) == path.npos)
+                items.push_back(*Details(path));
+        }
+        return items;
+    }
+    // A file's contents stand for its write time too.
+    std::optional<FolderItem> Details(const std::string& path) override {
+        const FileEntry* entry = Lookup(path);
+        if (!entry) return std::nullopt;
+        return FolderItem{path.substr(path.find_last_of('\\') + 1), entry->folder, entry->hidden,
+                          entry->contents.size(), std::hash<std::string>{}(entry->contents)};
+    }
+    std::optional<ShortcutDetails> ReadShortcut(const std::string& path) override {
+        if (links.contains(path)) return links[path];
+        return std::nullopt;
+    }
+    PicturePtr LoadPictureFile(const std::string& path) override {
+        icons.push_back("load " + path);
+        if (!Lookup(path)) throw RuntimeError(kFileNotFound);
+        if (Lookup(path)->contents.empty()) throw RuntimeError(kInvalidPicture);
+        return std::make_unique<FakePicture>(lastIcon += 0x10);
+    }
+    PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override {
+        icons.push_back("icon " + file + "," + std::to_string(number));
+        if (!iconCounts.contains(file) || number < 0 || number >= iconCounts[file]) return nullptr;
+        return std::make_unique<FakePicture>(lastIcon += 0x10);
+    }
+    void SaveIconFile(const Picture& picture, const std::string& path) override {
+        if (saveIconError != 0) Fail(saveIconError);
+        icons.push_back("save " + path + (picture.Handle() == lastIcon ? "" : " of another icon"));
+    }
     std::string SystemDirectory() override { return "C:\\Windows\\system32"; }
-    PicturePtr UpImage() override { return NewPicture(kUpImageHandle); }  // shared: same handle
-    PicturePtr BuiltInIcon() override { return NewPicture(kBuiltInIconHandle); }
-    void SaveIconFile(const Picture& picture, const std::string& path) override;
-    std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) override;
+    PicturePtr UpImage() override { return std::make_unique<FakePicture>(kUpImage); }
+    PicturePtr BuiltInIcon() override { return std::make_unique<FakePicture>(kBuiltInIcon); }
+    std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) override {
+        if (registry.contains(subkey)) return registry[subkey];
+        return std::nullopt;
+    }
     bool NotifyIcon(TrayOperation operation, const TrayRecord& record) override {
         trayCalls.push_back({operation, record});
+        seen.push_back(
+            "AMD"[static_cast<int>(operation)] + std::to_string(record.uID) +
+            (record.hIcon == kUpImage && operation != TrayOperation::kDelete ? "^" : ""));
         if (operation != TrayOperation::kAdd || refusedAdds == 0) return true;
-        --refusedAdds;
-        return false;
+        return --refusedAdds, false;
     }
-    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id,
-                                             const std::vector<std::string>& menuCaptions,
-                                             TraySlotEvents& events) override;
+    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, const Texts& menu,
+                                             TraySlotEvents& events) override {
+        auto slot = std::make_unique<Slot>(id, menu, events, seen, menuChoice);
+        slots.push_back(slot.get());
+        return slot;
+    }
     void RunMessageLoop() override {
-        ++loopRuns;
+        seen.push_back("loop");
         if (duringLoop) duringLoop();
     }
-    void QuitMessageLoop() override { ++quitCalls; }
-    bool WatchFolder(const std::string& folder, unsigned, std::function<bool()> settled) override {
-        watchedFolder = folder;
-        settledChange = std::move(settled);
+    bool WatchFolder(const std::string& folder, unsigned, std::function<bool()> then) override {
+        watched = folder, settled = std::move(then);
         return true;
     }
+    void QuitMessageLoop() override { seen.push_back("quit"); }
     std::int32_t OpenTarget(const std::string& target) override {
-        openedTargets.push_back(target);
-        if (duringOpen) duringOpen();
+        seen.push_back("open " + target);
         return 42;
     }
-    void Ask(const std::string& question, const ExitAnswered& answered) override;
+    void Ask(const std::string& question, const ExitAnswered& answered) override {
+        seen.push_back("ask " + question);
+        if (std::exchange(questionOpen, true)) return;  // the open question comes to the front
+        auto answer = [&](ExitAnswer given) { questionOpen = false, answered(given); };
+        exitAnswer ? exitAnswer(answer) : answer(ExitAnswer::kNo);
+    }
+    // The help window is this platform too, at its design size: "help <title>: <what it shows>".
+    bool ShowModal(HelpWindowEvents& events) override {
+        help_.clear();
+        events.OnLoad(*this);
+        events.OnResize(*this);
+        seen.push_back("help " + help_);
+        return true;
+    }
+    int ControlCount() const override { return 0; }
+    LayoutControl& ControlAt(int) override { throw RuntimeError(kSubscriptOutOfRange); }
+    float InnerWidth() const override { return 6705; }
+    float InnerHeight() const override { return 5310; }
+    void SetTitle(const std::string& title) override { help_ = title + help_; }
+    void LoadRichText(const std::string& path) override { help_ += ": " + path + ReadFile(path); }
+    void SetPlainText(const std::string& text) override { help_ += ": " + text; }
 
 private:
-    const FileEntry* Lookup(const std::string& path) const;
-    PicturePtr NewPicture(std::uintptr_t handle);
-
-    std::uintptr_t nextHandle_ = 0x1000;
-    std::uint64_t clock_ = 0;
+    std::string help_;
 };
 
 }  // namespace iconlane::fake

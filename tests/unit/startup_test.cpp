@@ -1,149 +1,241 @@
-// Start-up as a whole: data folder, options, command line, batch file, and the message loop.
+// Start-up: the data folder, the options file, the command line and batch file, entry lines, the
+// help window, and how a mistake in each is reported.
 #include "startup/startup.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <array>
+#include <tuple>
 
 #include "fake_platform.h"
-#include "help/helpwindow.h"
-#include "platform/errors.h"
+#include "help/proportions.h"
+#include "startup/entryline.h"
 
 namespace iconlane {
 namespace {
 
-using fake::FakePlatform;
-
-constexpr const char* kBatch = "a.exe,A\r\n;comment,x\n\n ;x,B\rc.exe";
-
-// Runs the start-up; true when it ended the process.
-bool MainEnds(Iconlane& program) {
-    try {
-        program.Main();
-    } catch (const fake::ProcessEnded&) {
-        return true;
-    }
-    return false;
-}
+using namespace fake;
+constexpr const char *kIni = "C:\\Apps\\Iconlane.ini", *kGuide = "C:\\Apps\\Iconlane.rtf";
 
 TEST(StartupTest, DataFolderIsUnderAppDataElseTemp) {
-    struct Case {
-        std::string appData, temp, existing, expected;
-        bool created;
-    };
-    const std::vector<Case> cases = {{"C:\\AD", "C:\\T", "", "C:\\AD\\Iconlane", true},
-                                     {"C:\\AD", "C:\\T", "folder", "C:\\AD\\Iconlane", false},
-                                     {"C:\\AD", "C:\\T", "file", "C:\\AD\\Iconlane", false},
-                                     {"", "C:\\T", "", "C:\\T", false},
-                                     {"", "", "", "", false}};
-    for (const Case& c : cases) {
+    // APPDATA, what stands at C:\AD\Iconlane already (d a folder, f a file), the folder chosen
+    // clang-format off
+    const std::vector<std::tuple<std::string, char, std::string, Texts>> cases = {
+        {"C:\\AD", '-', "C:\\AD\\Iconlane", {"mkdir C:\\AD\\Iconlane"}},
+        {"C:\\AD", 'd', "C:\\AD\\Iconlane", {}}, {"C:\\AD", 'f', "C:\\AD\\Iconlane", {}},
+        {"", '-', "C:\\T", {}}};
+    // clang-format on
+    for (const auto& [appData, existing, folder, seen] : cases) {
         FakePlatform platform;
-        platform.variables = {{"APPDATA", c.appData}, {"TEMP", c.temp}};
-        if (c.existing == "folder") platform.AddFolder("C:\\AD\\Iconlane");
-        if (c.existing == "file") platform.AddFile("C:\\AD\\ICONLANE");
-        EXPECT_EQ(ChooseDataFolder(platform, platform), c.expected);
-        EXPECT_EQ(platform.createdFolders.size(), c.created ? 1u : 0u) << c.existing;
+        platform.variables = {{"APPDATA", appData}, {"TEMP", "C:\\T"}};
+        if (existing != '-') platform.files["C:\\AD\\ICONLANE"] = {"", existing == 'd'};
+        EXPECT_EQ(ChooseDataFolder(platform, platform), folder);
+        EXPECT_EQ(platform.seen, seen) << existing;
     }
 }
 
-TEST(StartupTest, CommandLineIsABatchFileOrOneEntryLine) {
-    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"/batch:list.txt", {"a.exe", "", " ;x", "c.exe"}},
-        {"/BATCH:list.txt", {"a.exe", "", " ;x", "c.exe"}},
-        {"/BATCH list.txt", {"/BATCH list.txt"}},
-        {"\"C:\\a b.exe\" ,Edit", {"\"C:\\a b.exe\" "}}};
-    for (const auto& [commandLine, targets] : cases) {
+TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
+    const std::string farEquals = std::string(32766, 'X') + "=1";  // "=" at position 32,767
+    // The file, the options it sets (E exit, H help, R right menu switched off; S single click,
+    // D double click), the error reported, how reading the file fails (d: the name is a folder's)
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, std::string, int>> cases = {
+        {"", "", "", 0}, {"EXITDISABLED=TRUE", "E", "", 0},
+        {"exitdisabled=yes\nExitDisabled=False", "", "", 0}, {"HELPDISABLED=", "H", "", 0},
+        {"RightMouseMenuDisabled=0", "R", "", 0}, {"CLICKMODE=single", "S", "", 0},
+        {"CLICKMODE=", "D", "", 0}, {"EXITDISABLED=FALSE=", "E", "", 0},
+        {"HELPDISABLED=FALSE,yes", "H", "", 0},  // no "=": the latest key again
+        {"CLICKMODE,EXITDISABLED,TRUE", "", "", 0},
+        {"EXITDISABLED=TRUE\nEXITDISABLED =FALSE", "E", "", 0},
+        {"HELPDISABLED=FALSE\n  ;x,,\"  \"", "", "", 0},  // no comment or empty item is a value
+        {"  ;note, HELPDISABLED=TRUE", "H", "", 0}, {"EXITDISABLED=TRUE", "", "", 'd'},
+        {"HELPDISABLED=TRUE", "", "Error 75 (Path/File access error)", kPathFileAccessError},
+        {"HELPDISABLED=TRUE", "", "Error 7 (Out of memory)", kBadAlloc},
+        {"HELPDISABLED=TRUE," + farEquals + ",EXITDISABLED=TRUE", "H", "Error 6 (Overflow)", 0}};
+    // clang-format on
+    for (const auto& [file, set, error, failure] : cases) {
         FakePlatform platform;
-        platform.AddFile("C:\\Apps\\Iconlane.ini", "EXITDISABLED=TRUE");
-        platform.AddFile("list.txt", kBatch);
-        platform.commandLine = commandLine;
-        Iconlane program(platform.services);
-        EXPECT_FALSE(MainEnds(program)) << commandLine;
-        std::vector<std::string> created;
-        for (int i = 1; i <= program.Entries().EntryCount(); ++i) {
-            created.push_back(program.Entries().EntryTargets(i));
-            EXPECT_FALSE(program.Entries().EntryWindows(i)->MenuItemEnabled(kMenuExit));
+        platform.files[kIni] = {file, failure == 'd'};
+        if (failure != 0 && failure != 'd') platform.readErrors[kIni] = failure;
+        Options o;
+        ReadOptions(platform.services, o);
+        std::string got = std::string(o.ExitDisabled ? "E" : "") + (o.HelpDisabled ? "H" : "") +
+                          (o.RightMenuDisabled ? "R" : "") + (o.ClickMessage == 514 ? "S" : "") +
+                          (o.ClickMessage == 515 ? "D" : "");
+        EXPECT_EQ(got, set) << file.substr(0, 50);
+        const Texts seen = {"Iconlane!/16: " + error + " occurred during Options File Read."};
+        EXPECT_EQ(platform.seen, error.empty() ? Texts{} : seen) << file.substr(0, 50);
+    }
+}
+
+TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
+    const std::string n201(201, 'n'),
+        fatal = "Iconlane!/16: ",
+        notFound =
+            "' file as specified "
+            "on command line",
+        help = "help Iconlane v1.0.0: " + std::string(kHelpMissingText);
+    // The command line (ini, guide: empty, with that file failing to read; folder: a.exe, with
+    // the data folder failing to be made), the targets of the entries made, what the user sees
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, Texts>> cases = {
+        {"/batch:list.txt", "a.exe|| ;x|c.exe", {"A1", "A2", "A3", "A4", "loop"}},
+        {"/BATCH list.txt", "/BATCH list.txt", {"A1", "loop"}},
+        {"/BATCH:bad.txt", "", {"Iconlane/48: Unexpected error #6 occurred in ParseLine while "
+                                "parsing 'a.exe,A,1e10'\n\nPlease check line syntax"}},
+        {"/BATCH:empty.txt", "", {}}, {"", "", {help, "end"}},
+        {"ini", "", {fatal + "Error 75 (Path/File access error) occurred during Options File Read.",
+                     help, "end"}},
+        {"guide", "", {fatal + "error  75 (Path/File access error) in main", "end"}},
+        {"/BATCH:\"list.txt\"", "", {fatal + "error  52 (Bad file name or number) in main", "end"}},
+        {"/BATCH:list.txt ", "", {fatal + "Couldn't find 'list.txt " + notFound, "end"}},
+        {"/BATCH:" + n201, "", {fatal + "Couldn't find '" + n201.substr(1) + "..." + notFound, "end"}},
+        {"/BATCH:nomem.txt", "", {fatal + "error  7 (Out of memory) in main", "end"}},
+        {"folder", "", {fatal + "error  70 (Permission denied) in main", "end"}}};
+    // clang-format on
+    for (const auto& [commandLine, targets, seen] : cases) {
+        FakePlatform platform;
+        platform.files = {{"list.txt", {"a.exe,A\r\n;comment,x\n\n ;x,B\rc.exe"}},
+                          {"bad.txt", {"a.exe,A,1e10"}},
+                          {"empty.txt", {}},
+                          {"nomem.txt", {}}};
+        platform.readErrors = {{"nomem.txt", kBadAlloc}, {kIni, 75}, {kGuide, 75}};
+        platform.commandLine = commandLine == "folder" ? "a.exe" : commandLine;
+        if (commandLine == "ini" || commandLine == "guide") {
+            platform.files[commandLine == "ini" ? kIni : kGuide] = {};
+            platform.commandLine = "";
         }
-        EXPECT_EQ(created, targets);
-        EXPECT_EQ(platform.TrayCalls(TrayOperation::kAdd).size(), targets.size());
-        EXPECT_TRUE(platform.messages.empty()) << commandLine;
-    }
-}
-
-TEST(StartupTest, EmptyCommandLineReadsOptionsThenShowsHelpAndEnds) {
-    FakePlatform platform;
-    platform.AddFile("C:\\Apps\\Iconlane.ini");
-    platform.readErrors["C:\\Apps\\Iconlane.ini"] = kPathFileAccessError;
-    Iconlane program(platform.services);
-    EXPECT_TRUE(MainEnds(program));
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text,
-              "Error 75 (Path/File access error) occurred during Options File Read.");
-    ASSERT_EQ(platform.helpShown.size(), 1u);
-    EXPECT_EQ(platform.helpShown[0].plainText, kHelpMissingText);
-    EXPECT_TRUE(platform.windows.empty());
-}
-
-TEST(StartupTest, FailuresOfTheStartUpAreReportedAndEndTheProcess) {
-    struct Case {
-        std::string commandLine;
-        int createFolderError, readError;
-        std::string text;
-    };
-    const std::vector<Case> cases = {
-        {"/BATCH:\"list.txt\"", 0, 0, "error  52 (Bad file name or number) in main"},
-        {"/BATCH:list.txt ", 0, 0, "Couldn't find 'list.txt ' file as specified on command line"},
-        {"/BATCH:" + std::string(201, 'n'), 0, 0,
-         "Couldn't find '" + std::string(200, 'n') + "...' file as specified on command line"},
-        {"/BATCH:list.txt", 0, fake::kBadAlloc, "error  7 (Out of memory) in main"},
-        {"a.exe", kPermissionDenied, 0, "error  70 (Permission denied) in main"},
-        {"/BATCH:list.txt", 0, kPathFileAccessError, "error  75 (Path/File access error) in main"}};
-    for (const Case& c : cases) {
-        FakePlatform platform;
-        platform.variables["APPDATA"] = "C:\\AD";
-        platform.createFolderError = c.createFolderError;
-        platform.AddFile("list.txt", "a.exe");
-        if (c.readError != 0) platform.readErrors["list.txt"] = c.readError;
-        platform.commandLine = c.commandLine;
+        if (commandLine == "folder") platform.variables["APPDATA"] = "C:\\AD";
+        platform.createFolderError = kPermissionDenied;  // only "folder" has a folder to make
         Iconlane program(platform.services);
-        EXPECT_TRUE(MainEnds(program)) << c.text;
-        const fake::Message expected{c.text, MessageStyle::kCritical, "Iconlane!"};
-        EXPECT_EQ(platform.messages, std::vector<fake::Message>{expected});
-        EXPECT_EQ(program.Entries().EntryCount(), 0) << c.text;
+        ErrorOf([&] { program.Run(); });
+        std::string made;
+        for (int k = 1; k <= program.Entries().EntryCount(); ++k) {
+            made += (k > 1 ? "|" : "") + program.Entries().EntryTargets(k);
+        }
+        EXPECT_EQ(made, targets) << commandLine.substr(0, 50);
+        EXPECT_EQ(platform.seen, seen) << commandLine.substr(0, 50);
     }
 }
 
-TEST(StartupTest, MessageLoopRunsOnlyWhileATrayIconIsShown) {
-    const std::vector<std::pair<std::string, int>> cases = {
-        {"a.exe", 1}, {"bad%x", 0}, {"a.exe,tip,1e10", 0}, {"/BATCH:empty.txt", 0}};
-    for (const auto& [commandLine, loopRuns] : cases) {
-        FakePlatform platform;
-        platform.AddFile("empty.txt", "");
-        platform.commandLine = commandLine;
-        Iconlane(platform.services).Run();
-        EXPECT_EQ(platform.loopRuns, loopRuns) << commandLine;
-    }
-}
-
-TEST(StartupTest, ClosingTheTrayWindowDeletesEveryIconInEntryOrderAndEndsTheLoop) {
+TEST(EntryLineTest, SplitsAtTheFirstTwoCommasAndExpandsTheTargetsFirstVariable) {
+    const std::string far(32765, 'a');  // a comma after it stands at position 32,766
+    // The line, target|tooltip|icon field as the entry gets them, the error reported, the error
+    // making the entry fails with
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, int, int>> cases = {
+        {"%HOME%\\x.txt", "C:\\me\\x.txt|%HOME%\\x.txt|", 0, 0},
+        {"a%HOME%b%HOME%,%HOME%,x.ico", "aC:\\meb%HOME%|%HOME%|x.ico", 0, 0},
+        {"%LOOP%,t", "%HOME%|t|", 0, 0},  // the value is not scanned again
+        {"%NOPE%\\x,t", "%NOPE%\\x|t|", 0, 0}, {"%EMPTY%x,t", "%EMPTY%x|t|", 0, 0},
+        {"%%x,t", "%%x|t|", 0, 0}, {"abc%,t", "abc%|t|", 0, 0}, {"", "||", 0, 0},
+        {"a.exe,Tip,3,x,y", "a.exe|Tip|3,x,y", 0, 0},
+        {" \"C:\\a b.exe\" , tip ,", " \"C:\\a b.exe\" | tip |", 0, 0},
+        {far + ",tip", far + "|tip|", 0, 0},
+        {far + far, far + far + "|" + far + far + "|", 0, 0},  // no comma far away is no overflow
+        {"a%b,t", "", kInvalidArgument, 0}, {"%abc", "", kInvalidArgument, 0},
+        {far + "a,tip", "", kOverflow, 0},
+        {"a.exe,tip", "", kSubscriptOutOfRange, kSubscriptOutOfRange},
+        {"a.exe,tip", "", kOutOfMemory, kBadAlloc}};
+    // clang-format on
     FakePlatform platform;
-    platform.commandLine = "/BATCH:three.txt";
-    platform.AddFile("three.txt", "a.exe\nc.exe,C,1e10\nb.exe,B,x.ico\n");
-    platform.AddFile("x.ico");
-    platform.duringLoop = [&] { platform.CloseTrayWindow(); };
-    std::vector<std::uint32_t> deleted;
-    {
-        Iconlane program(platform.services);
-        program.Run();
-        EXPECT_EQ(platform.quitCalls, 1);
-        for (const auto& call : platform.TrayCalls(TrayOperation::kDelete)) {
-            deleted.push_back(call.record.uID);
+    platform.variables = {{"HOME", "C:\\me"}, {"LOOP", "%HOME%"}, {"EMPTY", ""}};
+    for (const auto& [line, fields, error, addError] : cases) {
+        platform.seen.clear();
+        std::string got;
+        ParseLine(line, platform, platform, [&](std::string& t, std::string& tip, std::string& i) {
+            if (addError != 0) Fail(addError);
+            got = t + "|" + tip + "|" + i;
+        });
+        EXPECT_EQ(got, fields) << line.substr(0, 50);
+        const Texts seen = {"Iconlane/48: Unexpected error #" + std::to_string(error) +
+                            " occurred in ParseLine while parsing '" +
+                            (line.size() > 200 ? line.substr(0, 200) + "..." : line) +
+                            "'\n\nPlease check line syntax"};
+        EXPECT_EQ(platform.seen, error == 0 ? Texts{} : seen) << line.substr(0, 50);
+    }
+}
+
+using Place = std::array<float, 4>;  // left, top, width, height
+
+// A control in twips. fails: s it has no width or height (like a timer), m it cannot be moved, h
+// it cannot be sized.
+struct Box final : LayoutControl {
+    explicit Box(Place p) : place(p) {}
+    Place place;
+    char fails = '.';
+    float Left() const override { return place[0]; }
+    float Top() const override { return place[1]; }
+    float Width() const override { return fails == 's' ? Fail() : place[2]; }
+    float Height() const override { return fails == 's' ? Fail() : place[3]; }
+    void Move(float l, float t, float w) override {
+        place = {fails == 'm' ? Fail() : l, t, w, place[3]};
+    }
+    void SetHeight(float h) override { place[3] = fails == 'h' ? Fail() : h; }
+    static float Fail() { throw RuntimeError(kInvalidArgument); }
+};
+struct Form final : LayoutWindow {
+    std::vector<Box> boxes{Box({75, 90, 6525, 4305}), Box({5205, 4515, 1410, 705})};  // text, Ok
+    float width = 6705, height = 5310;
+    int ControlCount() const override { return 2; }
+    LayoutControl& ControlAt(int i) override { return boxes.at(static_cast<std::size_t>(i)); }
+    float InnerWidth() const override { return width; }
+    float InnerHeight() const override { return height; }
+};
+
+// Proportions are taken at the design size and every resize places the controls by them; a step
+// that fails (no such property, no inner size) is skipped alone.
+TEST(ProportionsTest, ControlsKeepTheirProportionsAndAFailingStepSkipsOnlyItself) {
+    // The size resized to, the text box's and the Ok button's places then, and what fails: s the
+    // text box's size when measured, z the window's size then, m moving the text box, h sizing
+    // the Ok button
+    // clang-format off
+    const std::vector<std::tuple<float, float, Place, Place, char>> cases = {
+        {8000, 6000, {89.485458f, 101.69492f, 7785.2349f, 4864.4067f},
+                     {6210.291f, 5101.6948f, 1682.3267f, 796.61017f}, '.'},
+        {13410, 10620, {150, 180, 13050, 8610}, {10410, 9030, 2820, 1410}, '.'},
+        {0, 0, {}, {}, '.'}, {13410, 10620, {150, 180, 0, 0}, {10410, 9030, 2820, 1410}, 's'},
+        {13410, 10620, {}, {}, 'z'},
+        {13410, 10620, {75, 90, 6525, 8610}, {10410, 9030, 2820, 1410}, 'm'},
+        {13410, 10620, {150, 180, 13050, 8610}, {10410, 9030, 2820, 705}, 'h'}};
+    // clang-format on
+    for (const auto& [width, height, text, ok, fails] : cases) {
+        Form form;
+        form.boxes[0].fails = fails == 's' ? 's' : '.';
+        if (fails == 'z') form.width = form.height = 0;
+        const ControlProportions proportions = CaptureThisFormProportions(form);
+        form.boxes[0].fails = fails == 'm' ? 'm' : '.';
+        form.boxes[1].fails = fails == 'h' ? 'h' : '.';
+        form.width = width, form.height = height;
+        ResizeThisFormsControls(form, proportions);
+        for (std::size_t j = 0; j < 4; ++j) {
+            EXPECT_FLOAT_EQ(form.boxes[0].place[j], text[j]) << width << fails << j;
+            EXPECT_FLOAT_EQ(form.boxes[1].place[j], ok[j]) << width << fails << j;
         }
     }
-    EXPECT_EQ(deleted, (std::vector<std::uint32_t>{1, 2, 3}));
-    EXPECT_EQ(platform.TrayCalls(TrayOperation::kDelete).size(), 3u);
-    EXPECT_EQ(platform.livePictures, 0);
+}
+
+// The guide is looked up afresh at every opening; only an ordinary file beside the program is one.
+TEST(HelpWindowTest, TitleAndTheGuideOrTheMessageThatItIsMissing) {
+    const std::string guide = "C:\\Apps\\Iconlane.rtf", missing = kHelpMissingText;
+    // The version, the decimal separator, what stands at the guide's place (f a file, d a folder,
+    // - nothing), what the window shows
+    const std::vector<std::tuple<ProgramVersion, std::string, char, std::string>> cases = {
+        {{1, 0, 0}, ".", '-', "Iconlane v1.0.0: " + missing},
+        {{2, 15, 7}, ".", 'f', "Iconlane v2.15.7: " + guide + "{\\rtf1}"},
+        {{1, 0, 0}, ",", '-', "Iconlane v1,0,0: " + missing},
+        {{3, 1, 4}, ".", 'd', "Iconlane v3.1.4: " + missing}};
+    FakePlatform platform;
+    HelpWindow help(platform.services);
+    for (const auto& [version, separator, found, shown] : cases) {
+        platform.files.clear();
+        if (found != '-') platform.files[guide] = {"{\\rtf1}", found == 'd'};
+        platform.version = version;
+        platform.decimalSeparator = separator;
+        platform.seen.clear();
+        help.Open();
+        EXPECT_EQ(platform.seen, Texts{"help " + shown});
+    }
 }
 
 }  // namespace

@@ -1,151 +1,83 @@
-// The shared text rules: numbers and positions in text, line and item reading, command lines.
+// The shared text rules: numbers in text, quoted excerpts, line and item reading, command lines.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "fake_platform.h"
 #include "platform/commandline.h"
-#include "platform/errors.h"
 #include "platform/textreader.h"
 #include "platform/textrules.h"
 
 namespace iconlane {
 namespace {
 
-using fake::ErrorOf;
-using Texts = std::vector<std::string>;
+using namespace fake;
 
-template <typename Reader>
-Texts ReadAll(const std::string& contents, std::string (Reader::*read)()) {
-    Reader reader(contents);
-    Texts parts;
-    while (!reader.AtEnd()) parts.push_back((reader.*read)());
-    return parts;
-}
-
-TEST(TextRulesTest, NumericValueReadsOnlyTheLeadingNumber) {
-    const std::vector<std::pair<std::string, double>> cases = {
-        {"3", 3},    {"  -2.5xyz", -2.5}, {"\t+4", 4},    {" -2.5e1xyz", -25},
-        {".5", 0.5}, {"1e", 1},           {"1.5.3", 1.5}, {"7 8", 7},
-        {"0x10", 0}, {"abc", 0},          {"", 0},        {"-", 0},
-        {"e5", 0},   {"- 5", 0}};
-    for (const auto& [text, expected] : cases) EXPECT_EQ(NumericValue(text), expected) << text;
-}
-
-TEST(TextRulesTest, RoundToWholeHalvesToEvenAndOverflowsPast32Bits) {
-    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max(), kMin = -kMax - 1;
-    const std::vector<std::pair<double, std::int32_t>> cases = {
-        {2.5, 2}, {3.5, 4}, {-2.5, -2},         {-3.5, -4},
-        {0.5, 0}, {2.6, 3}, {kMax + 0.4, kMax}, {kMin - 0.5, kMin}};
-    for (const auto& [value, whole] : cases) EXPECT_EQ(RoundToWhole(value), whole) << value;
-    for (double value : {kMax + 0.5, kMin - 1.0, HUGE_VAL}) {
-        EXPECT_EQ(ErrorOf([&] { RoundToWhole(value); }), kOverflow) << value;
+TEST(TextRulesTest, LeadingNumberRoundedHalfToEvenWithin32Bits) {
+    // The text, its numeric value, that rounded, the error rounding fails with
+    // clang-format off
+    const std::vector<std::tuple<std::string, double, std::int32_t, int>> cases = {
+        {"  -2.5xyz", -2.5, -2, 0}, {"\t+3.5", 3.5, 4, 0}, {"-3.5", -3.5, -4, 0}, {".5", .5, 0, 0},
+        {" -2.5e1x", -25, -25, 0}, {"1e", 1, 1, 0}, {"1.5.3", 1.5, 2, 0}, {"7 8", 7, 7, 0},
+        {"0x10", 0, 0, 0}, {"-", 0, 0, 0}, {"e5", 0, 0, 0}, {"- 5", 0, 0, 0},
+        {"1e999", HUGE_VAL, 0, kOverflow}, {"2147483647.4", 2147483647.4, INT32_MAX, 0},
+        {"-2147483648.5", -2147483648.5, INT32_MIN, 0},
+        {"2147483647.5", 2147483647.5, 0, kOverflow}, {"-2147483649", -2147483649, 0, kOverflow}};
+    // clang-format on
+    for (const auto& [text, value, whole, error] : cases) {
+        std::int32_t got = 0;
+        EXPECT_EQ(NumericValue(text), value) << text;
+        EXPECT_EQ(ErrorOf([&] { got = WholeNumberValue(text); }), error) << text;
+        EXPECT_EQ(got, whole) << text;
     }
+    EXPECT_EQ(SignedNumberText(6) + SignedNumberText(0) + SignedNumberText(-6), " 6 0-6");
 }
 
-TEST(TextRulesTest, SignedNumberTextLeavesRoomForTheSign) {
-    const std::vector<std::pair<long long, std::string>> cases = {
-        {6, " 6"}, {-6, "-6"}, {0, " 0"}, {-1234567890123, "-1234567890123"}};
-    for (const auto& [number, expected] : cases) EXPECT_EQ(SignedNumberText(number), expected);
-}
-
-TEST(TextRulesTest, FindTextCountsFromOneAndOverflowsFrom32767) {
-    const std::string far(32765, 'a');
-    // The last case finds nothing in a long text, which is no overflow.
-    const std::vector<std::tuple<std::string, std::string, int, int>> cases = {
-        {"abc", "a", 1, 1}, {"abc", "c", 1, 3}, {"abc", "x", 1, 0},         {"a,b,c", ",", 3, 4},
-        {"abc", "a", 2, 0}, {"", ",", 1, 0},    {far + ",", ",", 1, 32766}, {far + far, ",", 1, 0}};
-    for (const auto& [text, what, start, found] : cases) {
-        EXPECT_EQ(FindText(text, what, start), found) << text.size();
-    }
-    for (const std::string& text : {far + "a,", far + far + ","}) {
-        EXPECT_EQ(ErrorOf([&] { FindText(text, ","); }), kOverflow) << text.size();
-    }
-}
-
-TEST(TextRulesTest, QuotedExcerptKeepsTwoHundredWholeCharacters) {
+TEST(TextRulesTest, QuotedExcerptKeeps200WholeCharacters) {
     const std::string a199(199, 'a'), e = "\xC3\xA9", euro = "\xE2\x82\xAC";  // é, €
-    std::string e201;
-    for (int k = 0; k < 201; ++k) e201 += e;
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", ""},
-        {a199 + "b", a199 + "b"},
-        {a199 + "bc", a199 + "b..."},
-        {a199 + e, a199 + e},
-        {a199 + e + euro, a199 + e + "..."},
-        {a199 + "b" + euro, a199 + "b..."},
-        {e201, e201.substr(0, 400) + "..."}};
-    for (const auto& [text, quoted] : cases) EXPECT_EQ(QuotedExcerpt(text), quoted) << text.size();
+    // clang-format off
+    const std::vector<std::pair<std::string, std::string>> excerpts = {
+        {"", ""}, {a199 + "b", a199 + "b"}, {a199 + "bc", a199 + "b..."}, {a199 + e, a199 + e},
+        {a199 + e + euro, a199 + e + "..."}};
+    // clang-format on
+    for (const auto& [text, excerpt] : excerpts) EXPECT_EQ(QuotedExcerpt(text), excerpt) << text;
 }
 
-TEST(TextRulesTest, BreakLongRunsBreaksOnlyRunsWithoutBlanks) {
-    const std::string e = "\xC3\xA9";  // é, two bytes
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"abc", "abc"},
-        {"abcdefg", "abc\ndef\ng"},
-        {"ab cdef", "ab cde\nf"},
-        {"ab\ncdef", "ab\ncde\nf"},
-        {e + e + e + e, e + e + e + "\n" + e},
-        {"", ""}};
-    for (const auto& [text, broken] : cases) EXPECT_EQ(BreakLongRuns(text, 3), broken) << text;
-}
-
-TEST(TextReaderTest, LinesEndAtCrLfLoneCrOrLoneLf) {
-    const std::vector<std::pair<std::string, Texts>> cases = {
-        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
-        {"a\n", {"a"}},
-        {"a\r\n", {"a"}},
-        {"\n\nx", {"", "", "x"}},
-        {"x\n\r", {"x", ""}},  // LF then CR are two line ends, not one
-        {"", {}},
-        {"  padded  ", {"  padded  "}}};
-    for (const auto& [contents, lines] : cases) {
-        EXPECT_EQ(ReadAll(contents, &LineReader::ReadLine), lines) << contents;
+TEST(TextReaderTest, LinesAndItemsAfterAnyByteOrderMark) {
+    const std::string bom = "\xEF\xBB\xBF";
+    // Items or lines, the text, what is read
+    // clang-format off
+    const std::vector<std::tuple<bool, std::string, Texts>> cases = {
+        {false, "a\r\nb\rc\nd", {"a", "b", "c", "d"}}, {false, "a\r\n", {"a"}},
+        {false, "\n\nx\n\r", {"", "", "x", ""}}, {false, " padded  ", {" padded  "}},
+        {false, bom + ";c\r\nx", {";c", "x"}}, {false, bom, {}},
+        {false, "a\n" + bom + "b", {"a", bom + "b"}}, {true, "  a  ,\tb\t", {"a", "b"}},
+        {true, "\"x, y\" junk,w", {"x, y", "w"}}, {true, "  \" q \"", {" q "}},
+        {true, "\"open\nb", {"open", "b"}},
+        {true, "a,,b\nc\r\n\r\nd", {"a", "", "b", "c", "", "d"}},
+        {true, bom + bom + "k=v w, x", {bom + "k=v w", "x"}}};
+    // clang-format on
+    for (const auto& [items, contents, parts] : cases) {
+        Texts got;
+        LineReader lines(contents);
+        ItemReader reader(contents);
+        while (items && !reader.AtEnd()) got.push_back(reader.ReadItem());
+        while (!items && !lines.AtEnd()) got.push_back(lines.ReadLine());
+        EXPECT_EQ(got, parts) << contents;
     }
 }
 
-TEST(TextReaderTest, ItemsEndAtCommasAndLineEnds) {
-    const std::vector<std::pair<std::string, Texts>> cases = {{"a,b", {"a", "b"}},
-                                                              {"  a  ,\tb\t", {"a", "b"}},
-                                                              {"\"x, y\" junk,w", {"x, y", "w"}},
-                                                              {"  \" q \"", {" q "}},
-                                                              {"a,,b", {"a", "", "b"}},
-                                                              {"a\nb\r\nc", {"a", "b", "c"}},
-                                                              {"a\r\n\r\nb", {"a", "", "b"}},
-                                                              {"k=v w, x", {"k=v w", "x"}}};
-    for (const auto& [contents, items] : cases) {
-        EXPECT_EQ(ReadAll(contents, &ItemReader::ReadItem), items) << contents;
-    }
-}
-
-// Editors put a UTF-8 byte-order mark before the text; it belongs to no line and no item, and
-// only at the very start is it one.
-TEST(TextReaderTest, ALeadingByteOrderMarkIsSkipped) {
-    const std::string mark = "\xEF\xBB\xBF";
-    EXPECT_EQ(ReadAll(mark + ";c\r\nx", &LineReader::ReadLine), (Texts{";c", "x"}));
-    EXPECT_EQ(ReadAll(mark, &LineReader::ReadLine), Texts{});
-    EXPECT_EQ(ReadAll("a\n" + mark + "b", &LineReader::ReadLine), (Texts{"a", mark + "b"}));
-    EXPECT_EQ(ReadAll(mark + "CLICKMODE=SINGLE,x", &ItemReader::ReadItem),
-              (Texts{"CLICKMODE=SINGLE", "x"}));
-    EXPECT_EQ(ReadAll(mark + mark + "k", &ItemReader::ReadItem), Texts{mark + "k"});
-}
-
-TEST(CommandLineTest, ArgumentsOfDropsOnlyTheProgramPathAndTheBlanksAfterIt) {
+TEST(CommandLineTest, ArgumentsFollowTheProgramPathAndItsBlanks) {
+    // clang-format off
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"iconlane.exe /BATCH:a.txt", "/BATCH:a.txt"},
-        {"iconlane.exe", ""},
+        {"iconlane.exe /BATCH:a.txt", "/BATCH:a.txt"}, {"iconlane.exe", ""},
         {"iconlane.exe \t x.exe,Tip  ", "x.exe,Tip  "},
         {"\"C:\\My Apps\\iconlane.exe\"  \"a b\",c ", "\"a b\",c "},
+        {"\"C:\\Apps\\iconlane.exe\"/BATCH:a.txt", "/BATCH:a.txt"},
         {"\"C:\\My Apps\\iconlane.exe", ""}};
-    for (const auto& [raw, expected] : cases) EXPECT_EQ(ArgumentsOf(raw), expected) << raw;
-}
-
-TEST(CommandLineTest, QuotedProgramPathEndsAtItsClosingQuote) {
-    EXPECT_EQ(ArgumentsOf("\"C:\\Apps\\iconlane.exe\"/BATCH:a.txt"), "/BATCH:a.txt");
+    // clang-format on
+    for (const auto& [raw, arguments] : cases) EXPECT_EQ(ArgumentsOf(raw), arguments) << raw;
 }
 
 }  // namespace

@@ -1,0 +1,303 @@
+// Entries in the tray: each entry's window, picture and tray icon, the icon its target is shown
+// with, the icon's life in the tray, and what clicks, the menu, blinking and the exit question do.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <tuple>
+
+#include "entrywindow/entryevents.h"
+#include "fake_platform.h"
+#include "startup/startup.h"
+#include "tray/iconsource.h"
+
+namespace iconlane {
+namespace {
+
+using namespace fake;
+
+// The program started on a batch file of entries "a<k>.exe", tooltip "Tip<k>", and the options
+// file `ini`; entry `failed` fails after its window is made.
+struct Bench {
+    explicit Bench(int count = 0, const std::string& ini = "", int failed = 0) {
+        std::string batch;
+        for (int k = 1; k <= count; ++k) {
+            batch += "a" + std::to_string(k) + ".exe,Tip" + std::to_string(k);
+            batch += k == failed ? ",1e10\n" : "\n";
+        }
+        platform.files = {{"list.txt", {batch}}, {"C:\\Apps\\Iconlane.ini", {ini}}};
+        platform.variables["TEMP"] = "C:\\Data";
+        platform.commandLine = "/BATCH:list.txt";
+        platform.menuChoice = [this] {
+            int item = 0;
+            return actions >> item, item < 0 ? (Fail(kBadAlloc), 0) : item;
+        };
+        platform.exitAnswer = [this](const ExitAnswered& answer) {
+            questions.push_back(answer);
+            while (Step()) continue;
+            questions.pop_back();
+        };
+        program.Main();
+        platform.seen.clear();
+    }
+    int Add(std::string target, std::string tooltip = "", std::string iconField = "") {
+        return ErrorOf([&] { program.Entries().AddEntry(target, tooltip, iconField); });
+    }
+    // What is seen while a script runs, of actions: m<k>:<n> tray message n on entry k, b<k> it
+    // starts blinking, t<k> its blink tick, u<k> it is unloaded, g<k> the shell lost its icon,
+    // p<k>:<phase>, x the exit question, A / F an entry added / failing after its window is made, e
+    // the program ends; "!" before one: the shell refuses the icon. A menu takes the next action as
+    // the item picked
+    // (-1: picking fails); an open question takes the next ones up to "." (its loop unwinds), y
+    // and n answering it.
+    Texts Run(const std::string& script) {
+        platform.seen.clear();
+        actions = std::istringstream(script);
+        ErrorOf([&] {
+            while (Step()) continue;
+        });
+        return platform.seen;
+    }
+    bool Step() {
+        std::string a;
+        if (!(actions >> a) || a == ".") return false;
+        platform.refusedAdds = a[0] == '!' ? 1 : 0;
+        if (a[0] == '!') a.erase(0, 1);
+        const int k = std::atoi(a.c_str() + 1);
+        const std::string arg = a.substr(a.find(':') + 1);
+        if (a[0] == 'm') platform.slots.at(k - 1)->events.OnTrayMessage(std::stoi(arg));
+        if (a[0] == 't') platform.slots.at(k - 1)->events.OnTimer();
+        if (a[0] == 'b') table.EntryWindows(k)->SetFadeTimerEnabled(true);
+        if (a[0] == 'u') platform.slots.at(k - 1)->Unload();
+        if (a[0] == 'g') table.AddIconAgain(k);
+        if (a[0] == 'p') table.SetEntryIcon(k, arg == "-" ? "Up " : arg);
+        if (a[0] == 'x') program.Events().ConfirmExit();
+        if (a[0] == 'A' || a[0] == 'F') Add("T", "", a[0] == 'F' ? "1e10" : "");
+        if (a[0] == 'e') table.RemoveAllTrayIcons();
+        if (a == "y" || a == "n") questions.back()(a == "y" ? ExitAnswer::kYes : ExitAnswer::kNo);
+        if (a == "n") platform.seen.push_back("answered");  // and not ended
+        return true;
+    }
+
+    FakePlatform platform;
+    Iconlane program{platform.services};
+    EntryTable& table = program.Entries();
+    std::istringstream actions;
+    std::vector<ExitAnswered> questions;  // the answers of the questions open
+};
+
+TEST(TrayIconsTest, TheTipIsTheTextAndAZeroCutOrPaddedWithBlanksTo64) {
+    const std::string x63(63, 'x');
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Tip", "Tip" + std::string(1, '\0') + std::string(60, ' ')},
+        {x63, x63 + '\0'},
+        {x63 + "yz", x63 + "y"}};
+    for (const auto& [text, tip] : cases) {
+        const auto formed = FormTip(text);
+        EXPECT_EQ(std::string(formed.begin(), formed.end()), tip);
+    }
+}
+
+TEST(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
+    // The field, as the entry rewrites it, the icon asked for, the error
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, std::string, int>> cases = {
+        {"C:\\Icons\\star.ico", "star.ico", "load C:\\Icons\\star.ico", 0},
+        {"C:/Icons/S*.Ico", "star.ico", "load C:/Icons/star.ico", 0},
+        {"d:MOON.ICO", "moon.ico", "load d:moon.ico", 0}, {"Sun.ico", "sun.ico", "load sun.ico", 0},
+        {"C:\\Icons\\gone.ico", "", "icon a.exe,0", 0},
+        {"C:\\Icons\\bad.ico", "bad.ico", "load C:\\Icons\\bad.ico", kInvalidPicture},
+        {"7", "7", "icon a.exe,7", 0}, {"1e10", "1e10", "", kOverflow},
+        {"C:\\Icons\\a<b.ico", "C:\\Icons\\a<b.ico", "", kBadFileName}};
+    // clang-format on
+    Bench b;
+    // clang-format off
+    b.platform.files = {{"C:\\Icons\\Star.ICO", {"i"}}, {"D:Moon.ico", {"i"}}, {"Sun.ico", {"i"}},
+                        {"C:\\Icons\\bad.ico", {}}};  // bad.ico holds no picture
+    // clang-format on
+    for (const auto& [field, rewritten, asked, error] : cases) {
+        b.platform.icons.clear();
+        std::string target = "a.exe", tooltip, icon = field;
+        const std::size_t calls = b.platform.trayCalls.size();
+        EXPECT_EQ(ErrorOf([&] { b.table.AddEntry(target, tooltip, icon); }), error);
+        EXPECT_EQ(icon, rewritten);
+        EXPECT_EQ(b.platform.icons.empty() ? "" : b.platform.icons[0], asked) << field;
+        EXPECT_EQ(b.platform.trayCalls.size(), calls + (error == 0 ? 1 : 0)) << field;
+    }
+}
+
+TEST(EntryTableTest, ThirtyEntriesAtMostAndAFailedOneKeepsItsNumber) {
+    Bench b(1, "", 1);
+    for (int i = 2; i <= 30; ++i) ASSERT_EQ(b.Add("a" + std::to_string(i)), 0);
+    EXPECT_EQ(b.Add("b.exe"), kSubscriptOutOfRange);
+    EXPECT_EQ(std::pair(b.platform.slots.size(), b.table.EntryCount()), std::pair(30ul, 30));
+    EXPECT_EQ(Texts(b.platform.seen.begin(), b.platform.seen.begin() + 2), (Texts{"A2", "A3"}));
+    EXPECT_EQ(std::pair(b.platform.seen.size(), b.platform.seen.back()),
+              std::pair(29ul, std::string("A30")));
+    EXPECT_EQ(b.table.EntryTargets(30), "a30");
+}
+
+// An icon is deleted once, by whoever unloads its window, and the last one leaves the message loop;
+// icons the shell lost are put back as they show, retried every 2 s while it refuses them; the
+// phase "Up" in any letter case shows the Up image.
+TEST(EntryTableTest, AnIconsLifeInTheTray) {
+    Bench b;
+    // clang-format off
+    const std::vector<std::pair<std::string, Texts>> steps = {
+        {"F u1", {"D1"}}, {"!A A A", {"A2", "retry2 2000", "A3", "A4"}},
+        {"p3:Up p3:uP p3:- p3:Down", {"M3^", "M3^", "M3", "M3"}},
+        {"!g2 g2 g1", {"D2", "A2", "retry2 2000", "D2", "A2", "retry2 off"}},
+        {"b3 t3 g3", {"blink3 800", "M3^", "D3", "A3^", "retry3 off"}}, {"u2 u2 e", {"D2", "D3", "D4"}},
+        {"u3 u4 u4", {"D3", "D4", "quit"}}};
+    // clang-format on
+    for (const auto& [script, seen] : steps) EXPECT_EQ(b.Run(script), seen) << script;
+    std::uintptr_t filled = 0;  // the icon of the latest add or change
+    for (const TrayCall& call : b.platform.trayCalls) {
+        const TrayRecord& r = call.record;
+        if (call.operation != TrayOperation::kDelete) filled = r.hIcon;
+        EXPECT_EQ(std::tuple(r.cbSize, r.hWnd, r.uFlags, r.uCallbackMessage, r.hIcon),
+                  std::tuple(88u, FakePlatform::kTrayWindow, 7u, 512u, filled));
+        EXPECT_EQ(call.Tip(), &call == &b.platform.trayCalls[0] ? "" : "T");  // the target as tip
+    }
+}
+
+// The target's own icon first, then the icon its file type is registered with, then a stock
+// icon; whichever is found is shown and kept in the entry's cache file, whose saving may fail.
+TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
+    using Values = std::map<std::string, std::string>;
+    const std::string icon = "txtfile\\DefaultIcon", open = "txtfile\\shell\\open\\command";
+    const std::string lib = "icon C:\\Windows\\system32\\SHELL32.DLL,", stock = lib + "0";
+    const Values txt = {{".txt", "txtfile"}, {open, "ed.exe %1"}}, none = {};
+    auto with = [&](const std::string& subkey, const std::string& text) {
+        Values values = txt;
+        return values[subkey] = text, values;
+    };
+    auto type = [](std::string extension, std::string name, std::string text) {
+        return Values{{extension, name}, {name + "\\DefaultIcon", text}};
+    };
+    // The target, its icon number, the registry, the icons asked for after the target's own
+    // ("built-in" when none is found)
+    // clang-format off
+    const std::vector<std::tuple<std::string, int, Values, Texts>> cases = {
+        {"C:\\App.EXE", 0, type(".exe", "x", "l.dll,1"), {lib + "2"}}, {"own.txt", 2, txt, {}},
+        {"a.xyz", 0, txt, {stock}}, {"a.txt", 3, txt, {"icon ed.exe,0"}},
+        {"a.txt", 0, with(icon, " C:\\l.dll , 3.5 "), {"icon C:\\l.dll,4"}},
+        {"a.txt", 0, with(icon, "l.dll,2.5"), {"icon l.dll,2"}},
+        {"a.txt", 0, with(icon, "C:\\a,b.dll,+0.5"), {"icon C:\\a,b.dll,0", stock}},
+        {"a.txt", 0, with(icon, "l.dll,2147483648"), {stock}},
+        {"a.txt", 0, with(icon, "l.dll,4x"), {stock}},
+        {"a.txt", 0, with(icon, "l.dll"), {"icon ed.exe,0"}},
+        {"a.txt", 0, with(open, "l.dll,1"), {"icon l.dll,1"}},
+        {"a.txt", 0, with(open, "\"C:\\x y\\a.exe\" %1"), {"icon \"C:\\x,0", stock}},
+        {"a.txt", 0, with(open, "rundll32.exe lib,EntryPoint %1"), {stock}},
+        {"a.txt", 0, {{".txt", "txtfile"}}, {stock}},
+        {"a.txt", 0, type(".txt", std::string(259, 't'), "l.dll,9"), {"icon l.dll,9"}},
+        {"a.txt", 0, with(".txt", ""), {stock}},  // a value that reads as no bytes at all
+        {"HtTP://s/a.php", 0, type(".htm", "t", "l.dll,6"), {"icon l.dll,6"}},
+        {"xhttp://s/a.PHP", 0, type(".php", "t", "l.dll,8"), {"icon l.dll,8"}},
+        {"C:\\my.dir\\file", 0, type(".dir\\file", "t", "l.dll,3"), {"icon l.dll,3"}},
+        {"C:\\Windows", 0, type("c:\\windows", "t", "l.dll,2"), {"icon l.dll,2"}},
+        {"C:\\a.exe", 0, none, {lib + "2", stock, "built-in"}},
+        {"C:\\a.txt", 0, none, {stock, "built-in"}}};
+    // clang-format on
+    EXPECT_EQ(ErrorOf([] { RegistryText(""); }), kInvalidArgument);  // a read without the NUL
+    for (const auto& [target, number, values, after] : cases) {
+        for (int saveError : {0, 75}) {
+            SCOPED_TRACE(target + " " + std::to_string(number) + " " + std::to_string(saveError));
+            Bench b;
+            for (const auto& [key, text] : values) b.platform.registry[key] = text + '\0';
+            if (values.contains(".txt") && values.at(".txt").empty())
+                b.platform.registry[".txt"] = "";
+            const bool builtIn = !after.empty() && after.back() == "built-in";
+            b.platform.iconCounts = {
+                {"C:\\l.dll", 10}, {"l.dll", 10}, {"ed.exe", 1}, {"own.txt", 3}};
+            if (!builtIn) b.platform.iconCounts[FakePlatform::kLibrary] = 300;
+            b.platform.saveIconError = saveError;
+            EXPECT_EQ(b.Add(target, "", std::to_string(number)), builtIn ? 0 : saveError);
+            Texts icons = {"icon " + target + "," + std::to_string(number)};
+            icons.insert(icons.end(), after.begin(), after.end() - (builtIn ? 1 : 0));
+            if (!builtIn && saveError == 0) icons.push_back("save C:\\Data\\1.ico");
+            EXPECT_EQ(b.platform.icons, icons);
+            const std::uintptr_t shown = builtIn ? FakePlatform::kBuiltInIcon : b.platform.lastIcon;
+            EXPECT_EQ(b.platform.trayCalls.size(), builtIn || !saveError ? 1u : 0u);
+            EXPECT_EQ(b.platform.trayCalls.empty() ? shown : b.platform.trayCalls[0].record.hIcon,
+                      shown);
+        }
+    }
+}
+
+TEST(EntryEventsTest, TheConfiguredClickLaunchesAndTheRightButtonOpensTheMenu) {
+    // The options, one letter per message 512..517 (L opens the target, M the menu, '.' nothing),
+    // the menu items enabled
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"", "....M.", "1111111"}, {"RIGHTMOUSEMENUDISABLED=TRUE", "......", "1111111"},
+        {"CLICKMODE=SINGLE,EXITDISABLED=TRUE", "..L.M.", "1111110"},
+        {"CLICKMODE=SINGLE,RIGHTMOUSEMENUDISABLED=TRUE", "..L...", "1111111"},
+        {"CLICKMODE=DOUBLE,HELPDISABLED=TRUE,EXITDISABLED=FALSE", "...LM.", "1111011"},
+        {"CLICKMODE=DOUBLE,RIGHTMOUSEMENUDISABLED=TRUE", "...L..", "1111111"}};
+    // clang-format on
+    for (const auto& [ini, outcomes, enabled] : cases) {
+        for (int message = 512; message <= 517; ++message) {
+            const char outcome = outcomes[message - 512];
+            Bench b(2, ini);
+            const Texts seen = outcome == 'L' ? Texts{"open a2.exe"} : Texts{"menu2"};
+            EXPECT_EQ(b.Run("m2:" + std::to_string(message)), outcome == '.' ? Texts{} : seen)
+                << ini << message;
+            std::string on;
+            for (int item = 1; item <= 7; ++item)
+                on += b.platform.slots[1]->MenuItemEnabled(item) ? '1' : '0';
+            EXPECT_EQ(on, enabled) << ini;
+        }
+    }
+    EXPECT_EQ(Bench(1).platform.slots[0]->menu,
+              (Texts{"Launch!", "-", "Cancel Menu", "-", "Help...", "-", "Exit Iconlane"}));
+}
+
+// Menu items, blinking and the exit question. The question counts every entry; Yes unloads every
+// window in order and ends at once, No stops the blinking at once. While it is open, "Exit
+// Iconlane" and "Help..." only bring it to the front; an exit chosen after the answer but before
+// the question's loop unwinds asks afresh.
+TEST(EntryEventsTest, MenuBlinkingAndTheExitQuestion) {
+    const std::string ask = "ask Exiting Iconlane will remove the ",
+                      two = ask + "2 icons managed by it - Are you sure?";
+    const std::string unreadable =
+        "Iconlane/48: Iconlane couldn't load its Help File, "
+        "C:\\Apps\\Iconlane.rtf (error 70: Permission denied).";
+    const Texts blink = {"blink1 800", "blink2 800"},
+                stop = {"blink1 off", "M1", "blink2 off", "M2"};
+    auto join = [](std::initializer_list<Texts> parts) {
+        Texts all;
+        for (const Texts& part : parts) all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    // Entries (a second digit: the entry failing after its window is made), the options file
+    // ("guide": the guide cannot be read), the script, what is seen
+    // clang-format off
+    const std::vector<std::tuple<int, std::string, std::string, Texts>> cases = {
+        {2, "", "m2:516 1", {"menu2", "open a2.exe"}}, {2, "", "m2:516 3", {"menu2"}},
+        {2, "", "m2:516 5", {"menu2", "help Iconlane v1.0.0: " + std::string(kHelpMissingText)}},
+        {2, "guide", "m2:516 5", {"menu2", unreadable}},
+        {2, "", "m2:516 -1", {"menu2", "Iconlane/48: Unexpected error #7 (Out of memory)"}},
+        {3, "", "t1 t2 t2 t2", {"M1^", "M2^", "M2", "M2^"}},
+        {2, "", "m2:516 7 t1 t1 n", join({{"menu2"}, blink, {two, "M1^", "M1"}, stop, {"answered"}})},
+        {2, "", "t1 x n . x t1 n", join({{"M1^"}, blink, {two}, stop, {"answered"}, blink, {two, "M1"}, stop, {"answered"}})},
+        {21, "", "x t1 t2 y", join({blink, {two, "M2^", "D1", "D2", "quit", "end"}})},
+        {3, "", "u2 x y", {"D2", "blink1 800", "blink3 800", ask + "3 icons managed by it - Are you sure?", "D1", "D3", "quit", "end"}},
+        {1, "", "x n", {"blink1 800", "ask Exiting Iconlane will remove this icon - Are you sure?", "blink1 off", "M1", "answered"}},
+        {2, "", "m1:516 7 m2:516 7 n", join({{"menu1"}, blink, {two, "menu2", two}, stop, {"answered"}})},
+        {2, "", "m1:516 7 m2:516 5 y", join({{"menu1"}, blink, {two, "menu2", two, "D1", "D2", "quit", "end"}})},
+        {2, "", "x n x .", join({blink, {two}, stop, {"answered"}, blink, {two}})}};
+    // clang-format on
+    for (const auto& [entries, ini, script, seen] : cases) {
+        Bench b(entries > 9 ? entries / 10 : entries, ini == "guide" ? "" : ini,
+                entries > 9 ? entries % 10 : 0);
+        if (ini == "guide") b.platform.files["C:\\Apps\\Iconlane.rtf"] = {"{\\rtf1}"};
+        b.platform.readErrors["C:\\Apps\\Iconlane.rtf"] = kPermissionDenied;
+        EXPECT_EQ(b.Run(script), seen) << entries << " " << script;
+    }
+    EXPECT_EQ(ExitQuestion(12),
+              "Exiting Iconlane will remove the 12 icons managed by it - Are you sure?");
+}
+
+}  // namespace
+}  // namespace iconlane
