@@ -33,6 +33,20 @@ void copyGuide(const Driver& d) {
     CopyFileA(guide.c_str(), d.path("$D\\Iconlane.rtf").c_str(), 0);
 }
 
+// The icon drawn at 32 x 32, as 0x00RRGGBB values (empty for no icon); the icon is destroyed.
+std::vector<DWORD> drawn(HICON icon) {
+    BITMAPINFO format{{sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    DWORD* bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(memory, &format, 0, reinterpret_cast<void**>(&bits), 0, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const bool done = DrawIconEx(memory, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    std::vector<DWORD> pixels(bits, bits + (done ? 32 * 32 : 0));
+    for (DWORD& pixel : pixels) pixel &= 0xFFFFFF;
+    SelectObject(memory, old), DeleteObject(bitmap), DeleteDC(memory), DestroyIcon(icon);
+    return pixels;
+}
+
 // Milliseconds from one call to the next, on average.
 double pace(const std::vector<ShellCall>& calls) {
     return std::chrono::duration<double, std::milli>(calls.back().at - calls.front().at).count() /
@@ -128,29 +142,23 @@ const Row kRows[] = {
          EXPECT_EQ(waitForTips(3), (Texts{"C:\\windows\\notepad.exe", "Grüße aus Zürich", "Own"}));
          EXPECT_TRUE(d.showsNoDialog());
          EXPECT_EQ(d.look(2), Look::Own) << "the icon file's picture is not shown";
-         Texts cached;  // the icons found for the targets, as files that load
+         Texts cached;  // the icons found for the targets: notepad's own, the text file type's
          for (const auto& file : std::filesystem::directory_iterator(d.path("$D\\Iconlane")))
-             if (LoadImageA(0, file.path().string().c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE))
-                 cached.push_back(file.path().filename().string());
+             cached.push_back(file.path().filename().string());
          EXPECT_EQ(cached, (Texts{"1.ico", "2.ico"}));
+         const std::string first = d.path("$D\\Iconlane\\1.ico");
+         EXPECT_EQ(drawn(HICON(LoadImageA(0, first.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE))),
+                   drawn(ExtractIconA(nullptr, "C:\\windows\\notepad.exe", 0)));
      }},
-    {"SingleClickOpensADocumentWithItsOpenVerb",
+    {"ALockedBatchFileEndsStartUpWithAMessage",
      [](Driver& d) {
-         RegSetValueA(HKEY_CLASSES_ROOT, ".iconlane-doc", REG_SZ, "IconlaneE2E.Doc", 0);
-         RegSetValueA(HKEY_CLASSES_ROOT, "IconlaneE2E.Doc\\shell", REG_SZ, "print", 0);  // default
-         for (std::string verb : {"open", "print"})
-             RegSetValueA(HKEY_CLASSES_ROOT,
-                          ("IconlaneE2E.Doc\\shell\\" + verb + "\\command").c_str(), REG_SZ,
-                          d.path("\"$D\\marker.exe\" " + verb + " \"%1\"").c_str(), 0);
-         d.write("report.iconlane-doc", "a report");
-         d.writeLines("Iconlane.ini", {"CLICKMODE=SINGLE"});
-         d.writeLines("lane.txt", {"$D\\report.iconlane-doc,Report"});
+         d.writeLines("lane.txt", {"$D\\marker.exe,Lane 1"});
+         HANDLE locked =
+             CreateFileA(d.path("$D\\lane.txt").c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
          d.start(kBatch);
-         ASSERT_EQ(waitForTips(1), Texts{"Report"});
-         d.click(0, 1);
-         ASSERT_TRUE(d.witnessedSettlesAt(1));
-         EXPECT_EQ(d.witnessed()[0].substr(0, 2), "1 ") << "not shown normally";
-         EXPECT_NE(d.witnessed()[0].find(" open "), std::string::npos) << d.witnessed()[0];
+         expectBox(d, "Iconlane!", "error  70 (", ") in main", true);
+         EXPECT_TRUE(d.ended()) << "start-up goes on";
+         CloseHandle(locked);
      }},
     // The items after a bad one are not read: the click mode stays DOUBLE.
     {"OptionsFileWithABadItemDoubleClickModeAndACommandLineEntry",

@@ -68,14 +68,13 @@ TEST(IconFileTest, SavedIconsHaveOneImageAndLoadBackPixelForPixel) {
         std::ifstream in(path, std::ios::binary);
         const std::string file((std::istreambuf_iterator<char>(in)), {});
         ASSERT_GT(file.size(), 62u);
-        EXPECT_EQ(Number(file, 0, 4), 0x10000u) << "not an icon file";
-        EXPECT_EQ(Number(file, 4, 2), 1u) << "images";
-        EXPECT_EQ(Number(file, 6, 2), 0x2020u) << "32 x 32";
-        EXPECT_EQ(Number(file, 12, 2), c.depth) << "bit count in the directory";
-        EXPECT_EQ(Number(file, 14, 4), file.size() - 22) << "image size";
-        EXPECT_EQ(Number(file, 18, 4), 22u) << "image offset";
-        EXPECT_EQ(Number(file, 22 + 8, 4), 64u) << "image and mask height";
-        EXPECT_EQ(Number(file, 22 + 14, 2), c.depth) << "bit count in the image";
+        // Icon file, one image: 32 x 32, its depth, size, offset; image and mask 64 rows high.
+        const unsigned size = file.size() - 22,
+                       fields[][3] = {{0, 4, 0x10000},  {4, 2, 1},       {6, 2, 0x2020},
+                                      {12, 2, c.depth}, {14, 4, size},   {18, 4, 22},
+                                      {30, 4, 64},      {36, 2, c.depth}};
+        for (const auto& [offset, bytes, value] : fields)
+            EXPECT_EQ(Number(file, offset, bytes), value) << "at byte " << offset;
         HICON loaded = static_cast<HICON>(
             LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
         EXPECT_TRUE(BitsOf(loaded) == expected) << "pixels or mask differ";
