@@ -4,6 +4,7 @@ install(FILES
     ${PROJECT_SOURCE_DIR}/resources/Iconlane.rtf
     ${PROJECT_SOURCE_DIR}/examples/Iconlane.ini
     ${PROJECT_SOURCE_DIR}/examples/demo.txt
+    ${PROJECT_SOURCE_DIR}/resources/iconlane.ico
     DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds iconlane.exe and runs it under Wine with the example batch file: four tray icons
-# (Notepad, a folder, a text document, a web address) in the Wine desktop's task bar.
+# Builds iconlane.exe and runs it under Wine with the example batch file: four tray icons in the
+# Wine desktop's task bar (Notepad's own icon, icon number 3 of the Registry Editor, the guide
+# with Iconlane's own icon file, a web address).
 #   scripts/run-demo.sh          start it (on $DISPLAY if set, else in a private Xvfb)
 #   scripts/run-demo.sh --stop   end the demo's Wine session
 set -euo pipefail
@@ -21,9 +22,11 @@ had_display=${DISPLAY:-}
 iconlane_wine_ensure
 demo=$WINEPREFIX/drive_c/IconlaneDemo
 mkdir -p "$demo"
-cp build/win64/iconlane.exe examples/demo.txt examples/Iconlane.ini "$demo/"
-iconlane_wine64 'C:\IconlaneDemo\iconlane.exe' '/BATCH:C:\IconlaneDemo\demo.txt' \
-    </dev/null >"$ICONLANE_WINE_DIR/logs/demo.log" 2>&1 &
+cp build/win64/iconlane.exe build/win64/Iconlane.rtf resources/iconlane.ico examples/demo.txt \
+    examples/Iconlane.ini "$demo/"
+# Started in the demo folder, where the batch file's relative names are found.
+(cd "$demo" && iconlane_wine64 'C:\IconlaneDemo\iconlane.exe' '/BATCH:demo.txt' \
+    </dev/null >"$ICONLANE_WINE_DIR/logs/demo.log" 2>&1 &)
 
 sleep 3
 mkdir -p build/demo

@@ -40,9 +40,17 @@ iconlane_wine_in_prefix() {
         "$ICONLANE_WINE_LOADER" "$@"
 }
 
-iconlane_wine_version() { "$ICONLANE_WINE_LOADER" --version 2>/dev/null; }
+# Wine's own fonts (fonts-wine). This Wine does not read them from where the package puts them, so
+# a prefix gets copies in its Fonts folder: without Marlett, title-bar buttons read "0 1 r".
+ICONLANE_WINE_FONTS=/usr/share/wine/fonts
 
-# Builds the template prefix unless one made by this Wine version already exists.
+# What a template is made from: the Wine version and its fonts.
+iconlane_wine_version() {
+    "$ICONLANE_WINE_LOADER" --version 2>/dev/null
+    ls "$ICONLANE_WINE_FONTS" 2>/dev/null
+}
+
+# Builds the template prefix unless one made by this Wine version and its fonts already exists.
 iconlane_wine_prepare_template() {
     local template=$ICONLANE_WINE_DIR/template
     local marker=$template/.iconlane-template
@@ -67,6 +75,7 @@ iconlane_wine_prepare_template() {
         iconlane_wine_log "wineboot failed, see $ICONLANE_WINE_DIR/logs/template.log"
         return 1
     }
+    cp "$ICONLANE_WINE_FONTS"/*.ttf "$work/drive_c/windows/Fonts/" 2>/dev/null || true
     # Ending the build's own wineserver writes the registry to disk before the copy is taken.
     WINEPREFIX=$work "$ICONLANE_WINESERVER" -k 2>/dev/null || true
     WINEPREFIX=$work "$ICONLANE_WINESERVER" -w 2>/dev/null || true

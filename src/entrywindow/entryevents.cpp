@@ -67,29 +67,30 @@ void EntryEvents::OnMenuItem(EntryWindow& window, int item) {
 }
 
 void EntryEvents::ShowHelp() {
+    // The question owns the screen: the guide never opens above it.
+    if (confirming_) return ConfirmExit();
     try {
         help_.Open();
-    } catch (const RuntimeError& error) {
-        services_.dialogs.ShowMessage("Iconlane couldn't load its Help File, " + help_.GuidePath() +
-                                          " (error " + std::to_string(error.Number()) + ": " +
-                                          error.Description() + ").",
-                                      MessageStyle::kExclamation, "Iconlane");
+    } catch (const std::exception&) {
+        RuntimeError error = CurrentNumberedError();
+        services_.dialogs.ShowMessage(
+            "Iconlane couldn't load its Help File, " + QuotedExcerpt(help_.GuidePath()) +
+                " (error " + std::to_string(error.Number()) + ": " + error.Description() + ").",
+            MessageStyle::kExclamation, "Iconlane");
     }
 }
 
 void EntryEvents::ConfirmExit() {
-    std::string question = ExitQuestion(entries_.EntryCount());
-    if (confirming_) {
-        // Already asking: the open question comes to the front instead of a second one.
-        services_.exitDialog.Ask(question);
-        return;
-    }
+    // Asked again while the question is open, it only comes to the front.
+    if (!confirming_) StartAllBlinking(entries_);
     confirming_ = true;
-    StartAllBlinking(entries_);
-    ExitAnswer answer = services_.exitDialog.Ask(question);
-    confirming_ = false;
-    if (answer == ExitAnswer::kYes) ExitAll();
-    StopAllBlinking(entries_);
+    // The answer is acted on when it is given, not when Ask returns: a modal window opened above
+    // the question keeps its loop from unwinding, and a later question may be open by then.
+    services_.exitDialog.Ask(ExitQuestion(entries_.EntryCount()), [this](ExitAnswer answer) {
+        confirming_ = false;
+        if (answer == ExitAnswer::kYes) ExitAll();
+        StopAllBlinking(entries_);
+    });
 }
 
 void EntryEvents::ExitAll() {

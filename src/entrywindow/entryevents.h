@@ -32,9 +32,11 @@ public:
     void OnIconLost(EntryWindow& window) override;
     void OnMenuItem(EntryWindow& window, int item);
 
-    // Makes every icon blink and asks whether to exit; Yes ends the program, No stops the blinking.
+    // Makes every icon blink and asks whether to exit; Yes ends the program, No stops the blinking,
+    // each at once, whatever modal window is open then.
     void ConfirmExit();
-    // Opens the help; a guide that cannot be loaded is reported instead.
+    // Opens the help; a guide that cannot be loaded is reported instead. While the exit question
+    // is open, the question comes to the front instead.
     void ShowHelp();
     // Unloads every entry window in index order, which takes its icon out of the tray, and ends.
     [[noreturn]] void ExitAll();
@@ -44,7 +46,7 @@ private:
     const Options& options_;
     EntryTable& entries_;
     HelpWindow& help_;
-    bool confirming_ = false;
+    bool confirming_ = false;  // the exit question waits for its answer
 };
 
 }  // namespace iconlane

@@ -1,6 +1,9 @@
 #include "entrywindow/entrywindow.h"
 
+#include <exception>
 #include <vector>
+
+#include "platform/errors.h"
 
 namespace iconlane {
 namespace {
@@ -13,10 +16,16 @@ const std::vector<std::string>& MenuCaptions() {
 
 }  // namespace
 
-EntryWindow::EntryWindow(Services& services, TrayIcons& tray, UnloadedCallback onUnloaded)
-    : tray_(tray), onUnloaded_(std::move(onUnloaded)), picture2_(services.pictures.UpImage()) {
-    window_ = services.windows.CreateHiddenWindow("frmTL", MenuCaptions(), *this);
-    handle_ = window_->Handle();
+EntryWindow::EntryWindow(Services& services, TrayIcons& tray, int index,
+                         UnloadedCallback onUnloaded)
+    : dialogs_(services.dialogs),
+      tray_(tray),
+      onUnloaded_(std::move(onUnloaded)),
+      picture2_(services.pictures.UpImage()) {
+    window_ =
+        services.windows.CreateTraySlot(static_cast<std::uint32_t>(index), MenuCaptions(), *this);
+    handle_ = window_->Window();
+    iconId_ = window_->Id();
 }
 
 EntryWindow::~EntryWindow() {
@@ -50,20 +59,40 @@ void EntryWindow::SetTrayRetryTimerEnabled(bool enabled) {
     if (Loaded()) window_->SetRetryTimer(enabled, kTrayRetryIntervalMs);
 }
 
+template <typename Event>
+void EntryWindow::Guarded(Event event) {
+    try {
+        event();
+    } catch (const std::exception&) {
+        RuntimeError error = CurrentNumberedError();
+        dialogs_.ShowMessage("Unexpected error #" + std::to_string(error.Number()) + " (" +
+                                 error.Description() + ")",
+                             MessageStyle::kExclamation, "Iconlane");
+    }
+}
+
 void EntryWindow::OnRetryTimer() {
-    if (handler_) handler_->OnIconLost(*this);
+    Guarded([this] {
+        if (handler_) handler_->OnIconLost(*this);
+    });
 }
 
 void EntryWindow::OnTaskbarCreated() {
-    if (handler_) handler_->OnIconLost(*this);
+    Guarded([this] {
+        if (handler_) handler_->OnIconLost(*this);
+    });
 }
 
 void EntryWindow::OnTrayMessage(int mouseMessage) {
-    if (handler_) handler_->OnTrayMessage(*this, mouseMessage);
+    Guarded([this, mouseMessage] {
+        if (handler_) handler_->OnTrayMessage(*this, mouseMessage);
+    });
 }
 
 void EntryWindow::OnTimer() {
-    if (handler_) handler_->OnBlinkTick(*this);
+    Guarded([this] {
+        if (handler_) handler_->OnBlinkTick(*this);
+    });
 }
 
 void EntryWindow::Unload() {
@@ -74,8 +103,10 @@ void EntryWindow::Unload() {
 void EntryWindow::OnUnload() {
     if (unloaded_) return;
     unloaded_ = true;
-    tray_.RemoveTrayIcon(handle_);
-    if (onUnloaded_) onUnloaded_(*this);
+    Guarded([this] {
+        tray_.RemoveTrayIcon(handle_, iconId_);
+        if (onUnloaded_) onUnloaded_(*this);
+    });
 }
 
 }  // namespace iconlane

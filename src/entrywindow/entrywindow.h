@@ -1,5 +1,6 @@
-// frmTL: the hidden window that serves one tray entry. It holds the entry's index (its tag), its
-// tooltip text, its two pictures and its pop-up menu, and deletes its tray icon when unloaded.
+// frmTL: what serves one tray entry. It holds the entry's index (its tag), its tooltip text, its
+// two pictures, its pop-up menu and its blink timer, and deletes its tray icon when unloaded. Its
+// window is a slot of the program's one tray window, and its icon carries the entry's index as id.
 #pragma once
 
 #include <functional>
@@ -39,18 +40,20 @@ public:
     virtual void OnIconLost(EntryWindow& window) = 0;
 };
 
-class EntryWindow final : public WindowEvents {
+class EntryWindow final : public TraySlotEvents {
 public:
     using UnloadedCallback = std::function<void(EntryWindow&)>;
 
-    // Creates the hidden window with its elements: the Up image in Picture2, an empty Picture1,
-    // the label caption "LabelToolTip" and the seven menu items.
-    EntryWindow(Services& services, TrayIcons& tray, UnloadedCallback onUnloaded);
+    // Creates the window of entry `index` with its elements: the Up image in Picture2, an empty
+    // Picture1, the label caption "LabelToolTip" and the seven menu items.
+    EntryWindow(Services& services, TrayIcons& tray, int index, UnloadedCallback onUnloaded);
     ~EntryWindow() override;
     EntryWindow(const EntryWindow&) = delete;
     EntryWindow& operator=(const EntryWindow&) = delete;
 
+    // The window that owns the tray icon, and the icon's id there.
     std::uintptr_t Handle() const { return handle_; }
+    std::uint32_t IconId() const { return iconId_; }
     bool Loaded() const { return !unloaded_; }
 
     const std::string& Tag() const { return tag_; }
@@ -89,20 +92,25 @@ public:
     void Unload();
 
 private:
+    // Events enter the program here: a failure in one is reported, never passed to the platform.
     void OnTrayMessage(int mouseMessage) override;
     void OnTimer() override;
     void OnRetryTimer() override;
     void OnTaskbarCreated() override;
     void OnUnload() override;
+    template <typename Event>
+    void Guarded(Event event);
 
+    Dialogs& dialogs_;
     TrayIcons& tray_;
     UnloadedCallback onUnloaded_;
     PicturePtr picture2_;
     PicturePtr picture1_;
     std::string labelToolTip_ = "LabelToolTip";
     std::string tag_;
-    std::unique_ptr<HiddenWindow> window_;
+    std::unique_ptr<TraySlot> window_;
     std::uintptr_t handle_ = 0;
+    std::uint32_t iconId_ = 0;
     bool unloaded_ = false;
     bool fadeTimerEnabled_ = false;
     bool blinkPhase_ = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -84,7 +85,8 @@ public:
     // Icon `number` of a program, library or icon file, wrapped into a picture that owns it; null
     // when the file yields no icon there (-1, which would count the icons, yields none either).
     virtual PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) = 0;
-    // Writes an icon picture as an .ico file, replacing a file of that name whole.
+    // Writes an icon picture as an .ico file, replacing a file of that name whole; a file that
+    // already holds exactly these bytes is left as it is.
     virtual void SaveIconFile(const Picture& picture, const std::string& path) = 0;
     // The system folder, as the system reports it.
     virtual std::string SystemDirectory() = 0;
@@ -117,61 +119,72 @@ public:
     virtual std::int32_t OpenTarget(const std::string& target) = 0;
 };
 
-// What a hidden window reports to its owner.
-class WindowEvents {
+// What the tray window reports about one entry's slot.
+class TraySlotEvents {
 public:
-    virtual ~WindowEvents() = default;
-    // A tray notification: the mouse message number the tray reports for the window's icon.
+    virtual ~TraySlotEvents() = default;
+    // A tray notification: the mouse message number the tray reports for the slot's icon.
     virtual void OnTrayMessage(int mouseMessage) = 0;
-    // A tick of the window's timer.
+    // A tick of the slot's blink timer.
     virtual void OnTimer() = 0;
-    // A tick of the timer that retries a tray icon the shell did not take.
+    // A tick of the slot's timer that retries a tray icon the shell did not take.
     virtual void OnRetryTimer() = 0;
-    // The task bar was created anew (the shell restarted): every icon must be added again.
+    // The task bar was created anew (the shell restarted): the icon must be added again. Every
+    // slot hears it, in the order of their ids.
     virtual void OnTaskbarCreated() = 0;
-    // The window is being unloaded (destroyed); it still has its handle.
+    // The slot is being unloaded, by Unload or because the tray window is closed (which unloads
+    // every slot in the order of their ids); the window still has its handle.
     virtual void OnUnload() = 0;
 };
 
-class HiddenWindow {
+// One entry's share of the program's one hidden tray window: the id its tray icon carries, its
+// own pop-up menu and its own two timers.
+class TraySlot {
 public:
-    virtual ~HiddenWindow() = default;
-    virtual std::uintptr_t Handle() const = 0;
+    virtual ~TraySlot() = default;
+    // The tray window, which owns every tray icon of the program.
+    virtual std::uintptr_t Window() const = 0;
+    virtual std::uint32_t Id() const = 0;
     // Menu items count from 1, in the order of the captions given at creation.
     virtual void SetMenuItemEnabled(int item, bool enabled) = 0;
     virtual bool MenuItemEnabled(int item) const = 0;
-    // Shows the pop-up menu at the mouse and returns the item chosen, 0 for none. Answers 0 at once
-    // while another pop-up menu is open.
+    // Shows the slot's pop-up menu at the mouse and returns the item chosen, 0 for none. Answers
+    // 0 at once while another pop-up menu is open.
     virtual int ShowPopupMenu() = 0;
     virtual void SetTimer(bool enabled, unsigned intervalMs) = 0;
     virtual void SetRetryTimer(bool enabled, unsigned intervalMs) = 0;
-    // Destroys the window; its OnUnload runs first. Does nothing the second time.
+    // Stops the slot's timers and takes it off the window; its OnUnload runs first. Does nothing
+    // the second time. Releasing the slot unloads it.
     virtual void Unload() = 0;
 };
 
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
-    // A hidden top-level window with the caption and a pop-up menu of the given items ("-" is a
-    // separator line). `events` must outlive the window.
-    virtual std::unique_ptr<HiddenWindow> CreateHiddenWindow(
-        const std::string& caption, const std::vector<std::string>& menuCaptions,
-        WindowEvents& events) = 0;
+    // A slot with the id `id` (1 and up, unused by the other slots) on the tray window, which is
+    // made with the first slot, with a pop-up menu of the given items ("-" is a separator line).
+    // `events` must outlive the slot, and the window system every slot it made.
+    virtual std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id,
+                                                     const std::vector<std::string>& menuCaptions,
+                                                     TraySlotEvents& events) = 0;
     // Delivers window messages until QuitMessageLoop is called.
     virtual void RunMessageLoop() = 0;
     virtual void QuitMessageLoop() = 0;
 };
 
-enum class ExitAnswer { kYes, kNo, kAlreadyOpen };
+enum class ExitAnswer { kYes, kNo };
+using ExitAnswered = std::function<void(ExitAnswer)>;
 
 // The program-wide exit confirmation.
 class ExitDialog {
 public:
     virtual ~ExitDialog() = default;
-    // Shows the question modally until it is answered; other windows' messages and timer ticks go
-    // on meanwhile. Closing it any other way than with Yes answers kNo. While it is already open
-    // it is brought to the front and kAlreadyOpen comes back at once.
-    virtual ExitAnswer Ask(const std::string& question) = 0;
+    // Shows the question modally; other windows' messages and timer ticks go on meanwhile.
+    // `answered` gets the answer the moment the user gives it, from inside the dialog, so also
+    // while another modal window runs its loop above the question's; Ask returns once the
+    // question's own loop has unwound. Closing it any other way than with Yes answers kNo. While
+    // a question waits for its answer, it is brought to the front instead and Ask returns at once.
+    virtual void Ask(const std::string& question, const ExitAnswered& answered) = 0;
 };
 
 // The help window as the program fills it: a title, the guide and two controls (the text box and

@@ -102,4 +102,31 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
     return text;
 }
 
+std::string QuotedExcerpt(std::string_view text) {
+    int characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        bool startsCharacter = (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
+        if (startsCharacter && ++characters > kMaxQuotedCharacters) {
+            return std::string(text.substr(0, at)) + "...";
+        }
+    }
+    return std::string(text);
+}
+
+std::string BreakLongRuns(std::string_view text, int maxRun) {
+    std::string broken;
+    int run = 0;
+    for (char c : text) {
+        bool startsCharacter = (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            run = 0;
+        } else if (startsCharacter && run++ == maxRun) {
+            broken += '\n';
+            run = 1;
+        }
+        broken += c;
+    }
+    return broken;
+}
+
 }  // namespace iconlane

@@ -32,4 +32,13 @@ std::string LowerCase(std::string_view text);
 // Blanks (spaces and tabs) at the end of a text removed.
 std::string_view TrimTrailingBlanks(std::string_view text);
 
+// User text as a message quotes it: whole up to 200 characters, else its first 200 characters and
+// "...", so that a huge line still leaves a readable box. A UTF-8 character is never cut apart.
+inline constexpr int kMaxQuotedCharacters = 200;
+std::string QuotedExcerpt(std::string_view text);
+
+// A line feed after every `maxRun` characters of a run without blanks or line ends, for a message
+// box that breaks its lines only at blanks: a long word would make it wider than the screen.
+std::string BreakLongRuns(std::string_view text, int maxRun);
+
 }  // namespace iconlane

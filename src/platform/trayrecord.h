@@ -9,7 +9,6 @@ namespace iconlane {
 enum class TrayOperation : std::uint32_t { kAdd = 0, kModify = 1, kDelete = 2 };
 
 inline constexpr std::uint32_t kTrayRecordSize = 88;  // the size of the shell's original record
-inline constexpr std::uint32_t kTrayIconId = 1;  // every entry uses id 1; windows tell them apart
 inline constexpr std::uint32_t kTrayFlags = 7;   // message + icon + tip
 inline constexpr std::uint32_t kTrayCallbackMessage = 512;
 inline constexpr std::size_t kTrayTipLength = 64;

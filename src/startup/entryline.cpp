@@ -37,10 +37,11 @@ void ParseLine(const std::string& line, const Environment& environment, Dialogs&
         EntryFields fields = SplitEntryLine(line);
         fields.target = ExpandFirstVariable(fields.target, environment);
         addEntry(fields.target, fields.tooltip, fields.iconField);
-    } catch (const RuntimeError& error) {
+    } catch (const std::exception&) {
+        RuntimeError error = CurrentNumberedError();
         dialogs.ShowMessage("Unexpected error #" + std::to_string(error.Number()) +
-                                " occurred in ParseLine while parsing '" + line + "'\n\n" +
-                                "Please check line syntax",
+                                " occurred in ParseLine while parsing '" + QuotedExcerpt(line) +
+                                "'\n\nPlease check line syntax",
                             MessageStyle::kExclamation, "Iconlane");
     }
 }

@@ -43,7 +43,8 @@ void ReadOptions(Services& services, Options& options) {
     try {
         if (services.files.FindFirst(path, SearchKind::kFilesOnly).empty()) return;
         ReadOptionItems(services, path, options);
-    } catch (const RuntimeError& error) {
+    } catch (const std::exception&) {
+        RuntimeError error = CurrentNumberedError();
         services.dialogs.ShowMessage("Error" + SignedNumberText(error.Number()) + " (" +
                                          error.Description() +
                                          ") occurred during Options File Read.",

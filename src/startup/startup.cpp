@@ -48,7 +48,8 @@ void Iconlane::Main() {
             EndProgram();
         }
         RunCommandLine(commandLine);
-    } catch (const RuntimeError& error) {
+    } catch (const std::exception&) {
+        RuntimeError error = CurrentNumberedError();
         services_.dialogs.ShowMessage(
             "error " + SignedNumberText(error.Number()) + " (" + error.Description() + ") in main",
             MessageStyle::kCritical, kApplicationTitle);
@@ -67,7 +68,7 @@ void Iconlane::RunCommandLine(const std::string& commandLine) {
 void Iconlane::RunBatchFile(const std::string& name) {
     if (services_.files.FindFirst(name, SearchKind::kFilesOnly).empty()) {
         services_.dialogs.ShowMessage(
-            "Couldn't find '" + name + "' file as specified on command line",
+            "Couldn't find '" + QuotedExcerpt(name) + "' file as specified on command line",
             MessageStyle::kCritical, kApplicationTitle);
         EndProgram();
     }

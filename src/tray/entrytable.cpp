@@ -33,7 +33,7 @@ void EntryTable::AddEntry(std::string& target, std::string& tooltip, std::string
     entryCount_ = index;
 
     windows_[index] = std::make_unique<EntryWindow>(
-        services_, tray_, [this](EntryWindow& window) { WindowUnloaded(window); });
+        services_, tray_, index, [this](EntryWindow& window) { WindowUnloaded(window); });
     EntryWindow& window = *windows_[index];
     window.SetHandler(handler_);
     window.SetMenuItemEnabled(kMenuExit, !options_.ExitDisabled);
@@ -47,7 +47,7 @@ void EntryTable::AddEntry(std::string& target, std::string& tooltip, std::string
     targets_[index] = target;
 
     // At log-on the shell may not be ready yet: the icon is then retried until it is taken.
-    if (!tray_.AddIcon(window.Handle(), window.Picture1Handle(), tooltip)) {
+    if (!tray_.AddIcon(window.Handle(), window.IconId(), window.Picture1Handle(), tooltip)) {
         window.SetTrayRetryTimerEnabled(true);
     }
     registered_[index] = true;
@@ -79,8 +79,9 @@ void EntryTable::AddIconAgain(int index) {
     EntryWindow* window = EntryWindows(index);
     if (window == nullptr || !registered_[index] || !window->Loaded()) return;
     // An icon the shell still has would refuse the add: it is deleted first.
-    tray_.RemoveTrayIcon(window->Handle());
-    bool added = tray_.AddIcon(window->Handle(), window->ShownIconHandle(), window->LabelToolTip());
+    tray_.RemoveTrayIcon(window->Handle(), window->IconId());
+    bool added = tray_.AddIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
+                               window->LabelToolTip());
     window->SetTrayRetryTimerEnabled(!added);
 }
 
@@ -89,7 +90,7 @@ void EntryTable::SetEntryIcon(int index, const std::string& phase) {
     if (window == nullptr) return;
     std::uintptr_t icon =
         UpperCase(phase) == "UP" ? window->Picture2Handle() : window->Picture1Handle();
-    tray_.ModifyIcon(window->Handle(), icon, window->LabelToolTip());
+    tray_.ModifyIcon(window->Handle(), window->IconId(), icon, window->LabelToolTip());
 }
 
 void EntryTable::WindowUnloaded(EntryWindow& window) {
@@ -101,7 +102,8 @@ void EntryTable::WindowUnloaded(EntryWindow& window) {
 
 void EntryTable::RemoveAllTrayIcons() {
     for (int index = 1; index <= entryCount_; ++index) {
-        if (registered_[index] && windows_[index]) tray_.RemoveTrayIcon(windows_[index]->Handle());
+        const EntryWindow* window = windows_[index].get();
+        if (registered_[index] && window) tray_.RemoveTrayIcon(window->Handle(), window->IconId());
     }
 }
 

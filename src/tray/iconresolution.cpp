@@ -67,13 +67,11 @@ std::optional<std::string> IconResolver::ReadRegistryText(const std::string& sub
     return RegistryText(*bytes);
 }
 
-// The extracted icon is shown from its cache file: written, read back, and the copy read back
-// replaces the extracted one (which is released, and its icon with it).
+// The extracted icon is shown, and a copy of it kept in its cache file, which holds exactly the
+// icon's pixels: reading the file back would only give the same picture again, later.
 void IconResolver::InstallEntryIcon(EntryWindow& window, int index, PicturePtr picture) {
     window.SetPicture1(std::move(picture));
-    std::string path = CacheFile(index);
-    services_.pictures.SaveIconFile(*window.Picture1(), path);
-    window.SetPicture1(services_.pictures.LoadPictureFile(path));
+    services_.pictures.SaveIconFile(*window.Picture1(), CacheFile(index));
 }
 
 }  // namespace iconlane

@@ -1,6 +1,6 @@
 // Finding the picture of an entry whose icon field names no icon file: the target's own icon,
 // the icon its file type is registered with, or a stock icon of the system; each one found is
-// kept as an icon file in the data folder and shown from there.
+// also kept as an icon file in the data folder.
 #pragma once
 
 #include <cstdint>

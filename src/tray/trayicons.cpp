@@ -15,33 +15,36 @@ std::array<char, kTrayTipLength> FormTip(const std::string& text) {
 // The fixed fields are set from the start, so that even a delete before any add is well formed.
 TrayIcons::TrayIcons(TrayShell& shell) : shell_(shell) {
     record_.cbSize = kTrayRecordSize;
-    record_.uID = kTrayIconId;
     record_.uFlags = kTrayFlags;
     record_.uCallbackMessage = kTrayCallbackMessage;
 }
 
-void TrayIcons::Fill(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip) {
+void TrayIcons::Fill(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
+                     const std::string& tooltip) {
     record_.cbSize = kTrayRecordSize;
     record_.hWnd = window;
-    record_.uID = kTrayIconId;
+    record_.uID = id;
     record_.uFlags = kTrayFlags;
     record_.uCallbackMessage = kTrayCallbackMessage;
     record_.hIcon = icon;
     record_.szTip = FormTip(tooltip);
 }
 
-bool TrayIcons::AddIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip) {
-    Fill(window, icon, tooltip);
+bool TrayIcons::AddIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
+                        const std::string& tooltip) {
+    Fill(window, id, icon, tooltip);
     return shell_.NotifyIcon(TrayOperation::kAdd, record_);
 }
 
-void TrayIcons::ModifyIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip) {
-    Fill(window, icon, tooltip);
+void TrayIcons::ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
+                           const std::string& tooltip) {
+    Fill(window, id, icon, tooltip);
     shell_.NotifyIcon(TrayOperation::kModify, record_);
 }
 
-void TrayIcons::RemoveTrayIcon(std::uintptr_t window) {
+void TrayIcons::RemoveTrayIcon(std::uintptr_t window, std::uint32_t id) {
     record_.hWnd = window;
+    record_.uID = id;
     shell_.NotifyIcon(TrayOperation::kDelete, record_);
 }
 

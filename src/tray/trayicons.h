@@ -16,16 +16,19 @@ class TrayIcons {
 public:
     explicit TrayIcons(TrayShell& shell);
 
-    // True when the shell took the icon.
-    bool AddIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
-    void ModifyIcon(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
-    // Deletes the icon of `window`; every other field keeps the value of the last add or modify.
-    void RemoveTrayIcon(std::uintptr_t window);
+    // An icon is named by the window that owns it and its id there. True when the shell took it.
+    bool AddIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
+                 const std::string& tooltip);
+    void ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
+                    const std::string& tooltip);
+    // Deletes an icon; every other field keeps the value of the last add or modify.
+    void RemoveTrayIcon(std::uintptr_t window, std::uint32_t id);
 
     const TrayRecord& Record() const { return record_; }
 
 private:
-    void Fill(std::uintptr_t window, std::uintptr_t icon, const std::string& tooltip);
+    void Fill(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
+              const std::string& tooltip);
 
     TrayShell& shell_;
     TrayRecord record_;

@@ -10,7 +10,7 @@ failed=0
 check() { "${@:2}" || { failed=1; echo "FAILED: $1" >&2; }; }
 gone() { for _ in {1..100}; do [[ -e $1 ]] || return 0; sleep 0.2; done; return 1; }  # uninstaller ends on its own
 
-files=(iconlane.exe Iconlane.rtf Iconlane.ini demo.txt LICENSE.txt)
+files=(iconlane.exe Iconlane.rtf Iconlane.ini demo.txt iconlane.ico LICENSE.txt)
 rm -rf "$build/packages"
 cpack --config "$build/CPackConfig.cmake" -B "$build/packages" >"$build/cpack.log" 2>&1 ||
     { cat "$build/cpack.log" >&2; exit 1; }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,7 +16,7 @@ namespace iconlane {
 namespace {
 
 using fake::FakePlatform;
-using Shown = std::vector<std::pair<std::uintptr_t, std::uintptr_t>>;  // window, icon
+using Shown = std::vector<std::pair<std::uintptr_t, std::uintptr_t>>;  // icon id, icon
 using Texts = std::vector<std::string>;
 
 constexpr const char* kOneIcon = "Exiting Iconlane will remove this icon - Are you sure?";
@@ -36,15 +37,15 @@ struct Bench {
         platform.commandLine = "/BATCH:list.txt";
         program.Main();
     }
-    WindowEvents& Window(int entry) { return *platform.windows.at(entry - 1).events; }
-    std::uintptr_t Handle(int entry) { return table.EntryWindows(entry)->Handle(); }
+    TraySlotEvents& Window(int entry) { return *platform.windows.at(entry - 1).events; }
+    std::uintptr_t Handle(int entry) { return table.EntryWindows(entry)->IconId(); }
     std::uintptr_t Down(int entry) { return table.EntryWindows(entry)->Picture1Handle(); }
-    // Window and icon of every tray call of `operation` from call number `from` on.
+    // Icon id and icon of every tray call of `operation` from call number `from` on.
     Shown Sent(TrayOperation operation, std::size_t from) {
         Shown sent;
         for (std::size_t i = from; i < platform.trayCalls.size(); ++i) {
             const fake::TrayCall& call = platform.trayCalls[i];
-            if (call.operation == operation) sent.emplace_back(call.record.hWnd, call.record.hIcon);
+            if (call.operation == operation) sent.emplace_back(call.record.uID, call.record.hIcon);
         }
         return sent;
     }
@@ -80,6 +81,15 @@ TEST(EntryEventsTest, TrayMessagesLaunchTheTargetOrOpenTheMenu) {
             EXPECT_EQ(b.platform.windows[0].menuShown, 0);
         }
     }
+}
+
+TEST(EntryEventsTest, AFailureInsideAnEventIsReportedAndGoesNoFurther) {
+    Bench b(2, 0, "CLICKMODE=SINGLE");
+    b.platform.duringOpen = [] { throw std::bad_alloc(); };
+    EXPECT_NO_THROW(b.Window(2).OnTrayMessage(514));
+    EXPECT_EQ(b.platform.messages,
+              (std::vector<fake::Message>{{"Unexpected error #7 (Out of memory)",
+                                           MessageStyle::kExclamation, "Iconlane"}}));
 }
 
 TEST(EntryEventsTest, MenuItemsLaunchShowHelpOrAskToExit) {
@@ -162,11 +172,12 @@ TEST(EntryEventsTest, TheExitQuestionCountsEveryEntry) {
 TEST(EntryEventsTest, AnsweringNoStopsTheBlinkingAndKeepsEveryIcon) {
     Bench b(3);
     std::size_t mark = 0;
-    b.platform.exitAnswer = [&] {
+    b.platform.exitAnswer = [&](const ExitAnswered& answer) {
         for (const fake::WindowState& window : b.platform.windows) EXPECT_TRUE(window.timerEnabled);
         EXPECT_EQ(b.platform.trayCalls.size(), mark);  // the blinking starts with the next tick
         b.Window(2).OnTimer();                         // ticks go on while the question is open
-        return ExitAnswer::kNo;
+        answer(ExitAnswer::kNo);
+        for (const auto& w : b.platform.windows) EXPECT_FALSE(w.timerEnabled);  // stopped at once
     };
     for (int round = 1; round <= 2; ++round) {  // the second exit blinks and asks again
         mark = b.platform.trayCalls.size();
@@ -188,7 +199,10 @@ TEST(EntryEventsTest, AnsweringYesUnloadsEveryWindowInOrderAndEnds) {
     for (int closed : {0, 2}) {
         Bench b(4, 3);
         if (closed != 0) b.platform.DestroyWindow(closed - 1);
-        b.platform.exitAnswer = [] { return ExitAnswer::kYes; };
+        b.platform.exitAnswer = [](const ExitAnswered& answer) {
+            answer(ExitAnswer::kYes);
+            ADD_FAILURE() << "Yes did not end the program at once";
+        };
         std::size_t mark = b.platform.trayCalls.size();
         EXPECT_THROW(b.events.ConfirmExit(), fake::ProcessEnded);
         std::vector<std::uintptr_t> expected;
@@ -201,37 +215,57 @@ TEST(EntryEventsTest, AnsweringYesUnloadsEveryWindowInOrderAndEnds) {
     }
 }
 
-TEST(EntryEventsTest, ExitChosenWhileTheQuestionIsOpenLeavesTheOuterAnswerInCharge) {
-    for (ExitAnswer outer : {ExitAnswer::kYes, ExitAnswer::kNo}) {
-        Bench b(2);
-        b.platform.menuChoice = [] { return int{kMenuExit}; };
-        int asked = 0;
-        b.platform.exitAnswer = [&] {
-            if (asked++ > 0) return ExitAnswer::kAlreadyOpen;
-            std::size_t mark = b.platform.trayCalls.size();
-            b.Window(2).OnTrayMessage(kRightButtonDownMessage);
-            EXPECT_EQ(b.platform.questions.size(), 2u);
-            // Started once, and neither started again nor stopped by the nested exit.
-            for (const auto& w : b.platform.windows) EXPECT_EQ(w.timerCalls, 1);
-            EXPECT_EQ(b.platform.trayCalls.size(), mark);
-            return outer;
-        };
-        std::size_t start = b.platform.trayCalls.size();
-        bool ended = false;
-        try {
-            b.Window(1).OnTrayMessage(kRightButtonDownMessage);
-        } catch (const fake::ProcessEnded&) {
-            ended = true;
+// "Exit Iconlane" and "Help..." chosen while the question is open bring it to the front.
+TEST(EntryEventsTest, WhileTheQuestionIsOpenExitAndHelpOnlyBringItForward) {
+    for (int item : {kMenuExit, kMenuHelp}) {
+        for (ExitAnswer outer : {ExitAnswer::kYes, ExitAnswer::kNo}) {
+            Bench b(2);
+            // Exit opens the question; `item` is chosen from the other icon while it is open.
+            b.platform.menuChoice = [&] { return b.platform.questions.empty() ? kMenuExit : item; };
+            b.platform.exitAnswer = [&](const ExitAnswered& answer) {
+                std::size_t mark = b.platform.trayCalls.size();
+                b.Window(2).OnTrayMessage(kRightButtonDownMessage);
+                EXPECT_EQ(b.platform.questions.size(), 2u);
+                EXPECT_TRUE(b.platform.helpShown.empty());
+                // Started once, and neither started again nor stopped by the nested choice.
+                for (const auto& w : b.platform.windows) EXPECT_EQ(w.timerCalls, 1);
+                EXPECT_EQ(b.platform.trayCalls.size(), mark);
+                answer(outer);
+            };
+            std::size_t start = b.platform.trayCalls.size();
+            bool ended = false;
+            try {
+                b.Window(1).OnTrayMessage(kRightButtonDownMessage);
+            } catch (const fake::ProcessEnded&) {
+                ended = true;
+            }
+            bool yes = outer == ExitAnswer::kYes;
+            SCOPED_TRACE(item);
+            EXPECT_EQ(ended, yes);
+            EXPECT_EQ(b.platform.questions, Texts(2, kTwoIcons));
+            const std::vector<std::uintptr_t> both{b.Handle(1), b.Handle(2)};
+            EXPECT_EQ(b.Deleted(0), yes ? both : std::vector<std::uintptr_t>{});
+            // No stops the blinking and shows the own pictures; Yes unloads at once.
+            EXPECT_EQ(b.Sent(TrayOperation::kModify, start).size(), yes ? 0u : 2u);
+            for (const auto& w : b.platform.windows) EXPECT_EQ(w.destroyed || w.timerEnabled, yes);
         }
-        bool yes = outer == ExitAnswer::kYes;
-        EXPECT_EQ(ended, yes);
-        EXPECT_EQ(b.platform.questions, Texts(2, kTwoIcons));
-        const std::vector<std::uintptr_t> both{b.Handle(1), b.Handle(2)};
-        EXPECT_EQ(b.Deleted(0), yes ? both : std::vector<std::uintptr_t>{});
-        // No stops the blinking and shows the own pictures; Yes unloads at once.
-        EXPECT_EQ(b.Sent(TrayOperation::kModify, start).size(), yes ? 0u : 2u);
-        for (const auto& w : b.platform.windows) EXPECT_EQ(w.destroyed || w.timerEnabled, yes);
     }
+}
+
+// A modal window above an answered question keeps its loop from unwinding; an exit chosen there
+// asks afresh, and the old question's unwinding leaves the new one in charge.
+TEST(EntryEventsTest, AQuestionAskedBeforeAnAnsweredOneUnwindsIsAFreshOne) {
+    Bench b(2);
+    int asked = 0;
+    b.platform.exitAnswer = [&](const ExitAnswered& answer) {
+        if (asked++ > 0) return;  // the second question stays open
+        answer(ExitAnswer::kNo);
+        b.events.ConfirmExit();
+    };
+    b.events.ConfirmExit();
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(b.platform.questionOpen);
+    for (const auto& w : b.platform.windows) EXPECT_TRUE(w.timerEnabled && !w.destroyed);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ protected:
     int Add(std::string target, std::string tooltip = "", std::string iconField = "") {
         return fake::ErrorOf([&] { table->AddEntry(target, tooltip, iconField); });
     }
-    std::uintptr_t WindowHandle(int entry) { return table->EntryWindows(entry)->Handle(); }
+    std::uint32_t IconId(int entry) { return table->EntryWindows(entry)->IconId(); }
     std::size_t Count(TrayOperation operation) { return platform.TrayCalls(operation).size(); }
     // Every test ends with the table gone: no picture of it may outlive it.
     void TearDown() override {
@@ -42,7 +42,7 @@ TEST_F(EntryTableTest, AnEntryGetsAWindowAPictureAndATrayIcon) {
     ASSERT_EQ(Add("C:\\a.exe", "Editor", "2"), 0);
     ASSERT_EQ(platform.windows.size(), 1u);
     const fake::WindowState& window = platform.windows[0];
-    EXPECT_EQ(window.caption, "frmTL");
+    EXPECT_EQ(window.id, 1u);
     EXPECT_EQ(window.menuCaptions, (std::vector<std::string>{"Launch!", "-", "Cancel Menu", "-",
                                                              "Help...", "-", "Exit Iconlane"}));
     EXPECT_EQ(window.menuEnabled, (std::vector<bool>{true, true, true, true, true, true, false}));
@@ -104,7 +104,8 @@ TEST_F(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
         {"C:\\Icons\\gone.ico", "", "", 0},
         {"C:\\Icons\\bad.ico", "bad.ico", "C:\\Icons\\bad.ico", kInvalidPicture},
         {"7", "7", "", 0},
-        {"1e10", "1e10", "", kOverflow}};
+        {"1e10", "1e10", "", kOverflow},
+        {"C:\\Icons\\a<b.ico", "C:\\Icons\\a<b.ico", "", kBadFileName}};
     for (const Case& c : cases) {
         platform.loadedPictures.clear();
         platform.extractedIcons.clear();
@@ -113,10 +114,8 @@ TEST_F(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
         EXPECT_EQ(fake::ErrorOf([&] { table->AddEntry(target, tooltip, field); }), c.error);
         EXPECT_EQ(field, c.rewritten);
         bool extracted = c.loaded.empty() && c.error == 0;
-        // An extracted icon is shown from its cache file, read back.
         std::vector<std::string> loads;
         if (!c.loaded.empty()) loads = {c.loaded};
-        if (extracted) loads = {icons.CacheFile(table->EntryCount())};
         EXPECT_EQ(platform.loadedPictures, loads) << c.field;
         EXPECT_EQ(platform.extractedIcons.size(), extracted ? 1u : 0u) << c.field;
         EXPECT_EQ(Count(TrayOperation::kAdd), adds + (c.error == 0 ? 1 : 0)) << c.field;
@@ -130,9 +129,11 @@ TEST_F(EntryTableTest, ThirtyEntriesAtMostAndAFailedOneKeepsItsNumber) {
     EXPECT_EQ(table->EntryCount(), kMaxEntries);
     EXPECT_EQ(platform.windows.size(), 30u);
     EXPECT_EQ(Count(TrayOperation::kAdd), 29u);
+    const std::vector<TrayCall> adds = platform.TrayCalls(TrayOperation::kAdd);
+    for (std::size_t k = 0; k < adds.size(); ++k) EXPECT_EQ(adds[k].record.uID, k + 2);
     EXPECT_EQ(table->EntryWindows(2)->Tag(), "2");
     EXPECT_EQ(table->EntryTargets(30), "a30");
-    EXPECT_EQ(platform.trayCalls[0].record.hWnd, WindowHandle(2));
+    EXPECT_EQ(platform.trayCalls[0].record.uID, IconId(2));
 }
 
 TEST_F(EntryTableTest, SetEntryIconSwitchesBetweenUpImageAndOwnPicture) {
@@ -143,7 +144,7 @@ TEST_F(EntryTableTest, SetEntryIconSwitchesBetweenUpImageAndOwnPicture) {
         table->SetEntryIcon(1, phase);
         const TrayCall& call = platform.trayCalls.back();
         EXPECT_EQ(call.operation, TrayOperation::kModify);
-        EXPECT_EQ(call.record.hWnd, WindowHandle(1));
+        EXPECT_EQ(call.record.uID, IconId(1));
         EXPECT_EQ(call.record.hIcon, up ? fake::FakePlatform::kUpImageHandle
                                         : table->EntryWindows(1)->Picture1Handle())
             << phase;
@@ -174,9 +175,9 @@ TEST_F(EntryTableTest, UnloadingDeletesTheTrayIconAndTheLastIconEndsTheLoop) {
         const TrayRecord& record = platform.trayCalls.back().record;
         if (s.deletes) {
             EXPECT_EQ(platform.trayCalls.back().operation, TrayOperation::kDelete);
-            EXPECT_EQ(record.hWnd, WindowHandle(s.entry));
+            EXPECT_EQ(record.hWnd, fake::FakePlatform::kTrayWindowHandle);
             EXPECT_EQ(record.cbSize, 88u);
-            EXPECT_EQ(record.uID, 1u);
+            EXPECT_EQ(record.uID, static_cast<std::uint32_t>(s.entry));
             EXPECT_EQ(record.hIcon, lastAdd.hIcon);  // left from the latest add
         }
         EXPECT_EQ(platform.quitCalls, s.quits) << s.entry;
@@ -189,12 +190,12 @@ TEST_F(EntryTableTest, EndingTheProgramDeletesOnlyTheIconsStillShown) {
     table->EntryWindows(3)->Unload();
     std::size_t before = platform.trayCalls.size();
     table->RemoveAllTrayIcons();
-    std::vector<std::uintptr_t> deleted;
+    std::vector<std::uint32_t> deleted;
     for (std::size_t i = before; i < platform.trayCalls.size(); ++i) {
         EXPECT_EQ(platform.trayCalls[i].operation, TrayOperation::kDelete);
-        deleted.push_back(platform.trayCalls[i].record.hWnd);
+        deleted.push_back(platform.trayCalls[i].record.uID);
     }
-    EXPECT_EQ(deleted, (std::vector<std::uintptr_t>{WindowHandle(1), WindowHandle(4)}));
+    EXPECT_EQ(deleted, (std::vector<std::uint32_t>{1, 4}));
 }
 
 TEST_F(EntryTableTest, ReleasingTheTableUnloadsEveryWindow) {
@@ -233,8 +234,8 @@ TEST_F(EntryTableTest, AnIconTheShellLostIsAddedAgainOnceAsItShowsNow) {
         const TrayCall& add = platform.trayCalls[mark + 1];
         EXPECT_EQ(remove.operation, TrayOperation::kDelete);
         EXPECT_EQ(add.operation, TrayOperation::kAdd);
-        EXPECT_EQ(std::pair(remove.record.hWnd, add.record.hWnd),
-                  std::pair(WindowHandle(entry), WindowHandle(entry)));
+        EXPECT_EQ(std::pair(remove.record.uID, add.record.uID),
+                  std::pair(IconId(entry), IconId(entry)));
         EXPECT_EQ(fake::TipText(add.record), entry == 1 ? "First" : "Second");
         EXPECT_FALSE(platform.windows[static_cast<std::size_t>(entry - 1)].retryTimerEnabled);
     }

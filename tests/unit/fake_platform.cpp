@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 #include <string_view>
 
 #include "platform/errors.h"
@@ -50,11 +51,12 @@ private:
     int& live_;
 };
 
-class FakeWindow final : public HiddenWindow {
+class FakeWindow final : public TraySlot {
 public:
     FakeWindow(FakePlatform& platform, std::size_t index) : platform_(platform), index_(index) {}
-    ~FakeWindow() override { Unload(); }  // like the real window, releasing it destroys it
-    std::uintptr_t Handle() const override { return State().handle; }
+    ~FakeWindow() override { Unload(); }  // like the real slot, releasing it unloads it
+    std::uintptr_t Window() const override { return State().handle; }
+    std::uint32_t Id() const override { return State().id; }
     void SetMenuItemEnabled(int item, bool enabled) override {
         State().menuEnabled.at(item - 1) = enabled;
     }
@@ -90,7 +92,7 @@ public:
     void LoadRichText(const std::string& path) override {
         if (auto error = platform_.richTextErrors.find(path);
             error != platform_.richTextErrors.end()) {
-            throw RuntimeError(error->second);
+            Fail(error->second);
         }
         shown.richTextPath = path;
     }
@@ -110,6 +112,11 @@ bool FakePlatform::ShowModal(HelpWindowEvents& events) {
     events.OnResize(surface);
     helpShown.push_back(surface.shown);
     return true;
+}
+
+void Fail(int number) {
+    if (number == kBadAlloc) throw std::bad_alloc();
+    throw RuntimeError(number);
 }
 
 int ErrorOf(const std::function<void()>& call) {
@@ -137,6 +144,14 @@ void FakePlatform::DestroyWindow(std::size_t index) {
     window.events->OnUnload();
 }
 
+void FakePlatform::CloseTrayWindow() {
+    std::vector<std::size_t> order(windows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return windows[a].id < windows[b].id; });
+    for (std::size_t index : order) DestroyWindow(index);
+}
+
 std::vector<TrayCall> FakePlatform::TrayCalls(TrayOperation operation) const {
     std::vector<TrayCall> selected;
     std::copy_if(trayCalls.begin(), trayCalls.end(), std::back_inserter(selected),
@@ -145,6 +160,7 @@ std::vector<TrayCall> FakePlatform::TrayCalls(TrayOperation operation) const {
 }
 
 std::string FakePlatform::FindFirst(const std::string& pattern, SearchKind kind) {
+    if (pattern.find_first_of("<>|\"") != std::string::npos) throw RuntimeError(kBadFileName);
     auto [folder, namePattern] = SplitPath(pattern);
     for (const auto& [path, entry] : files) {
         auto [entryFolder, name] = SplitPath(path);
@@ -154,16 +170,25 @@ std::string FakePlatform::FindFirst(const std::string& pattern, SearchKind kind)
     return "";
 }
 
+void FakePlatform::Ask(const std::string& question, const ExitAnswered& answered) {
+    questions.push_back(question);
+    if (questionOpen) return;  // the open question comes to the front
+    questionOpen = true;
+    auto answer = [&](ExitAnswer given) {
+        questionOpen = false;
+        answered(given);
+    };
+    exitAnswer ? exitAnswer(answer) : answer(ExitAnswer::kNo);
+}
+
 void FakePlatform::CreateFolder(const std::string& path) {
-    if (createFolderError != 0) throw RuntimeError(createFolderError);
+    if (createFolderError != 0) Fail(createFolderError);
     createdFolders.push_back(path);
     AddFolder(path);
 }
 
 std::string FakePlatform::ReadFile(const std::string& path) {
-    if (auto error = readErrors.find(path); error != readErrors.end()) {
-        throw RuntimeError(error->second);
-    }
+    if (auto error = readErrors.find(path); error != readErrors.end()) Fail(error->second);
     const FileEntry* entry = Lookup(path);
     if (entry == nullptr) throw RuntimeError(kFileNotFound);
     if (entry->folder) throw RuntimeError(kPathFileAccessError);
@@ -201,11 +226,11 @@ std::optional<std::string> FakePlatform::ReadClassesRootDefault(const std::strin
     return found->second;
 }
 
-std::unique_ptr<HiddenWindow> FakePlatform::CreateHiddenWindow(
-    const std::string& caption, const std::vector<std::string>& menuCaptions,
-    WindowEvents& events) {
+std::unique_ptr<TraySlot> FakePlatform::CreateTraySlot(std::uint32_t id,
+                                                       const std::vector<std::string>& menuCaptions,
+                                                       TraySlotEvents& events) {
     std::vector<bool> enabled(menuCaptions.size(), true);
-    windows.push_back({nextHandle_ += 0x10, caption, menuCaptions, enabled, &events, false});
+    windows.push_back({kTrayWindowHandle, id, menuCaptions, enabled, &events, false});
     return std::make_unique<FakeWindow>(*this, windows.size() - 1);
 }
 

@@ -37,12 +37,13 @@ struct FileEntry {
     bool hidden = false;
 };
 
+// An entry's slot on the one tray window.
 struct WindowState {
-    std::uintptr_t handle = 0;
-    std::string caption;
+    std::uintptr_t handle = 0;  // the tray window's
+    std::uint32_t id = 0;
     std::vector<std::string> menuCaptions;
     std::vector<bool> menuEnabled;
-    WindowEvents* events = nullptr;
+    TraySlotEvents* events = nullptr;
     bool destroyed = false;
     bool timerEnabled = false;
     unsigned timerInterval = 0;
@@ -50,6 +51,12 @@ struct WindowState {
     bool retryTimerEnabled = false;
     int menuShown = 0;
 };
+
+// Set as an error of a file call, this fails it with std::bad_alloc instead of a numbered error.
+inline constexpr int kBadAlloc = -1;
+
+// Fails with numbered error `number`, or with std::bad_alloc for kBadAlloc.
+[[noreturn]] void Fail(int number);
 
 // The number of the RuntimeError a call fails with; 0 when it succeeds.
 int ErrorOf(const std::function<void()>& call);
@@ -71,6 +78,7 @@ class FakePlatform : public Dialogs,
 public:
     static constexpr std::uintptr_t kUpImageHandle = 0x7000;
     static constexpr std::uintptr_t kBuiltInIconHandle = 0x7100;
+    static constexpr std::uintptr_t kTrayWindowHandle = 0x6000;
     static constexpr const char* kSystemLibrary = "C:\\Windows\\system32\\SHELL32.DLL";
 
     FakePlatform() = default;
@@ -95,7 +103,10 @@ public:
     std::string decimalSeparator = ".";
     std::map<std::string, int> richTextErrors;  // guide path -> error loading it fails with
     std::function<int()> menuChoice;            // the item the user picks when a menu opens
-    std::function<ExitAnswer()> exitAnswer;     // the user's answer while the question is open
+    // The user at the open exit question: answers through `answer`, then may go on acting before
+    // the question's loop unwinds. Without it the answer is No.
+    std::function<void(const ExitAnswered& answer)> exitAnswer;
+    std::function<void()> duringOpen;  // what happens while the shell opens a target
 
     // What the program did.
     std::vector<Message> messages;
@@ -108,12 +119,13 @@ public:
     };
     std::vector<HelpShown> helpShown;  // every help window that appeared, as it was filled
     std::vector<TrayCall> trayCalls;
-    std::deque<WindowState> windows;  // every window ever created, in order
+    std::deque<WindowState> windows;  // every slot ever created, in order
     int livePictures = 0;             // pictures created and not yet destroyed
     int loopRuns = 0;
     int quitCalls = 0;
     std::vector<std::string> openedTargets;
     std::vector<std::string> questions;  // every exit question asked, in order
+    bool questionOpen = false;           // an exit question waits for its answer
 
     Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
 
@@ -123,8 +135,10 @@ public:
     void SetRegistryText(const std::string& subkey, const std::string& text) {
         registryValues[subkey] = text + '\0';
     }
-    // Destroys window `index` (0-based) as the window system would on its own, e.g. at log-off.
+    // Unloads slot `index` (0-based) as the window system would on its own.
     void DestroyWindow(std::size_t index);
+    // The tray window is closed: every slot still loaded unloads, in id order.
+    void CloseTrayWindow();
     std::vector<TrayCall> TrayCalls(TrayOperation operation) const;
 
     void ShowMessage(const std::string& text, MessageStyle style,
@@ -156,9 +170,9 @@ public:
         --refusedAdds;
         return false;
     }
-    std::unique_ptr<HiddenWindow> CreateHiddenWindow(const std::string& caption,
-                                                     const std::vector<std::string>& menuCaptions,
-                                                     WindowEvents& events) override;
+    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id,
+                                             const std::vector<std::string>& menuCaptions,
+                                             TraySlotEvents& events) override;
     void RunMessageLoop() override {
         ++loopRuns;
         if (duringLoop) duringLoop();
@@ -166,12 +180,10 @@ public:
     void QuitMessageLoop() override { ++quitCalls; }
     std::int32_t OpenTarget(const std::string& target) override {
         openedTargets.push_back(target);
+        if (duringOpen) duringOpen();
         return 42;
     }
-    ExitAnswer Ask(const std::string& question) override {
-        questions.push_back(question);
-        return exitAnswer ? exitAnswer() : ExitAnswer::kNo;
-    }
+    void Ask(const std::string& question, const ExitAnswered& answered) override;
 
 private:
     const FileEntry* Lookup(const std::string& path) const;

@@ -215,31 +215,35 @@ TEST(HelpWindowTest, EmptyCommandLineShowsTheGuideThenEndsAndAFailedLoadIsReport
 }
 
 TEST(HelpWindowTest, FailedLoadFromTheMenuIsReportedAndTheProgramGoesOn) {
-    FakePlatform platform;
-    platform.AddFile("lane.txt", "a.exe,A\nb.exe,B\n");
-    platform.AddFile(kGuide, "{\\rtf1 guide}");
-    platform.richTextErrors[kGuide] = kPermissionDenied;
-    platform.commandLine = "/BATCH:lane.txt";
-    platform.menuChoice = [] { return static_cast<int>(kMenuHelp); };
-    Iconlane program(platform.services);
-    program.Main();
-    WindowEvents& second = *platform.windows.at(1).events;
+    const std::vector<std::pair<int, std::string>> cases = {
+        {kPermissionDenied, "70: Permission denied"}, {fake::kBadAlloc, "7: Out of memory"}};
+    for (const auto& [error, reported] : cases) {
+        FakePlatform platform;
+        platform.AddFile("lane.txt", "a.exe,A\nb.exe,B\n");
+        platform.AddFile(kGuide, "{\\rtf1 guide}");
+        platform.richTextErrors[kGuide] = error;
+        platform.commandLine = "/BATCH:lane.txt";
+        platform.menuChoice = [] { return static_cast<int>(kMenuHelp); };
+        Iconlane program(platform.services);
+        program.Main();
+        TraySlotEvents& second = *platform.windows.at(1).events;
 
-    EXPECT_NO_THROW(second.OnTrayMessage(kRightButtonDownMessage));
-    EXPECT_EQ(platform.messages,
-              (std::vector<fake::Message>{
-                  {"Iconlane couldn't load its Help File, C:\\Apps\\Iconlane.rtf (error 70: "
-                   "Permission denied).",
-                   MessageStyle::kExclamation, "Iconlane"}}));
-    EXPECT_TRUE(platform.helpShown.empty());
-    EXPECT_TRUE(platform.TrayCalls(TrayOperation::kDelete).empty());
-    EXPECT_EQ(program.Entries().LiveIconCount(), 2);
+        EXPECT_NO_THROW(second.OnTrayMessage(kRightButtonDownMessage));
+        EXPECT_EQ(platform.messages,
+                  (std::vector<fake::Message>{
+                      {"Iconlane couldn't load its Help File, C:\\Apps\\Iconlane.rtf (error " +
+                           reported + ").",
+                       MessageStyle::kExclamation, "Iconlane"}}));
+        EXPECT_TRUE(platform.helpShown.empty());
+        EXPECT_TRUE(platform.TrayCalls(TrayOperation::kDelete).empty());
+        EXPECT_EQ(program.Entries().LiveIconCount(), 2);
 
-    // The guide can be read again: the next "Help..." shows it.
-    platform.richTextErrors.clear();
-    second.OnTrayMessage(kRightButtonDownMessage);
-    ASSERT_EQ(platform.helpShown.size(), 1u);
-    EXPECT_EQ(platform.helpShown[0].richTextPath, kGuide);
+        // The guide can be read again: the next "Help..." shows it.
+        platform.richTextErrors.clear();
+        second.OnTrayMessage(kRightButtonDownMessage);
+        ASSERT_EQ(platform.helpShown.size(), 1u);
+        EXPECT_EQ(platform.helpShown[0].richTextPath, kGuide);
+    }
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ struct Bench {
     IconResolver icons{platform.services, dataFolder};
     TrayIcons tray{platform};
     std::unique_ptr<EntryWindow> window =
-        std::make_unique<EntryWindow>(platform.services, tray, nullptr);
+        std::make_unique<EntryWindow>(platform.services, tray, 4, nullptr);
 };
 
 TEST(IconResolutionTest, TheExtensionIsTheTextFromTheLastDotInLowerCase) {
@@ -179,7 +179,7 @@ TEST(IconResolutionTest, TheTargetsOwnIconComesBeforeItsFileType) {
             bench.platform.saveIconError = saveError;
             EXPECT_EQ(bench.Resolve("a.txt", number), saveError);
             EXPECT_EQ(bench.platform.extractedIcons, asked);
-            EXPECT_EQ(bench.platform.loadedPictures.size(), saveError ? 0u : 1u);
+            EXPECT_EQ(bench.platform.savedIcons.size(), saveError ? 0u : 1u);
         }
     }
 }
@@ -199,7 +199,7 @@ TEST(IconResolutionTest, LoadIconFromFileChangesNothingWithoutAnIcon) {
     }
 }
 
-TEST(IconResolutionTest, AnInstalledIconIsShownFromItsCacheFile) {
+TEST(IconResolutionTest, AnInstalledIconIsShownAsExtractedAndKeptInItsCacheFile) {
     const std::vector<std::tuple<std::string, int, std::string>> cases = {
         {"C:\\Data", 1, "C:\\Data\\1.ico"}, {"D:\\My Icons", 30, "D:\\My Icons\\30.ico"}};
     for (const auto& [folder, index, path] : cases) {
@@ -213,11 +213,10 @@ TEST(IconResolutionTest, AnInstalledIconIsShownFromItsCacheFile) {
             SCOPED_TRACE(round);
             const Machine& machine = bench.platform;
             EXPECT_EQ(machine.savedIcons, std::vector<std::string>(round, path));
-            EXPECT_EQ(machine.loadedPictures, std::vector<std::string>(round, path));
-            // The extracted icon is what was saved; the one shown is the copy read back.
+            EXPECT_TRUE(machine.loadedPictures.empty());
+            // The extracted icon is what was saved, and what is shown.
             EXPECT_EQ(machine.savedHandles, machine.extractedHandles);
-            EXPECT_NE(bench.window->Picture1Handle(), machine.extractedHandles.back());
-            EXPECT_NE(bench.window->Picture1Handle(), 0u);
+            EXPECT_EQ(bench.window->Picture1Handle(), machine.extractedHandles.back());
             EXPECT_EQ(machine.livePictures, 2);
         }
     }
@@ -239,7 +238,7 @@ TEST(IconResolutionTest, WithoutAnyIconTheProgramsOwnIsShownUncached) {
             EXPECT_EQ(bench.Resolve(target), builtIn ? 0 : saveError);
             EXPECT_EQ(bench.platform.extractedIcons, asked);
             EXPECT_EQ(bench.window->Picture1Handle() == FakePlatform::kBuiltInIconHandle, builtIn);
-            EXPECT_EQ(bench.platform.loadedPictures.size(), builtIn || saveError ? 0u : 1u);
+            EXPECT_EQ(bench.platform.savedIcons.size(), builtIn || saveError ? 0u : 1u);
         }
     }
 }

@@ -92,9 +92,11 @@ TEST(StartupTest, FailuresOfTheStartUpAreReportedAndEndTheProcess) {
         std::string text;
     };
     const std::vector<Case> cases = {
-        {"/BATCH:\"list.txt\"", 0, 0,
-         "Couldn't find '\"list.txt\"' file as specified on command line"},
+        {"/BATCH:\"list.txt\"", 0, 0, "error  52 (Bad file name or number) in main"},
         {"/BATCH:list.txt ", 0, 0, "Couldn't find 'list.txt ' file as specified on command line"},
+        {"/BATCH:" + std::string(201, 'n'), 0, 0,
+         "Couldn't find '" + std::string(200, 'n') + "...' file as specified on command line"},
+        {"/BATCH:list.txt", 0, fake::kBadAlloc, "error  7 (Out of memory) in main"},
         {"a.exe", kPermissionDenied, 0, "error  70 (Permission denied) in main"},
         {"/BATCH:list.txt", 0, kPathFileAccessError, "error  75 (Path/File access error) in main"}};
     for (const Case& c : cases) {
@@ -124,22 +126,23 @@ TEST(StartupTest, MessageLoopRunsOnlyWhileATrayIconIsShown) {
     }
 }
 
-TEST(StartupTest, ClosingEveryEntryWindowEndsTheMessageLoop) {
+TEST(StartupTest, ClosingTheTrayWindowDeletesEveryIconInEntryOrderAndEndsTheLoop) {
     FakePlatform platform;
-    platform.commandLine = "/BATCH:two.txt";
-    platform.AddFile("two.txt", "a.exe\nb.exe,B,x.ico\n");
+    platform.commandLine = "/BATCH:three.txt";
+    platform.AddFile("three.txt", "a.exe\nc.exe,C,1e10\nb.exe,B,x.ico\n");
     platform.AddFile("x.ico");
-    platform.duringLoop = [&] {
-        platform.DestroyWindow(0);
-        EXPECT_EQ(platform.quitCalls, 0);
-        platform.DestroyWindow(1);
-    };
+    platform.duringLoop = [&] { platform.CloseTrayWindow(); };
+    std::vector<std::uint32_t> deleted;
     {
         Iconlane program(platform.services);
         program.Run();
         EXPECT_EQ(platform.quitCalls, 1);
+        for (const auto& call : platform.TrayCalls(TrayOperation::kDelete)) {
+            deleted.push_back(call.record.uID);
+        }
     }
-    EXPECT_EQ(platform.TrayCalls(TrayOperation::kDelete).size(), 2u);
+    EXPECT_EQ(deleted, (std::vector<std::uint32_t>{1, 2, 3}));
+    EXPECT_EQ(platform.TrayCalls(TrayOperation::kDelete).size(), 3u);
     EXPECT_EQ(platform.livePictures, 0);
 }
 

@@ -67,6 +67,33 @@ TEST(TextRulesTest, FindTextCountsFromOneAndOverflowsFrom32767) {
     }
 }
 
+TEST(TextRulesTest, QuotedExcerptKeepsTwoHundredWholeCharacters) {
+    const std::string a199(199, 'a'), e = "\xC3\xA9", euro = "\xE2\x82\xAC";  // é, €
+    std::string e201;
+    for (int k = 0; k < 201; ++k) e201 += e;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", ""},
+        {a199 + "b", a199 + "b"},
+        {a199 + "bc", a199 + "b..."},
+        {a199 + e, a199 + e},
+        {a199 + e + euro, a199 + e + "..."},
+        {a199 + "b" + euro, a199 + "b..."},
+        {e201, e201.substr(0, 400) + "..."}};
+    for (const auto& [text, quoted] : cases) EXPECT_EQ(QuotedExcerpt(text), quoted) << text.size();
+}
+
+TEST(TextRulesTest, BreakLongRunsBreaksOnlyRunsWithoutBlanks) {
+    const std::string e = "\xC3\xA9";  // é, two bytes
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"abc", "abc"},
+        {"abcdefg", "abc\ndef\ng"},
+        {"ab cdef", "ab cde\nf"},
+        {"ab\ncdef", "ab\ncde\nf"},
+        {e + e + e + e, e + e + e + "\n" + e},
+        {"", ""}};
+    for (const auto& [text, broken] : cases) EXPECT_EQ(BreakLongRuns(text, 3), broken) << text;
+}
+
 TEST(TextReaderTest, LinesEndAtCrLfLoneCrOrLoneLf) {
     const std::vector<std::pair<std::string, Texts>> cases = {
         {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},

@@ -77,6 +77,7 @@ TEST(OptionsTest, AFailureIsReportedOnceAndEndsTheReading) {
     const std::string farEquals = std::string(32766, 'X') + "=1";  // "=" at position 32,767
     const std::vector<std::tuple<std::string, int, std::string, bool>> cases = {
         {"HELPDISABLED=TRUE", kPathFileAccessError, "Error 75 (Path/File access error)", false},
+        {"HELPDISABLED=TRUE", fake::kBadAlloc, "Error 7 (Out of memory)", false},
         {"HELPDISABLED=TRUE," + farEquals + ",EXITDISABLED=TRUE\n" + farEquals, 0,
          "Error 6 (Overflow)", true}};
     for (const auto& [file, readError, error, helpDisabled] : cases) {
@@ -137,19 +138,22 @@ TEST(EntryLineTest, ParseLineReportsAnyFailureAndReturns) {
     struct Case {
         std::string line;
         int addEntryError, expected;
+        std::string quoted;
     };
     const std::vector<Case> cases = {
-        {"bad%x,tip", 0, kInvalidArgument},
-        {std::string(32766, 'a') + ",tip", 0, kOverflow},  // comma at position 32,767
-        {"a.exe,tip", kSubscriptOutOfRange, kSubscriptOutOfRange}};
+        {"bad%x,tip", 0, kInvalidArgument, "bad%x,tip"},
+        // The comma at position 32,767; only the start of so long a line is quoted.
+        {std::string(32766, 'a') + ",tip", 0, kOverflow, std::string(200, 'a') + "..."},
+        {"a.exe,tip", kSubscriptOutOfRange, kSubscriptOutOfRange, "a.exe,tip"},
+        {"a.exe,tip", fake::kBadAlloc, kOutOfMemory, "a.exe,tip"}};
     for (const Case& c : cases) {
         fake::FakePlatform platform;
         ParseLine(c.line, platform, platform, [&](std::string&, std::string&, std::string&) {
-            if (c.addEntryError != 0) throw RuntimeError(c.addEntryError);
+            if (c.addEntryError != 0) fake::Fail(c.addEntryError);
             ADD_FAILURE() << "a failed line reached AddEntry";
         });
         const Message expected{"Unexpected error #" + std::to_string(c.expected) +
-                                   " occurred in ParseLine while parsing '" + c.line +
+                                   " occurred in ParseLine while parsing '" + c.quoted +
                                    "'\n\nPlease check line syntax",
                                MessageStyle::kExclamation, "Iconlane"};
         EXPECT_EQ(platform.messages, Messages{expected});

@@ -47,34 +47,53 @@ std::vector<WORD> ExitDialogTemplate() {
     return words;
 }
 
-ExitAnswer Win32ExitDialog::Ask(const std::string& question) {
-    if (dialog_ != nullptr) {
-        SetForegroundWindow(dialog_);
-        return ExitAnswer::kAlreadyOpen;
+void Win32ExitDialog::Ask(const std::string& question, const ExitAnswered& answered) {
+    if (unanswered_ != nullptr) {
+        SetForegroundWindow(unanswered_->Handle());
+        return;
     }
-    question_ = question;
-    LoadCommonControls();
-    std::vector<WORD> dialogTemplate = ExitDialogTemplate();
-    INT_PTR result = DialogBoxIndirectParamA(
-        GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()),
-        nullptr, &DialogProc, reinterpret_cast<LPARAM>(this));
-    dialog_ = nullptr;
-    labelFont_.Reset();
-    return result == IDYES ? ExitAnswer::kYes : ExitAnswer::kNo;
+    ExitQuestionDialog dialog(question, [this, &answered](ExitAnswer answer) {
+        unanswered_ = nullptr;
+        answered(answer);
+    });
+    unanswered_ = &dialog;
+    dialog.Run();
+    if (unanswered_ == &dialog) unanswered_ = nullptr;  // it could not be shown
 }
 
-INT_PTR CALLBACK Win32ExitDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                             LPARAM lParam) {
+void ExitQuestionDialog::Run() {
+    LoadCommonControls();
+    std::vector<WORD> dialogTemplate = ExitDialogTemplate();
+    DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
+                            reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), nullptr,
+                            &DialogProc, reinterpret_cast<LPARAM>(this));
+    if (failure_) std::rethrow_exception(failure_);
+}
+
+INT_PTR CALLBACK ExitQuestionDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                                LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<Win32ExitDialog*>(lParam);
-        self->dialog_ = dialog;
+        reinterpret_cast<ExitQuestionDialog*>(lParam)->dialog_ = dialog;
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
     }
-    auto* self = reinterpret_cast<Win32ExitDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* self = reinterpret_cast<ExitQuestionDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
     return self == nullptr ? FALSE : self->HandleMessage(message, wParam, lParam);
 }
 
-INT_PTR Win32ExitDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+// The dialog hides at once and the answer is handed on from here: Yes may end the process before
+// this dialog's loop (or any modal loop above it) returns.
+void ExitQuestionDialog::Answer(ExitAnswer answer) {
+    if (hasAnswer_) return;  // a second click that was queued before the dialog hid
+    hasAnswer_ = true;
+    EndDialog(dialog_, 0);
+    try {
+        answered_(answer);
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
+}
+
+INT_PTR ExitQuestionDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DPICHANGED: {
             // Moved to a monitor of another DPI: the suggested frame, and everything laid out anew.
@@ -92,11 +111,11 @@ INT_PTR Win32ExitDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case IDYES:
-                    EndDialog(dialog_, IDYES);
+                    Answer(ExitAnswer::kYes);
                     return TRUE;
                 case IDNO:
                 case IDCANCEL:  // Esc, Alt+F4 and the close box answer No
-                    EndDialog(dialog_, IDNO);
+                    Answer(ExitAnswer::kNo);
                     return TRUE;
                 default:
                     return FALSE;
@@ -106,7 +125,8 @@ INT_PTR Win32ExitDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-HWND Win32ExitDialog::AddControl(const char* windowClass, const char* text, DWORD style, int id) {
+HWND ExitQuestionDialog::AddControl(const char* windowClass, const char* text, DWORD style,
+                                    int id) {
     HWND control = CreateWindowExA(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
                                    dialog_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleA(nullptr), nullptr);
@@ -115,7 +135,7 @@ HWND Win32ExitDialog::AddControl(const char* windowClass, const char* text, DWOR
 }
 
 // Controls in tab order: the label (which takes no focus), No, Yes, then the picture.
-void Win32ExitDialog::LayOut() {
+void ExitQuestionDialog::LayOut() {
     HDC screen = GetDC(nullptr);
     dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
@@ -137,7 +157,7 @@ void Win32ExitDialog::LayOut() {
 }
 
 // Positions, font and pictures at the current DPI; runs again when the DPI changes.
-void Win32ExitDialog::PlaceControls() {
+void ExitQuestionDialog::PlaceControls() {
     auto place = [&](HWND control, const RECT& twips) {
         MoveWindow(control, ToPixels(twips.left, dpi_), ToPixels(twips.top, dpi_),
                    ToPixels(twips.right, dpi_), ToPixels(twips.bottom, dpi_), TRUE);

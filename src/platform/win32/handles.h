@@ -48,6 +48,12 @@ struct MenuTraits {
     static void Close(HMENU h) { DestroyMenu(h); }
 };
 
+struct WindowTraits {
+    static HWND Invalid() { return nullptr; }
+    static bool IsValid(HWND h) { return h != nullptr; }
+    static void Close(HWND h) { DestroyWindow(h); }
+};
+
 struct FileTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
@@ -76,6 +82,7 @@ using UniqueFont = UniqueHandle<HFONT, FontTraits>;
 using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 

@@ -50,6 +50,21 @@ Dib ReadDib(HDC screen, HBITMAP bitmap, int width, int height, WORD bitsPerPixel
     return dib;
 }
 
+// True when the file at `path` holds exactly `contents`; false also when it cannot be read.
+bool FileHolds(const std::string& path, const std::string& contents) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) ||
+        size.QuadPart != static_cast<LONGLONG>(contents.size())) {
+        return false;
+    }
+    std::string held(contents.size(), '\0');
+    DWORD read = 0;
+    return ReadFile(file.Get(), held.data(), static_cast<DWORD>(held.size()), &read, nullptr) &&
+           read == held.size() && held == contents;
+}
+
 template <typename T>
 void Append(std::string& out, const T& value) {
     out.append(reinterpret_cast<const char*>(&value), sizeof value);
@@ -141,6 +156,12 @@ void WriteFileReplacing(const std::string& path, const std::string& contents) {
         DeleteFileA(temporary.c_str());
         throw RuntimeError(FileErrorNumber(error));
     }
+}
+
+bool WriteFileIfDifferent(const std::string& path, const std::string& contents) {
+    if (FileHolds(path, contents)) return false;
+    WriteFileReplacing(path, contents);
+    return true;
 }
 
 }  // namespace iconlane::win32

@@ -15,4 +15,8 @@ std::string EncodeIconFile(HICON icon);
 // a reader never sees a half-written file. Fails with a numbered file error.
 void WriteFileReplacing(const std::string& path, const std::string& contents);
 
+// WriteFileReplacing, unless the file already holds exactly `contents`: the cache of an icon that
+// did not change is only read at start-up. True when the file was written.
+bool WriteFileIfDifferent(const std::string& path, const std::string& contents);
+
 }  // namespace iconlane::win32

@@ -20,31 +20,10 @@ std::uintptr_t IconPicture::Handle() const {
     return reinterpret_cast<std::uintptr_t>(owned_.Valid() ? owned_.Get() : shared_);
 }
 
-OleIconPicture::~OleIconPicture() {
-    picture_->Release();
-}
-
-std::uintptr_t OleIconPicture::Handle() const {
-    OLE_HANDLE handle = 0;
-    picture_->get_Handle(&handle);
-    // Icon handles carry 32 significant bits, sign-extended on 64-bit Windows.
-    return static_cast<std::uintptr_t>(static_cast<std::intptr_t>(static_cast<LONG>(handle)));
-}
-
+// A plain owning picture: an OLE picture object would cost a library load and a call per icon
+// for the same icon handle.
 PicturePtr IconToPicture(HICON icon) {
-    if (icon == nullptr) return nullptr;
-    PICTDESC description{};
-    description.cbSizeofstruct = sizeof description;
-    description.picType = PICTYPE_ICON;
-    description.icon.hicon = icon;
-    IPicture* picture = nullptr;
-    if (FAILED(OleCreatePictureIndirect(&description, IID_IPicture, TRUE,
-                                        reinterpret_cast<void**>(&picture))) ||
-        picture == nullptr) {
-        DestroyIcon(icon);
-        return nullptr;
-    }
-    return std::make_unique<OleIconPicture>(picture);
+    return icon == nullptr ? nullptr : IconPicture::Owning(icon);
 }
 
 PicturePtr Win32Pictures::LoadPictureFile(const std::string& path) {
@@ -69,7 +48,7 @@ PicturePtr Win32Pictures::ExtractIconPicture(const std::string& file, std::int32
 void Win32Pictures::SaveIconFile(const Picture& picture, const std::string& path) {
     HICON icon = reinterpret_cast<HICON>(picture.Handle());
     if (icon == nullptr) throw RuntimeError(kInvalidPicture);
-    WriteFileReplacing(path, EncodeIconFile(icon));
+    WriteFileIfDifferent(path, EncodeIconFile(icon));
 }
 
 std::string Win32Pictures::SystemDirectory() {

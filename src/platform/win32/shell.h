@@ -2,8 +2,7 @@
 #pragma once
 
 #include <windows.h>
-// shellapi.h and olectl.h need windows.h first.
-#include <olectl.h>
+// shellapi.h needs windows.h first.
 #include <shellapi.h>
 
 #include "platform/services.h"
@@ -26,22 +25,7 @@ private:
     HICON shared_;
 };
 
-// An OLE picture that owns its icon: releasing the picture destroys the icon.
-class OleIconPicture final : public Picture {
-public:
-    explicit OleIconPicture(IPicture* picture) : picture_(picture) {}
-    ~OleIconPicture() override;
-    OleIconPicture(const OleIconPicture&) = delete;
-    OleIconPicture& operator=(const OleIconPicture&) = delete;
-
-    std::uintptr_t Handle() const override;
-
-private:
-    IPicture* picture_;
-};
-
-// The icon wrapped into a picture that owns it; null for the icon 0, or when no picture can be
-// made (the icon is then destroyed here).
+// The icon wrapped into a picture that owns it; null for the icon 0.
 PicturePtr IconToPicture(HICON icon);
 
 class Win32Pictures final : public Pictures {

@@ -4,10 +4,12 @@
 // commctrl.h needs the types of windows.h.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/commandline.h"
 #include "platform/errors.h"
+#include "platform/textrules.h"
 #include "platform/win32/handles.h"
 
 namespace iconlane::win32 {
@@ -15,6 +17,9 @@ namespace {
 
 // Files larger than this are refused: the program only reads small text files.
 constexpr LONGLONG kMaxTextFileSize = 64LL * 1024 * 1024;
+// Characters of a run without blanks that one line of a message box shows, even of wide letters,
+// on a 1024-pixel screen.
+constexpr int kMaxMessageRun = 80;
 
 bool Matches(const WIN32_FIND_DATAA& found, SearchKind kind) {
     DWORD attributes = found.dwFileAttributes;
@@ -22,6 +27,14 @@ bool Matches(const WIN32_FIND_DATAA& found, SearchKind kind) {
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
     std::string name = found.cFileName;
     return kind == SearchKind::kFilesAndFolders && name != "." && name != "..";
+}
+
+// Characters no file name may hold. The system's search takes < > and " for wildcards of its own
+// and answers "not found" for the others, so they are refused before it sees them.
+bool HasRefusedCharacter(const std::string& pattern) {
+    return std::any_of(pattern.begin(), pattern.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 32 || std::strchr("<>|\"", c) != nullptr;
+    });
 }
 
 }  // namespace
@@ -74,7 +87,10 @@ void LoadCommonControls() {
 void Win32Dialogs::ShowMessage(const std::string& text, MessageStyle style,
                                const std::string& title) {
     LoadCommonControls();
-    MessageBoxA(nullptr, text.c_str(), title.c_str(), static_cast<UINT>(style) | MB_OK);
+    // Some systems break a message box's lines only at blanks: a quoted line without any would
+    // make the box wider than the screen.
+    std::string shown = BreakLongRuns(text, kMaxMessageRun);
+    MessageBoxA(nullptr, shown.c_str(), title.c_str(), static_cast<UINT>(style) | MB_OK);
 }
 
 std::string Win32Environment::Variable(const std::string& name) const {
@@ -158,9 +174,14 @@ void Win32Process::EndNow() {
 
 std::string Win32FileSystem::FindFirst(const std::string& pattern, SearchKind kind) {
     if (pattern.empty()) return {};
+    if (HasRefusedCharacter(pattern)) throw RuntimeError(kBadFileName);
     WIN32_FIND_DATAA found;
     UniqueFind search(FindFirstFileA(pattern.c_str(), &found));
-    if (!search.Valid()) return {};
+    if (!search.Valid()) {
+        // Not found and no more files mean nothing matches; a name the system refuses is an error.
+        if (FileErrorNumber(GetLastError()) == kBadFileName) throw RuntimeError(kBadFileName);
+        return {};
+    }
     do {
         if (Matches(found, kind)) return found.cFileName;
     } while (FindNextFileA(search.Get(), &found));

@@ -3,9 +3,9 @@
 
 #include "platform/win32/exitdialog.h"
 #include "platform/win32/helpwindow.h"
-#include "platform/win32/hiddenwindows.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
+#include "platform/win32/traywindow.h"
 #include "startup/startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -1,8 +1,8 @@
 // The floor Iconlane is measured against: a bare Win32 program that adds N tray icons with a stock
 // icon and nothing else (N from its command line), then waits in its message loop until its
 // window is closed. It has no options, no batch file and no menus: the least a tray program does.
-// With "N windows" each icon gets a hidden window of its own, as Iconlane's entries do: the
-// difference between the two shows what those windows cost.
+// With "N windows" each icon gets a hidden window of its own, as each Iconlane entry once had:
+// the difference between the two shows what such windows cost.
 #include <windows.h>
 // shellapi.h needs the types of windows.h.
 #include <shellapi.h>

@@ -1,0 +1,246 @@
+#include "platform/win32/traywindow.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/errors.h"
+#include "platform/trayrecord.h"
+
+namespace iconlane::win32 {
+namespace {
+
+constexpr const char* kTrayWindowClass = "IconlaneTray";
+constexpr const char* kTrayWindowCaption = "Iconlane";
+
+// The portable side reports the failures of its events itself; whatever still escapes one must
+// not unwind through the window system, so it is reported here.
+void ReportUnexpectedFailure() {
+    try {
+        RuntimeError error = CurrentNumberedError();
+        std::string text = "Unexpected error #" + std::to_string(error.Number()) + " (" +
+                           error.Description() + ")";
+        MessageBoxA(nullptr, text.c_str(), "Iconlane", MB_ICONEXCLAMATION | MB_OK);
+    } catch (...) {
+        MessageBoxA(nullptr, "Unexpected error", "Iconlane", MB_ICONEXCLAMATION | MB_OK);
+    }
+}
+
+void RegisterTrayWindowClass(WNDPROC procedure) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (GetClassInfoExA(instance, kTrayWindowClass, &windowClass)) return;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kTrayWindowClass;
+    if (!RegisterClassExA(&windowClass)) throw RuntimeError(kOutOfMemory);
+}
+
+UniqueMenu CreateMenuOf(const std::vector<std::string>& captions) {
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu.Valid()) throw RuntimeError(kOutOfMemory);
+    UINT item = 1;
+    for (const std::string& caption : captions) {
+        UINT flags = caption == "-" ? MF_SEPARATOR : MF_STRING;
+        AppendMenuA(menu.Get(), flags, item++, caption == "-" ? nullptr : caption.c_str());
+    }
+    return menu;
+}
+
+// Each slot has two timers on the window; their ids carry the slot's id and which timer it is.
+constexpr UINT_PTR TimerId(std::uint32_t slot, Win32TrayWindow::Timer timer) {
+    return UINT_PTR{slot} * 2 + static_cast<UINT_PTR>(timer);
+}
+
+}  // namespace
+
+Win32TraySlot::Win32TraySlot(Win32TrayWindow& window, std::uint32_t id, UniqueMenu menu,
+                             TraySlotEvents& events)
+    : window_(window), id_(id), menu_(std::move(menu)), events_(events) {
+    window_.Attach(*this);
+}
+
+Win32TraySlot::~Win32TraySlot() {
+    Unload();
+}
+
+std::uintptr_t Win32TraySlot::Window() const {
+    return reinterpret_cast<std::uintptr_t>(window_.Handle());
+}
+
+void Win32TraySlot::SetMenuItemEnabled(int item, bool enabled) {
+    EnableMenuItem(menu_.Get(), static_cast<UINT>(item),
+                   MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+bool Win32TraySlot::MenuItemEnabled(int item) const {
+    UINT state = GetMenuState(menu_.Get(), static_cast<UINT>(item), MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+int Win32TraySlot::ShowPopupMenu() {
+    return loaded_ ? window_.ShowPopupMenu(menu_.Get()) : 0;
+}
+
+void Win32TraySlot::SetTimer(bool enabled, unsigned intervalMs) {
+    if (loaded_) window_.SwitchTimer(id_, Win32TrayWindow::Timer::kBlink, enabled, intervalMs);
+}
+
+void Win32TraySlot::SetRetryTimer(bool enabled, unsigned intervalMs) {
+    if (loaded_) window_.SwitchTimer(id_, Win32TrayWindow::Timer::kRetry, enabled, intervalMs);
+}
+
+void Win32TraySlot::Unload() {
+    if (!loaded_) return;
+    loaded_ = false;
+    events_.OnUnload();
+    window_.SwitchTimer(id_, Win32TrayWindow::Timer::kBlink, false, 0);
+    window_.SwitchTimer(id_, Win32TrayWindow::Timer::kRetry, false, 0);
+    window_.Detach(id_);
+}
+
+Win32TrayWindow::Win32TrayWindow() : taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
+    RegisterTrayWindowClass(&WindowProc);
+    // Never shown; the handle is kept by WindowProc as soon as the window exists.
+    CreateWindowExA(0, kTrayWindowClass, kTrayWindowCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                    nullptr, GetModuleHandleA(nullptr), this);
+    if (!window_.Valid()) throw RuntimeError(kOutOfMemory);
+}
+
+Win32TrayWindow::~Win32TrayWindow() {
+    window_.Reset();  // unloads the slots still there while everything else is alive
+}
+
+void Win32TrayWindow::Attach(Win32TraySlot& slot) {
+    if (!window_.Valid() || !slots_.emplace(slot.Id(), &slot).second) {
+        throw RuntimeError(kInternalError);
+    }
+}
+
+int Win32TrayWindow::ShowPopupMenu(HMENU menu) {
+    HWND window = window_.Get();
+    if (window == nullptr || menuOpen_) return 0;
+    menuOpen_ = true;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(window);
+    int item = static_cast<int>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, window, nullptr));
+    PostMessageA(window, WM_NULL, 0, 0);
+    menuOpen_ = false;
+    return item;
+}
+
+void Win32TrayWindow::SwitchTimer(std::uint32_t id, Timer timer, bool enabled,
+                                  unsigned intervalMs) {
+    if (!window_.Valid()) return;
+    if (enabled) {
+        ::SetTimer(window_.Get(), TimerId(id, timer), intervalMs, nullptr);
+    } else {
+        KillTimer(window_.Get(), TimerId(id, timer));
+    }
+}
+
+LRESULT CALLBACK Win32TrayWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<Win32TrayWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->window_.Reset(window);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Win32TrayWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    return self->HandleMessage(window, message, wParam, lParam);
+}
+
+// WM_CLOSE is left to the default, which destroys the window: every slot is unloaded then.
+LRESULT Win32TrayWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarCreated_) {
+        DispatchTaskbarCreated();
+        return 0;
+    }
+    switch (message) {
+        case kTrayCallbackMessage:
+            // The tray puts the icon's id in wParam, the mouse message number in lParam.
+            Dispatch(static_cast<std::uint32_t>(wParam), [lParam](TraySlotEvents& events) {
+                events.OnTrayMessage(static_cast<int>(lParam));
+            });
+            return 0;
+        case WM_TIMER:
+            DispatchTimer(wParam);
+            return 0;
+        case WM_DESTROY:
+            UnloadAll();
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            window_.Release();
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+template <typename Event>
+void Win32TrayWindow::Dispatch(std::uint32_t id, Event event) {
+    auto found = slots_.find(id);
+    if (found == slots_.end()) return;
+    try {
+        event(found->second->Events());
+    } catch (...) {
+        ReportUnexpectedFailure();
+    }
+}
+
+void Win32TrayWindow::DispatchTimer(UINT_PTR timerId) {
+    auto id = static_cast<std::uint32_t>(timerId / 2);
+    if (static_cast<Timer>(timerId % 2) == Timer::kRetry) {
+        Dispatch(id, [](TraySlotEvents& events) { events.OnRetryTimer(); });
+    } else {
+        Dispatch(id, [](TraySlotEvents& events) { events.OnTimer(); });
+    }
+}
+
+// Icons come back in id order. Each slot is looked up afresh: an event may unload slots.
+void Win32TrayWindow::DispatchTaskbarCreated() {
+    std::vector<std::uint32_t> ids;
+    for (const auto& slot : slots_) ids.push_back(slot.first);
+    for (std::uint32_t id : ids) {
+        Dispatch(id, [](TraySlotEvents& events) { events.OnTaskbarCreated(); });
+    }
+}
+
+// Each slot leaves the window before it unloads, so that nothing its unload does can keep it.
+void Win32TrayWindow::UnloadAll() {
+    while (!slots_.empty()) {
+        Win32TraySlot* slot = slots_.begin()->second;
+        slots_.erase(slots_.begin());
+        try {
+            slot->Unload();
+        } catch (...) {
+            ReportUnexpectedFailure();
+        }
+    }
+}
+
+std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(
+    std::uint32_t id, const std::vector<std::string>& menuCaptions, TraySlotEvents& events) {
+    if (!tray_) tray_ = std::make_unique<Win32TrayWindow>();
+    return std::make_unique<Win32TraySlot>(*tray_, id, CreateMenuOf(menuCaptions), events);
+}
+
+void Win32WindowSystem::RunMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void Win32WindowSystem::QuitMessageLoop() {
+    PostQuitMessage(0);
+}
+
+}  // namespace iconlane::win32

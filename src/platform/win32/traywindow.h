@@ -1,0 +1,93 @@
+// The program's one hidden tray window, which owns every tray icon, its slots (one per entry,
+// named by the icon's id, each with its own menu and timers), and the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "platform/services.h"
+#include "platform/win32/handles.h"
+
+namespace iconlane::win32 {
+
+class Win32TrayWindow;
+
+class Win32TraySlot final : public TraySlot {
+public:
+    Win32TraySlot(Win32TrayWindow& window, std::uint32_t id, UniqueMenu menu,
+                  TraySlotEvents& events);
+    ~Win32TraySlot() override;
+    Win32TraySlot(const Win32TraySlot&) = delete;
+    Win32TraySlot& operator=(const Win32TraySlot&) = delete;
+
+    std::uintptr_t Window() const override;
+    std::uint32_t Id() const override { return id_; }
+    void SetMenuItemEnabled(int item, bool enabled) override;
+    bool MenuItemEnabled(int item) const override;
+    int ShowPopupMenu() override;
+    void SetTimer(bool enabled, unsigned intervalMs) override;
+    void SetRetryTimer(bool enabled, unsigned intervalMs) override;
+    void Unload() override;
+
+    TraySlotEvents& Events() { return events_; }
+
+private:
+    Win32TrayWindow& window_;
+    std::uint32_t id_;
+    UniqueMenu menu_;
+    TraySlotEvents& events_;
+    bool loaded_ = true;
+};
+
+// A hidden top-level window of class "IconlaneTray": top-level, so that it hears the shell's
+// "TaskbarCreated" broadcast. It hands each tray notification (wParam: the icon's id) and timer
+// tick to its slot, the shell's restart to every slot in id order, and unloads every slot in id
+// order when it is closed or destroyed.
+class Win32TrayWindow {
+public:
+    Win32TrayWindow();
+    ~Win32TrayWindow();
+    Win32TrayWindow(const Win32TrayWindow&) = delete;
+    Win32TrayWindow& operator=(const Win32TrayWindow&) = delete;
+
+    HWND Handle() const { return window_.Get(); }
+    // Fails with internal error (51) for an id already taken or a window already destroyed.
+    void Attach(Win32TraySlot& slot);
+    void Detach(std::uint32_t id) { slots_.erase(id); }
+    // The window comes to the foreground first and gets a message after the menu closes, so that
+    // the menu closes when the user clicks elsewhere. 0 at once while another menu is open.
+    int ShowPopupMenu(HMENU menu);
+    enum class Timer : UINT_PTR { kBlink = 0, kRetry = 1 };
+    void SwitchTimer(std::uint32_t id, Timer timer, bool enabled, unsigned intervalMs);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Event>
+    void Dispatch(std::uint32_t id, Event event);
+    void DispatchTimer(UINT_PTR timerId);
+    void DispatchTaskbarCreated();
+    void UnloadAll();
+
+    UINT taskbarCreated_;
+    std::map<std::uint32_t, Win32TraySlot*> slots_;  // in id order, which is entry order
+    bool menuOpen_ = false;
+    UniqueWindow window_;
+};
+
+class Win32WindowSystem final : public WindowSystem {
+public:
+    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id,
+                                             const std::vector<std::string>& menuCaptions,
+                                             TraySlotEvents& events) override;
+    void RunMessageLoop() override;
+    void QuitMessageLoop() override;
+
+private:
+    std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot
+};
+
+}  // namespace iconlane::win32
