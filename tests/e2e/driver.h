@@ -5,9 +5,10 @@
 #pragma once
 
 #include <windows.h>
-// commctrl.h needs windows.h first.
+// commctrl.h and psapi.h need windows.h first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <psapi.h>
 
 #include <atomic>
 #include <chrono>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace e2e {
@@ -22,9 +24,8 @@ namespace e2e {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Texts = std::vector<std::string>;
-using Pixels = std::vector<RGBQUAD>;
+using Icon = std::pair<LONG, UINT>;                // a tray icon's window and id
 enum Item { kLaunch = 1, kCancel, kHelp, kExit };  // Down presses that reach each menu item
-enum class Look { Own, Cross, Other };
 
 template <class Done>
 bool pollUntil(Done done, std::chrono::milliseconds timeout = 15s) {
@@ -37,10 +38,9 @@ bool pollUntil(Done done, std::chrono::milliseconds timeout = 15s) {
 template <class Holds>
 bool holdsFor(Holds holds, std::chrono::milliseconds quiet) {
     auto since = Clock::now();
-    auto quietly = [&] {
-        return holds() ? Clock::now() - since >= quiet : (since = Clock::now(), false);
-    };
-    return pollUntil(quietly, quiet + 15s);
+    return pollUntil(
+        [&] { return holds() ? Clock::now() - since >= quiet : (since = Clock::now(), false); },
+        quiet + 15s);
 }
 
 // A window's text through WM_GETTEXT, as a screen reader asks another process's window.
@@ -60,7 +60,11 @@ inline std::vector<HWND> windowsOf(DWORD process, const char* windowClass) {
     return found;
 }
 
-inline Pixels screenPixels(RECT r) {
+// How many pixels of a screen area are red, orange, or of a colour.
+struct Colours {
+    long red = 0, orange = 0, own = 0, all = 0;
+};
+inline Colours coloursIn(RECT r, COLORREF own = 0) {
     const LONG width = r.right - r.left, height = r.bottom - r.top;
     BITMAPINFO format{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
@@ -68,19 +72,17 @@ inline Pixels screenPixels(RECT r) {
     HBITMAP bitmap = CreateDIBSection(screen, &format, 0, reinterpret_cast<void**>(&bits), 0, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    Pixels pixels(bits, bits + width * height);
+    Colours found{0, 0, 0, width * height};
+    for (const RGBQUAD& p : std::vector<RGBQUAD>(bits, bits + found.all)) {
+        const int red = p.rgbRed, green = p.rgbGreen, blue = p.rgbBlue;
+        found.red += red > 150 && green < 80 && blue < 80;
+        found.orange += red > 200 && green >= 100 && green < 200 && blue < 80;
+        found.own +=
+            abs(red - GetRValue(own)) + abs(green - GetGValue(own)) + abs(blue - GetBValue(own)) <
+            60;
+    }
     SelectObject(memory, old), DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
-inline long count(const Pixels& pixels, bool (*kind)(const RGBQUAD&)) {
-    return std::count_if(pixels.begin(), pixels.end(), kind);
-}
-inline bool isRed(const RGBQUAD& p) {
-    return p.rgbRed > 150 && p.rgbGreen < 80 && p.rgbBlue < 80;
-}
-inline bool isOrange(const RGBQUAD& p) {
-    return p.rgbRed > 200 && p.rgbGreen >= 100 && p.rgbGreen < 200 && p.rgbBlue < 80;
+    return found;
 }
 
 // Wine's task bar, not the spy. Each icon has a tooltip control of its own, owned by the task bar,
@@ -94,7 +96,7 @@ inline HWND taskBar() {
 
 // The icons' tips and places, in the order added (Wine packs them from the right). The tools are
 // read through a page in the task bar's process, the only place their pointers are valid.
-inline std::vector<std::pair<std::string, RECT>> trayIcons() {
+inline std::map<LONG, std::pair<std::string, RECT>, std::greater<>> trayIcons() {
     HWND bar = taskBar();
     DWORD owner = 0;
     GetWindowThreadProcessId(bar, &owner);
@@ -106,7 +108,7 @@ inline std::vector<std::pair<std::string, RECT>> trayIcons() {
         SendMessageTimeoutW(tooltip, message, w, LPARAM(l), SMTO_BLOCK, 2000, &result);
         return result;
     };
-    std::vector<std::pair<std::string, RECT>> icons;
+    std::map<LONG, std::pair<std::string, RECT>, std::greater<>> icons;
     for (HWND tooltip : windowsOf(owner, TOOLTIPS_CLASSA)) {
         for (WPARAM n = 0;
              GetWindow(tooltip, GW_OWNER) == bar && n < send(tooltip, TTM_GETTOOLCOUNT, 0, 0);
@@ -126,12 +128,10 @@ inline std::vector<std::pair<std::string, RECT>> trayIcons() {
             ReadProcessMemory(process, page + 1024, text, sizeof text - 2, nullptr);
             WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
             MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&tool.rect), 2);
-            icons.emplace_back(utf8, tool.rect);
+            icons[tool.rect.left] = {utf8, tool.rect};
         }
     }
     VirtualFreeEx(process, page, 0, MEM_RELEASE), CloseHandle(process);
-    std::sort(icons.begin(), icons.end(),
-              [](auto& a, auto& b) { return a.second.left > b.second.left; });
     return icons;
 }
 
@@ -141,17 +141,12 @@ inline Texts waitForTips(std::size_t count) {
     holdsFor(
         [&] {
             tips.clear();
-            for (const auto& icon : trayIcons()) tips.push_back(icon.first);
+            for (const auto& icon : trayIcons()) tips.push_back(icon.second.first);
             return tips.size() == count;
         },
         300ms);
     return tips;
 }
-
-struct ShellCall {
-    Clock::time_point at;
-    std::pair<LONG, UINT> icon;  // window and id
-};
 
 class TraySpy {
 public:
@@ -159,7 +154,8 @@ public:
         pollUntil([&] { return window_ != nullptr; });
     }
     ~TraySpy() { PostMessageA(window_, WM_CLOSE, 0, 0), thread_.join(); }
-    std::vector<ShellCall> calls(DWORD operation) {  // NIM_ADD, NIM_MODIFY or NIM_DELETE
+    // The icons of the calls of one operation (NIM_ADD, NIM_MODIFY, NIM_DELETE), and their times.
+    std::vector<std::pair<Icon, Clock::time_point>> calls(DWORD operation) {
         std::lock_guard lock(mutex_);
         return calls_[operation];
     }
@@ -186,34 +182,37 @@ private:
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
         const auto* fields = static_cast<const LONG*>(data->lpData);
         std::lock_guard lock(self->mutex_);
-        self->calls_[data->dwData].push_back({Clock::now(), {fields[0], UINT(fields[1])}});
+        self->calls_[data->dwData].push_back({{fields[0], UINT(fields[1])}, Clock::now()});
         if (data->dwData == NIM_ADD && self->refuseAdds > 0) return --self->refuseAdds, FALSE;
         DWORD_PTR result = TRUE;
         if (self->passOn) SendMessageTimeoutA(taskBar(), message, w, l, SMTO_BLOCK, 5000, &result);
         return LRESULT(result);
     }
     std::mutex mutex_;
-    std::map<DWORD, std::vector<ShellCall>> calls_;
+    std::map<DWORD, std::vector<std::pair<Icon, Clock::time_point>>> calls_;
     std::atomic<HWND> window_{nullptr};
     std::thread thread_;
 };
 
 // Windows path of a built file, from the variable ctest sets; Wine shows the Unix root as Z:.
-inline std::string builtFile(const char* variable) {
+inline std::string builtFile(const char* variable, const char* sibling = nullptr) {
     std::string path = std::getenv(variable) ? std::getenv(variable) : "";
     std::replace(path.begin(), path.end(), '/', '\\');
+    if (sibling) path = path.substr(0, path.rfind('\\') + 1) + sibling;
     return path.starts_with("\\") ? "Z:" + path : path;
 }
 
 inline constexpr COLORREF kOwnColours[] = {RGB(0, 160, 0), RGB(0, 0, 200), RGB(200, 160, 0)};
 
-// One scenario: a fresh folder C:\iconlane-e2e\<name> holding marker.exe (the launch witness)
-// and own1.ico..own3.ico, plain squares of kOwnColours; "$D" in texts stands for the folder.
+// One scenario: a fresh folder C:\iconlane-e2e\<name> holding marker.exe (the launch witness),
+// the guide and own1.ico..own3.ico, plain squares of kOwnColours; "$D" in texts is the folder.
 class Driver {
 public:
     explicit Driver(const std::string& name) : folder_("C:\\iconlane-e2e\\" + name) {
         std::filesystem::remove_all(folder_), std::filesystem::create_directories(folder_);
         CopyFileA(builtFile("ICONLANE_E2E_MARKER").c_str(), path("$D\\marker.exe").c_str(), 0);
+        CopyFileA(builtFile("ICONLANE_EXE", "Iconlane.rtf").c_str(),
+                  path("$D\\Iconlane.rtf").c_str(), 0);
         for (int n = 0; n < 3; ++n) {  // 32 x 32 x 32 bits: 0x10A8 bytes at offset 22
             std::string ico("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0\xA8\x10\0\0\x16\0\0\0", 22);
             const BITMAPINFOHEADER header{40, 32, 64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -226,12 +225,12 @@ public:
     }
 
     // Ends the program as the system does at log-off: any dialog closed, then WM_CLOSE to the
-    // window that holds the icons (one window per entry in the program's earlier form).
+    // window that holds the icons.
     ~Driver() {
         if (!process_.hProcess) return;
         const bool clean = pollUntil(
             [&] {
-                for (const char* kind : {"#32770", "frmHelp", "IconlaneTray", "frmTL"})
+                for (const char* kind : {"#32770", "frmHelp", "IconlaneTray"})
                     for (HWND window : windowsOf(id(), kind)) PostMessageA(window, WM_CLOSE, 0, 0);
                 return ended(200ms);
             },
@@ -270,7 +269,7 @@ public:
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        EXPECT_TRUE(CreateProcessA(0, line.data(), 0, 0, 0, 0, block.data(), folder_.c_str(),
+        EXPECT_TRUE(CreateProcessA(0, path(line).data(), 0, 0, 0, 0, block.data(), folder_.c_str(),
                                    &startup, &process));
         return process;
     }
@@ -279,8 +278,21 @@ public:
                const std::map<std::string, std::string>& environment = {},
                const char* program = "ICONLANE_EXE") {
         CopyFileA(builtFile(program).c_str(), path("$D\\iconlane.exe").c_str(), 0);
-        process_ = run(path("\"$D\\iconlane.exe\"" + (arguments.empty() ? "" : " " + arguments)),
-                       environment);
+        process_ =
+            run("\"$D\\iconlane.exe\"" + (arguments.empty() ? "" : " " + arguments), environment);
+    }
+    // Writes the options and "Lane 1".."Lane n", entries that open marker.exe, each with its own
+    // plain icon, and starts the program with them as its batch file.
+    void startLane(int entries, const Texts& options = {}) {
+        Texts lines, tips;
+        for (int n = 1; n <= entries; ++n) {
+            tips.push_back("Lane " + std::to_string(n));
+            lines.push_back("$D\\marker.exe," + tips.back() + ",$D\\own" + std::to_string(n) +
+                            ".ico");
+        }
+        writeLines("Iconlane.ini", options), writeLines("lane.txt", lines),
+            start("/BATCH:$D\\lane.txt");
+        EXPECT_EQ(waitForTips(entries), tips);
     }
     DWORD id() const { return process_.dwProcessId; }
     bool ended(std::chrono::milliseconds within = 15s) const {
@@ -301,7 +313,7 @@ public:
 
     RECT place(std::size_t icon) const {
         const auto icons = trayIcons();
-        return icon < icons.size() ? icons[icon].second : RECT{};
+        return icon < icons.size() ? std::next(icons.begin(), icon)->second.second : RECT{};
     }
     // Clicks through SendInput reach Wine's tray as a mouse's do; separate clicks are spaced
     // beyond the double-click time.
@@ -327,20 +339,11 @@ public:
         EXPECT_TRUE(menu && pollUntil([&] { return !IsWindowVisible(menu); }))
             << "no menu, or stays";
     }
-
-    // Icon n shows own<n+1>.ico, the red cross, or something else.
-    Look look(std::size_t icon) const {
-        const Pixels pixels = screenPixels(place(icon));
-        const COLORREF c = kOwnColours[icon];
-        const long own = std::count_if(pixels.begin(), pixels.end(), [&](const RGBQUAD& p) {
-            return abs(p.rgbRed - GetRValue(c)) + abs(p.rgbGreen - GetGValue(c)) +
-                       abs(p.rgbBlue - GetBValue(c)) <
-                   60;
-        });
-        const long red = count(pixels, isRed), all = long(pixels.size());
-        return own * 2 >= all && !red  ? Look::Own
-               : !own && red * 8 > all ? Look::Cross
-                                       : Look::Other;
+    // Icon n shows own<n+1>.ico (at least half its pixels and no red), or the red cross (an eighth
+    // red, none of its own colour).
+    bool shows(std::size_t icon, bool own) const {
+        const Colours c = coloursIn(place(icon), kOwnColours[icon]);
+        return own ? c.own * 2 >= c.all && !c.red : !c.own && c.red * 8 > c.all;
     }
 
     // The program's shown window of a class (with that button); null when none comes.
@@ -360,6 +363,9 @@ public:
     bool showsNoDialog() const {
         return holdsFor([&] { return !waitFor("#32770", 0, 0ms) && !waitFor("frmHelp", 0, 0ms); },
                         700ms);
+    }
+    static void press(HWND dialog, int button) {
+        PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
     }
 
     TraySpy spy;
