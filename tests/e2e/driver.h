@@ -271,14 +271,17 @@ public:
         process_ =
             run("\"$D\\iconlane.exe\"" + (arguments.empty() ? "" : " " + arguments), environment);
     }
-    // The options, and a batch file of "Lane 1".."Lane n" opening marker.exe with their own icons.
+    // The options, and a batch file of "Lane 1".."Lane n" opening lane<n>.exe with their own icons.
     void startLane(int entries, const std::vector<std::string>& options = {}) {
         std::vector<std::string> lines;
         std::string tips;
         for (int n = 1; n <= entries; ++n) {
             tips += (n > 1 ? "|Lane " : "Lane ") + std::to_string(n);
-            lines.push_back("$D\\marker.exe,Lane " + std::to_string(n) + ",$D\\own" +
-                            std::to_string(n) + ".ico");
+            const std::string exe =
+                "$D\\lane" + std::to_string(n) + ".exe";  // a copy of marker.exe
+            CopyFileA(path("$D\\marker.exe").c_str(), path(exe).c_str(), 0);
+            lines.push_back(exe + ",Lane " + std::to_string(n) + ",$D\\own" + std::to_string(n) +
+                            ".ico");
         }
         writeLines("Iconlane.ini", options), writeLines("lane.txt", lines),
             start("/BATCH:$D\\lane.txt");

@@ -157,13 +157,15 @@ const Row kRows[] = {
      }},
     {"NoClickModeLaunchesFromTheMenuOnly",
      [](Driver& d) {
-         d.startLane(1, {"HELPDISABLED=TRUE"});
+         d.startLane(2, {"HELPDISABLED=TRUE"});
          d.click(0, 2);
          d.choose(0, kCancel), d.choose(0, kHelp);  // Help... is disabled
          EXPECT_TRUE(d.showsNoDialog());
          EXPECT_TRUE(d.witnessedSettlesAt(0)) << "a click launched";
-         d.choose(0, kLaunch);
-         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "\"Launch!\" did not launch once";
+         d.choose(1, kLaunch);
+         ASSERT_TRUE(d.witnessedSettlesAt(1)) << "\"Launch!\" did not launch once";
+         EXPECT_NE(d.witnessed()[0].find("lane2.exe"), std::string::npos)
+             << "not the second icon's";
      }},
     {"ExitQuestionBlinksEveryIconEvery800msAndNoStopsIt",
      [](Driver& d) {
