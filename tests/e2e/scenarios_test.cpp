@@ -175,6 +175,10 @@ const Row kRows[] = {
          EXPECT_EQ(textOf(question), "Exit Iconlane?");
          EXPECT_EQ(textOf(GetDlgItem(question, 1000)),
                    "Exiting Iconlane will remove the 2 icons managed by it - Are you sure?");
+         GUITHREADINFO gui{};
+         gui.cbSize = sizeof gui;
+         GetGUIThreadInfo(GetWindowThreadProcessId(question, nullptr), &gui);
+         EXPECT_EQ(gui.hwndFocus, GetDlgItem(question, IDNO)) << "No has not the focus";
          auto ticks = [&, first = d.spy.calls(NIM_ADD)[0].first] {  // of the first icon
              auto calls = d.spy.calls(NIM_MODIFY);
              std::erase_if(calls, [&](auto& call) { return call.first != first; });
