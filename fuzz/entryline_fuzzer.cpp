@@ -12,8 +12,7 @@ struct Reports : iconlane::Dialogs {
         quoted = text.find("'" + line.substr(0, 200)) != std::string::npos, ++count;
     }
     std::string line;
-    int count = 0;
-    bool quoted = false;
+    int count = 0, quoted = 0;
 };
 
 void Fuzz(const std::string& line) {

@@ -1,6 +1,5 @@
-// What the fuzz targets share: each defines Fuzz(text) with a few invariants; a broken one ends the
-// run as a crash that libFuzzer reports with its input. An input that starts with 0xFF stands for
-// 32,700 + (its second byte) letters "x" and the rest, to reach the 32,767-character positions.
+// Each fuzz target defines Fuzz(text), whose broken invariants crash with the input. An input
+// 0xFF n rest stands for 32,700 + n letters "x" and the rest: it reaches positions past 32,767.
 #pragma once
 
 #include <cstdint>
