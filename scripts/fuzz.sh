@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ (clang, ASan + UBSan) and runs each for the given number
-# of seconds (default 60) on a copy of its seed corpus, which stays as committed. Fails on any
+# of seconds (default 30) on a copy of its seed corpus, which stays as committed. Fails on any
 # crash, leak, sanitizer report, broken invariant, time-out or memory blow-up; the input that
 # caused it is kept in build/fuzz/findings/.
 #
@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:-60}
+seconds=${1:-30}
 [[ $seconds =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [seconds]" >&2; exit 2; }
 
 scripts/setup.sh

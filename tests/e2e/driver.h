@@ -1,0 +1,370 @@
+// The end-to-end driver: the real iconlane.exe in a fresh folder under Wine, used as a person uses
+// it (tray, dialogs, menus, mouse). A spy window in front of Wine's task bar gets each
+// Shell_NotifyIcon call first, notes its time and passes it on, or refuses it as a shell not ready.
+#pragma once
+
+#include <windows.h>
+// commctrl.h and psapi.h need windows.h first.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Icon = std::pair<LONG, UINT>;                // a tray icon's window and id
+enum Item { kLaunch = 1, kCancel, kHelp, kExit };  // the Down presses that reach a menu item
+
+template <class Done>
+bool pollUntil(Done done, std::chrono::milliseconds timeout = 15s) {
+    for (auto end = Clock::now() + timeout; !done(); Sleep(20))
+        if (Clock::now() > end) return false;
+    return true;
+}
+
+// True once `holds` has stayed true for `quiet`: where the absence of an effect matters.
+template <class Holds>
+bool holdsFor(Holds holds, std::chrono::milliseconds quiet) {
+    auto since = Clock::now();
+    return pollUntil(
+        [&] { return holds() ? Clock::now() - since > quiet : (since = Clock::now(), false); },
+        quiet + 15s);
+}
+
+// Through WM_GETTEXT, as a screen reader reads another process's window.
+inline std::string textOf(HWND window) {
+    std::string text(1 << 16, '\0');
+    DWORD_PTR n = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), LPARAM(text.data()), 0, 2000, &n);
+    return text.substr(0, n);
+}
+
+// Top-level windows (hidden ones too) of a process, of a class or (null) of any.
+inline std::vector<HWND> windowsOf(DWORD process, const char* windowClass) {
+    std::vector<HWND> found;
+    DWORD owner = 0;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, windowClass, nullptr));)
+        if (GetWindowThreadProcessId(w, &owner), owner == process) found.push_back(w);
+    return found;
+}
+
+struct Colours {
+    long red = 0, orange = 0, own = 0, all = 0;
+};
+// How many pixels of a screen area are red, orange, or about the colour `own`.
+inline Colours coloursIn(RECT r, COLORREF own = 0) {
+    Colours found{0, 0, 0, (r.right - r.left) * (r.bottom - r.top)};
+    BITMAPINFO format{{40, r.right - r.left, r.top - r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    RGBQUAD* bits = nullptr;
+    HGDIOBJ bitmap = CreateDIBSection(screen, &format, 0, reinterpret_cast<void**>(&bits), 0, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    for (const RGBQUAD& p : std::vector<RGBQUAD>(bits, bits + found.all)) {
+        const int red = p.rgbRed, green = p.rgbGreen, blue = p.rgbBlue;
+        found.red += red > 150 && green < 80 && blue < 80;
+        found.orange += red > 200 && green >= 100 && green < 200 && blue < 80;
+        found.own +=
+            abs(red - GetRValue(own)) + abs(green - GetGValue(own)) + abs(blue - GetBValue(own)) <
+            60;
+    }
+    SelectObject(memory, old), DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
+    return found;
+}
+
+inline HWND taskBar() {  // Wine's, not the spy
+    HWND bar = nullptr;
+    for (DWORD me = GetCurrentProcessId(), owner = me; owner == me;)
+        GetWindowThreadProcessId(bar = FindWindowExA(0, bar, "Shell_TrayWnd", 0), &owner);
+    return bar;
+}
+
+// The icons, right to left as Wine adds them: each has a tooltip control owned by the task bar,
+// with one tool whose rectangle is the icon's place (empty once deleted) and whose text its tip,
+// read through a page in the task bar's process, the only place where its pointers are valid.
+inline std::map<LONG, std::pair<std::string, RECT>, std::greater<>> trayIcons() {
+    HWND bar = taskBar();
+    DWORD owner = 0;
+    GetWindowThreadProcessId(bar, &owner);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, 0, owner);
+    auto* page = static_cast<char*>(VirtualAllocEx(process, 0, 4096, MEM_COMMIT, PAGE_READWRITE));
+    auto send = [&](HWND tooltip, UINT message, WPARAM w, void* l) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(tooltip, message, w, LPARAM(l), 0, 2000, &result);
+        return result;
+    };
+    std::map<LONG, std::pair<std::string, RECT>, std::greater<>> icons;
+    for (HWND tip : windowsOf(owner, TOOLTIPS_CLASSA)) {
+        for (WPARAM n = 0; GetWindow(tip, GW_OWNER) == bar && n < send(tip, TTM_GETTOOLCOUNT, 0, 0);
+             ++n) {
+            TTTOOLINFOW tool{};
+            wchar_t text[1000] = {};
+            char utf8[4000] = {};
+            tool.cbSize = sizeof tool;
+            WriteProcessMemory(process, page, &tool, sizeof tool, nullptr);
+            send(tip, TTM_ENUMTOOLSW, n, page);
+            ReadProcessMemory(process, page, &tool, sizeof tool, nullptr);
+            tool.lpszText = reinterpret_cast<LPWSTR>(page + 1024);
+            WriteProcessMemory(process, page, &tool, sizeof tool, nullptr);
+            WriteProcessMemory(process, page + 1024, text, sizeof text, nullptr);
+            send(tip, TTM_GETTEXTW, std::size(text), page);
+            ReadProcessMemory(process, page + 1024, text, sizeof text - 2, nullptr);
+            WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+            MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&tool.rect), 2);
+            if (!IsRectEmpty(&tool.rect)) icons[tool.rect.left] = {utf8, tool.rect};
+        }
+    }
+    VirtualFreeEx(process, page, 0, MEM_RELEASE), CloseHandle(process);
+    return icons;
+}
+
+// The tips joined by "|", once exactly `count` icons have shown for a moment (else what shows).
+inline std::string waitForTips(std::size_t count) {
+    std::string tips;
+    holdsFor(
+        [&] {
+            const auto icons = trayIcons();
+            tips.clear();
+            for (const auto& icon : icons) tips += (tips.empty() ? "" : "|") + icon.second.first;
+            return icons.size() == count;
+        },
+        300ms);
+    return tips;
+}
+
+class TraySpy {
+public:
+    TraySpy() : thread_([this] { Run(); }) {
+        pollUntil([&] { return window_ != nullptr; });
+    }
+    ~TraySpy() { PostMessageA(window_, WM_CLOSE, 0, 0), thread_.join(); }
+    // The icons that calls of an operation (NIM_ADD, NIM_MODIFY, NIM_DELETE) named, and when.
+    std::vector<std::pair<Icon, Clock::time_point>> calls(DWORD operation) {
+        std::lock_guard lock(mutex_);
+        return calls_[operation];
+    }
+    std::atomic<int> refuseAdds{0};
+    std::atomic<bool> passOn{true};  // off: answers every call itself, at once
+
+private:
+    void Run() {
+        WNDCLASSA spyClass{0,       &Procedure, 0,       0,       nullptr,
+                           nullptr, nullptr,    nullptr, nullptr, "Shell_TrayWnd"};
+        RegisterClassA(&spyClass);
+        HWND window =
+            CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, 0, 0, 0, 0);
+        SetWindowLongPtrA(window, GWLP_USERDATA, LONG_PTR(this));
+        window_ = window;
+        for (MSG message; GetMessageA(&message, nullptr, 0, 0) > 0;) DispatchMessageA(&message);
+        DestroyWindow(window);
+    }
+    // Wine's Shell_NotifyIcon sends WM_COPYDATA: the operation, then data that start with window,
+    // id.
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+        auto* self = reinterpret_cast<TraySpy*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (message == WM_CLOSE) PostQuitMessage(0);
+        if (message != WM_COPYDATA || !self) return DefWindowProcA(window, message, w, l);
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
+        const auto* fields = static_cast<const LONG*>(data->lpData);
+        std::lock_guard lock(self->mutex_);
+        self->calls_[data->dwData].push_back({{fields[0], UINT(fields[1])}, Clock::now()});
+        if (data->dwData == NIM_ADD && self->refuseAdds > 0) return --self->refuseAdds, FALSE;
+        DWORD_PTR result = TRUE;
+        if (self->passOn) SendMessageTimeoutA(taskBar(), message, w, l, 0, 5000, &result);
+        return LRESULT(result);
+    }
+    std::mutex mutex_;
+    std::map<DWORD, std::vector<std::pair<Icon, Clock::time_point>>> calls_;
+    std::atomic<HWND> window_{nullptr};
+    std::thread thread_;
+};
+
+inline constexpr COLORREF kOwnColours[] = {RGB(0, 160, 0), RGB(0, 0, 200), RGB(200, 160, 0)};
+
+// A fresh folder C:\iconlane-e2e\<name> ("$D" in the texts given) with marker.exe, the launch
+// witness, the guide and own1.ico..own3.ico, 32 x 32 squares of kOwnColours.
+class Driver {
+public:
+    explicit Driver(const std::string& name) : folder_("C:\\iconlane-e2e\\" + name) {
+        std::filesystem::remove_all(folder_), std::filesystem::create_directories(folder_);
+        CopyFileA(built("ICONLANE_E2E_MARKER").c_str(), path("$D\\marker.exe").c_str(), 0);
+        CopyFileA(built("ICONLANE_EXE", "Iconlane.rtf").c_str(), path("$D\\Iconlane.rtf").c_str(),
+                  0);
+        for (int n = 0; n < 3; ++n) {  // one image of 32 bits a pixel: 0x10A8 bytes at offset 22
+            std::string ico("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0\xA8\x10\0\0\x16\0\0\0", 22);
+            const BITMAPINFOHEADER header{40, 32, 64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            ico.append(reinterpret_cast<const char*>(&header), sizeof header);
+            const COLORREF c = kOwnColours[n];
+            for (int p = 0; p < 32 * 32; ++p)
+                ico += {char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c)), -1};
+            write("own" + std::to_string(n + 1) + ".ico", ico + std::string(32 * 4, '\0'));
+        }
+    }
+    // Ends the program as the system does: dialogs closed, then WM_CLOSE to the icons' window.
+    ~Driver() {
+        if (!process_.hProcess) return;
+        const bool clean = pollUntil(
+            [&] {
+                for (const char* kind : {"#32770", "frmHelp", "IconlaneTray"})
+                    for (HWND window : windowsOf(id(), kind)) PostMessageA(window, WM_CLOSE, 0, 0);
+                return ended(200ms);
+            },
+            5s);
+        DWORD code = STILL_ACTIVE;
+        if (!clean) TerminateProcess(process_.hProcess, 1);
+        EXPECT_TRUE(clean && GetExitCodeProcess(process_.hProcess, &code) && !code) << code;
+        EXPECT_EQ(waitForTips(0), "") << "icons left behind";
+        CloseHandle(process_.hProcess), CloseHandle(process_.hThread);
+    }
+
+    // Windows path of a built file (or one beside it), from ctest; the Unix root shows as Z:.
+    static std::string built(const char* variable, const char* sibling = nullptr) {
+        std::string path = std::getenv(variable) ? std::getenv(variable) : "";
+        std::replace(path.begin(), path.end(), '/', '\\');
+        if (sibling) path = path.substr(0, path.rfind('\\') + 1) + sibling;
+        return "Z:" + path;
+    }
+    std::string path(std::string text) const {
+        for (std::size_t at; (at = text.find("$D")) != std::string::npos;)
+            text.replace(at, 2, folder_);
+        return text;
+    }
+    void write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path("$D\\" + name), std::ios::binary) << bytes;
+    }
+    void writeLines(const std::string& name, const std::vector<std::string>& lines) const {
+        std::string text;
+        for (const std::string& line : lines) text += path(line) + "\r\n";
+        write(name, text);
+    }
+
+    // An exact command line (a shell would rebuild it from argv, losing blanks and quotes), run
+    // in the folder with APPDATA pointing into it.
+    PROCESS_INFORMATION run(std::string line,
+                            std::map<std::string, std::string> environment) const {
+        environment["APPDATA"] = folder_;
+        std::string block;
+        for (char* entry = GetEnvironmentStringsA(); *entry; entry += strlen(entry) + 1)
+            if (!environment.count(std::string(entry, strcspn(entry + 1, "=") + 1)))
+                block.append(entry, strlen(entry) + 1);
+        for (const auto& [name, value] : environment) block += name + "=" + value + '\0';
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        EXPECT_TRUE(CreateProcessA(0, path(line).data(), 0, 0, 0, 0, block.data(), folder_.c_str(),
+                                   &startup, &process));
+        return process;
+    }
+    // The built program (named by its ctest variable) as $D\iconlane.exe.
+    void start(const std::string& arguments, std::map<std::string, std::string> environment = {},
+               const char* program = "ICONLANE_EXE") {
+        CopyFileA(built(program).c_str(), path("$D\\iconlane.exe").c_str(), 0);
+        process_ =
+            run("\"$D\\iconlane.exe\"" + (arguments.empty() ? "" : " " + arguments), environment);
+    }
+    // The options, and a batch file of "Lane 1".."Lane n" opening lane<n>.exe with their own icons.
+    void startLane(int entries, const std::vector<std::string>& options = {}) {
+        std::vector<std::string> lines;
+        std::string tips;
+        for (int n = 1; n <= entries; ++n) {
+            tips += (n > 1 ? "|Lane " : "Lane ") + std::to_string(n);
+            const std::string exe =
+                "$D\\lane" + std::to_string(n) + ".exe";  // a copy of marker.exe
+            CopyFileA(path("$D\\marker.exe").c_str(), path(exe).c_str(), 0);
+            lines.push_back(exe + ",Lane " + std::to_string(n) + ",$D\\own" + std::to_string(n) +
+                            ".ico");
+        }
+        writeLines("Iconlane.ini", options), writeLines("lane.txt", lines),
+            start("/BATCH:$D\\lane.txt");
+        EXPECT_EQ(waitForTips(entries), tips);
+    }
+    DWORD id() const { return process_.dwProcessId; }
+    bool ended(std::chrono::milliseconds within = 15s) const {
+        return WaitForSingleObject(process_.hProcess, DWORD(within.count())) == WAIT_OBJECT_0;
+    }
+
+    // What the witness wrote: "loaded", or "<show command> <command line>" for each start.
+    std::vector<std::string> witnessed() const {
+        std::ifstream file(path("$D\\launches.txt"));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);)
+            lines.push_back(line.substr(0, line.find('\r')));
+        return lines;
+    }
+    bool witnessedSettlesAt(std::size_t count) const {
+        return holdsFor([&] { return witnessed().size() == count; }, 1s);
+    }
+
+    RECT place(std::size_t icon) const {
+        const auto icons = trayIcons();
+        return icon < icons.size() ? std::next(icons.begin(), icon)->second.second : RECT{};
+    }
+    // SendInput reaches Wine's tray as a mouse does; clicks apart are spaced beyond a double click.
+    void click(std::size_t icon, int times, bool right = false) {
+        std::this_thread::sleep_until(lastClick_ +
+                                      std::chrono::milliseconds(GetDoubleClickTime() + 100));
+        const RECT r = place(icon);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        INPUT input[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
+        input[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+        input[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+        for (int n = 0; n < times; ++n) Sleep(60), SendInput(2, input, sizeof input[0]);
+        lastClick_ = Clock::now();
+        if (!right) SetCursorPos(300, 100);
+    }
+    // From the icon's pop-up menu, a #32768 window, which takes posted keys once drawn.
+    void choose(std::size_t icon, Item item) {
+        click(icon, 1, true);
+        HWND menu = waitFor("#32768");
+        SetCursorPos(300, 100), Sleep(200);
+        for (int n = 0; n < item; ++n) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_TRUE(menu && pollUntil([&] { return !IsWindowVisible(menu); }))
+            << "no menu, or it stays";
+    }
+    // Icon n shows own<n+1>.ico (half its pixels, no red), or the red cross (an eighth, none own).
+    bool shows(std::size_t icon, bool own) const {
+        const Colours c = coloursIn(place(icon), kOwnColours[icon]);
+        return own ? c.own * 2 >= c.all && !c.red : !c.own && c.red * 8 > c.all;
+    }
+
+    // The program's shown window of a class (with that button); null when none comes.
+    HWND waitFor(const char* windowClass, int button = 0,
+                 std::chrono::milliseconds timeout = 15s) const {
+        HWND found = nullptr;
+        pollUntil(
+            [&] {
+                for (HWND window : windowsOf(id(), windowClass))
+                    if (IsWindowVisible(window) && (!button || GetDlgItem(window, button)))
+                        found = window;
+                return found != nullptr;
+            },
+            timeout);
+        return found;
+    }
+    bool showsNoDialog() const {
+        return holdsFor([&] { return !waitFor("#32770", 0, 0ms) && !waitFor("frmHelp", 0, 0ms); },
+                        700ms);
+    }
+    static void press(HWND dialog, int button) {
+        PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+    }
+
+    TraySpy spy;
+
+private:
+    std::string folder_;
+    PROCESS_INFORMATION process_{};
+    inline static Clock::time_point lastClick_;
+};
+
+}  // namespace e2e

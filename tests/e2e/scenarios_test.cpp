@@ -1,0 +1,322 @@
+// Every path a user takes through iconlane.exe, once each, as rows of one table. Each row runs the
+// real program in a fresh folder under Wine and sees it as a user does (see driver.h).
+#include "driver.h"
+
+namespace e2e {
+namespace {
+
+const std::string kBatch = "/BATCH:$D\\lane.txt", kHuge = std::string(100000, 'x') + ",tip";
+const std::string kError = "Unexpected error #", kCheck = "'\n\nPlease check line syntax";
+
+// Milliseconds from one call to the next, on average.
+double pace(const std::vector<std::pair<Icon, Clock::time_point>>& calls) {
+    return (calls.back().second - calls.front().second) / 1.0ms / (calls.size() - 1);
+}
+
+bool notifyIcon(DWORD operation, Icon icon) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE, data.uID = icon.second, data.uFlags = NIF_TIP;
+    data.hWnd = HWND(LONG_PTR(icon.first));
+    lstrcpyA(data.szTip, ("Lane " + std::to_string(icon.second)).c_str());
+    return Shell_NotifyIconA(operation, &data);
+}
+
+// A message box: title, start and end of its text, its icon by colour (Wine's stop icon is red,
+// its exclamation orange, nothing else in a box is either), inside a 1024 x 768 screen; then OK.
+void expectBox(const Driver& d, std::string title, std::string starts, std::string ends,
+               bool stop) {
+    HWND box = d.waitFor("#32770", IDOK);
+    const std::string text = textOf(GetDlgItem(box, 0xFFFF));
+    EXPECT_EQ(textOf(box), title);
+    EXPECT_TRUE(text.starts_with(d.path(starts)) && text.ends_with(ends)) << text.substr(0, 300);
+    RECT r{};
+    GetWindowRect(box, &r);
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= 1024 && r.bottom <= 768);
+    EXPECT_TRUE(pollUntil(
+        [&] {
+            const Colours c = coloursIn(r);
+            return stop ? c.red > 50 && !c.orange : c.orange > 50 && !c.red;
+        },
+        2s))
+        << (stop ? "no stop icon" : "no exclamation icon");
+    Driver::press(box, IDOK);
+}
+
+// The guide, titled with the version, with the text box and Ok where the design's fractions of
+// the client area put them once the window is resized.
+HWND expectGuide(const Driver& d) {
+    HWND help = d.waitFor("frmHelp");
+    const std::string text = textOf(GetDlgItem(help, 100));
+    EXPECT_EQ(textOf(help), "Iconlane v1.0.0");
+    EXPECT_TRUE(text.find("Iconlane User Guide") < text.find("\\rtf")) << text.substr(0, 300);
+    SetWindowPos(help, nullptr, 0, 0, 800, 600, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_TRUE(pollUntil(
+        [&] {
+            RECT client{}, box{}, ok{};
+            GetClientRect(help, &client), GetWindowRect(GetDlgItem(help, 100), &box);
+            GetWindowRect(GetDlgItem(help, IDOK), &ok);
+            MapWindowPoints(nullptr, help, reinterpret_cast<POINT*>(&box), 2);
+            MapWindowPoints(nullptr, help, reinterpret_cast<POINT*>(&ok), 2);
+            const double x = client.right / 6705.0, y = client.bottom / 5310.0;
+            const double sides[][2] = {{box.left / x, 75},    {box.top / y, 90},
+                                       {box.right / x, 6600}, {box.bottom / y, 4395},
+                                       {ok.left / x, 5205},   {ok.top / y, 4515},
+                                       {ok.right / x, 6615},  {ok.bottom / y, 5220}};
+            return std::all_of(std::begin(sides), std::end(sides),
+                               [&](auto& s) { return std::abs(s[0] - s[1]) < 30; });
+        },
+        2s))
+        << "out of proportion at 800 x 600";
+    return help;
+}
+
+// Yes to the exit question ends the program after deleting every icon, in entry order.
+void exitAndAnswerYes(Driver& d, std::size_t icon) {
+    d.choose(icon, kExit);
+    Driver::press(d.waitFor("#32770", IDNO), IDYES);
+    EXPECT_TRUE(d.ended()) << "the program runs on after Yes";
+    EXPECT_EQ(waitForTips(0), "");
+    std::vector<Icon> added, deleted;
+    for (const auto& call : d.spy.calls(NIM_ADD)) added.push_back(call.first);
+    for (const auto& call : d.spy.calls(NIM_DELETE)) deleted.push_back(call.first);
+    EXPECT_EQ(deleted, added);
+}
+
+struct Row {
+    const char* name;
+    void (*play)(Driver&);
+};
+
+const Row kRows[] = {
+    {"BatchFileGivesIconsWithTooltipsInLineOrder",
+     [](Driver& d) {
+         d.writeLines("lane.txt", {"\xEF\xBB\xBF; a comment after the byte-order mark",
+                                   "%E2E_DIR%\\notepad.exe,,", "$D\\lane.txt,Grüße aus Zürich",
+                                   "$D\\marker.exe,Own,$D\\own3.ico"});
+         d.start(kBatch, {{"E2E_DIR", "C:\\windows"}});
+         EXPECT_EQ(waitForTips(3), "C:\\windows\\notepad.exe|Grüße aus Zürich|Own");
+         EXPECT_TRUE(d.showsNoDialog());
+         EXPECT_TRUE(d.shows(2, true)) << "the icon file's picture is not shown";
+         // The icons found for notepad and for a text file are written, and notepad's is its own.
+         std::set<std::string> cached;
+         for (const auto& file : std::filesystem::directory_iterator(d.path("$D\\Iconlane")))
+             cached.insert(file.path().filename().string());
+         EXPECT_EQ(cached, (std::set<std::string>{"1.ico", "2.ico"}));
+         ICONINFO own{}, extracted{};
+         GetIconInfo(HICON(LoadImageA(0, d.path("$D\\Iconlane\\1.ico").c_str(), IMAGE_ICON, 0, 0,
+                                      LR_LOADFROMFILE)),
+                     &own);
+         GetIconInfo(ExtractIconA(nullptr, "C:\\windows\\notepad.exe", 0), &extracted);
+         BYTE ownBits[4096] = {}, extractedBits[4096] = {};
+         GetBitmapBits(own.hbmColor, sizeof ownBits, ownBits),
+             GetBitmapBits(extracted.hbmColor, sizeof extractedBits, extractedBits);
+         EXPECT_TRUE(own.hbmColor && !memcmp(ownBits, extractedBits, sizeof ownBits))
+             << "not notepad's icon";
+     }},
+    {"ALockedBatchFileEndsStartUpWithAMessage",
+     [](Driver& d) {
+         d.writeLines("lane.txt", {"$D\\marker.exe,Lane 1"});
+         HANDLE locked =
+             CreateFileA(d.path("$D\\lane.txt").c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+         d.start(kBatch);
+         expectBox(d, "Iconlane!", "error  70 (", ") in main", true);
+         EXPECT_TRUE(d.ended()) << "start-up goes on";
+         CloseHandle(locked);
+     }},
+    // The items after a bad one are not read: the click mode stays DOUBLE.
+    {"OptionsFileWithABadItemDoubleClickModeAndACommandLineEntry",
+     [](Driver& d) {
+         d.writeLines("Iconlane.ini",
+                      {"clickmode=Double", std::string(32766, 'A') + "=x", "CLICKMODE=SINGLE"});
+         d.start("$D\\marker.exe, Pocket marker ");
+         expectBox(d, "Iconlane!", "Error 6 (", ") occurred during Options File Read.", true);
+         ASSERT_EQ(waitForTips(1), " Pocket marker ");
+         d.click(0, 1);
+         EXPECT_TRUE(d.witnessedSettlesAt(0)) << "a single click launched";
+         d.click(0, 2);
+         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "a double click did not launch once";
+     }},
+    {"SingleClickOpensADocumentWithItsOpenVerb",
+     [](Driver& d) {
+         RegSetValueA(HKEY_CLASSES_ROOT, ".iconlane-doc", REG_SZ, "IconlaneE2E.Doc", 0);
+         RegSetValueA(HKEY_CLASSES_ROOT, "IconlaneE2E.Doc\\shell", REG_SZ, "print",
+                      0);  // the default
+         for (std::string verb : {"open", "print"})
+             RegSetValueA(HKEY_CLASSES_ROOT,
+                          ("IconlaneE2E.Doc\\shell\\" + verb + "\\command").c_str(), REG_SZ,
+                          d.path("\"$D\\marker.exe\" " + verb + " \"%1\"").c_str(), 0);
+         d.writeLines("Iconlane.ini", {"CLICKMODE=SINGLE"});
+         d.writeLines("lane.txt", {"$D\\report.iconlane-doc,Report"});
+         d.write("report.iconlane-doc", "a report"), d.start(kBatch);
+         ASSERT_EQ(waitForTips(1), "Report");
+         d.click(0, 1);
+         ASSERT_TRUE(d.witnessedSettlesAt(1));
+         EXPECT_TRUE(d.witnessed()[0].starts_with("1 "))
+             << d.witnessed()[0] << ": not shown normally";
+         EXPECT_NE(d.witnessed()[0].find(" open "), std::string::npos) << d.witnessed()[0];
+     }},
+    {"NoClickModeLaunchesFromTheMenuOnly",
+     [](Driver& d) {
+         d.startLane(2, {"HELPDISABLED=TRUE"});
+         d.click(0, 2);
+         d.choose(0, kCancel), d.choose(0, kHelp);  // Help... is disabled
+         EXPECT_TRUE(d.showsNoDialog());
+         EXPECT_TRUE(d.witnessedSettlesAt(0)) << "a click launched";
+         d.choose(1, kLaunch);
+         ASSERT_TRUE(d.witnessedSettlesAt(1)) << "\"Launch!\" did not launch once";
+         EXPECT_NE(d.witnessed()[0].find("lane2.exe"), std::string::npos)
+             << "not the second icon's";
+     }},
+    {"ExitQuestionBlinksEveryIconEvery800msAndNoStopsIt",
+     [](Driver& d) {
+         d.startLane(2);
+         d.choose(0, kExit);
+         HWND question = d.waitFor("#32770", IDNO);
+         EXPECT_EQ(textOf(question), "Exit Iconlane?");
+         EXPECT_EQ(textOf(GetDlgItem(question, 1000)),
+                   "Exiting Iconlane will remove the 2 icons managed by it - Are you sure?");
+         GUITHREADINFO gui{};
+         gui.cbSize = sizeof gui;
+         GetGUIThreadInfo(GetWindowThreadProcessId(question, nullptr), &gui);
+         EXPECT_EQ(gui.hwndFocus, GetDlgItem(question, IDNO)) << "No has not the focus";
+         auto ticks = [&, first = d.spy.calls(NIM_ADD)[0].first] {  // of the first icon
+             auto calls = d.spy.calls(NIM_MODIFY);
+             std::erase_if(calls, [&](auto& call) { return call.first != first; });
+             return calls;
+         };
+         const std::size_t before = ticks().size();
+         std::set<std::pair<std::size_t, bool>> seen;  // icon, own picture
+         pollUntil([&] {
+             for (std::size_t n = 0; n < 4; ++n)
+                 if (d.shows(n / 2, n % 2)) seen.emplace(n / 2, n % 2);
+             return ticks().size() > before + 5;
+         });
+         EXPECT_EQ(seen.size(), 4u)
+             << "not every icon blinks between its own picture and the cross";
+         const auto all = ticks();
+         EXPECT_NEAR(pace({all.begin() + before + 1, all.end()}), 800, 60);
+         Driver::press(question, IDNO);
+         EXPECT_TRUE(holdsFor([&] { return d.shows(0, true) && d.shows(1, true); }, 1800ms))
+             << "blinks on";
+         EXPECT_FALSE(d.ended(0ms));
+     }},
+    {"EmptyCommandLineShowsTheGuideAndIgnoresAPlantedDll",
+     [](Driver& d) {
+         const std::map<std::string, std::string> nativeFirst{{"WINEDLLOVERRIDES", "msftedit=n,b"}};
+         CopyFileA(Driver::built("ICONLANE_E2E_PLANTED").c_str(),
+                   d.path("$D\\msftedit.dll").c_str(), 0);
+         d.start("", nativeFirst);
+         PostMessageA(GetDlgItem(expectGuide(d), IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+         EXPECT_TRUE(d.ended()) << "Esc does not close the guide and end the program";
+         EXPECT_TRUE(d.witnessed().empty()) << "the planted DLL was loaded";
+         // It would be: a copy of rundll32 beside it loads "msftedit.dll" from its own folder.
+         CopyFileA("C:\\windows\\system32\\rundll32.exe", d.path("$D\\rundll32.exe").c_str(), 0);
+         WaitForSingleObject(d.run("\"$D\\rundll32.exe\" msftedit.dll,Probe", nativeFirst).hProcess,
+                             15000);
+         EXPECT_EQ(d.witnessed(), std::vector<std::string>{"loaded"});
+     }},
+    {"ABadLineIsReportedAndTheOtherLinesStay",
+     [](Driver& d) {
+         d.write("fake.ico", "this is text, not an icon");
+         d.writeLines("lane.txt",
+                      {"marker.exe,One", "marker.exe,Two,fake.ico", "marker.exe,Three"});
+         d.start(kBatch);
+         expectBox(
+             d, "Iconlane",
+             kError + "481 occurred in ParseLine while parsing 'marker.exe,Two,fake.ico" + kCheck,
+             "", false);
+         EXPECT_EQ(waitForTips(2), "One|Three");
+     }},
+    {"AHugeLineIsQuotedShortInABoxThatFitsTheScreen",
+     [](Driver& d) {
+         d.writeLines("lane.txt", {kHuge});
+         d.start(kBatch);
+         expectBox(d, "Iconlane",
+                   kError + "6 occurred in ParseLine while parsing '" + kHuge.substr(0, 40), kCheck,
+                   false);
+     }},
+    {"OneWindowHoldsIconsOneToNAndARestartedShellGetsThemBackInOrder",
+     [](Driver& d) {
+         d.startLane(3);
+         const auto holder = windowsOf(d.id(), "IconlaneTray");
+         ASSERT_EQ(holder.size(), 1u);
+         for (HWND window : windowsOf(d.id(), nullptr))
+             for (UINT k = 1; k <= 4; ++k)
+                 EXPECT_EQ(notifyIcon(NIM_MODIFY, {LONG(LONG_PTR(window)), k}),
+                           window == holder[0] && k <= 3)
+                     << k;
+         for (const auto& call : d.spy.calls(NIM_ADD)) notifyIcon(NIM_DELETE, call.first);
+         ASSERT_EQ(waitForTips(0), "") << "the shell did not lose the icons";
+         DWORD_PTR ignored = 0;
+         SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, 0,
+                             5000, &ignored);
+         EXPECT_EQ(waitForTips(3), "Lane 1|Lane 2|Lane 3");
+         for (std::size_t n = 0; n < 3; ++n) EXPECT_TRUE(d.shows(n, true)) << "icon " << n;
+     }},
+    {"ARefusedIconIsRetriedEveryTwoSeconds",
+     [](Driver& d) {
+         d.spy.refuseAdds = 2;
+         d.startLane(1);
+         ASSERT_EQ(d.spy.calls(NIM_ADD).size(), 3u);
+         EXPECT_NEAR(pace(d.spy.calls(NIM_ADD)), 2000, 150);
+     }},
+    {"HelpWhileTheQuestionIsOpenBringsItToTheFrontAndYesEnds",
+     [](Driver& d) {
+         d.startLane(2);
+         d.choose(0, kExit);
+         HWND question = d.waitFor("#32770", IDNO);
+         d.choose(1, kHelp);
+         EXPECT_TRUE(pollUntil([&] { return GetForegroundWindow() == question; }, 2s));
+         EXPECT_TRUE(holdsFor([&] { return !d.waitFor("frmHelp", 0, 0ms); }, 500ms)) << "a guide";
+         Driver::press(question, IDYES);
+         EXPECT_TRUE(d.ended()) << "the program runs on after Yes";
+     }},
+    {"HelpShowsTheGuideAndExitWithItOpenEndsOnYes",
+     [](Driver& d) {
+         d.startLane(2);
+         d.choose(0, kHelp);
+         expectGuide(d);
+         exitAndAnswerYes(d, 1);
+     }},
+    // A copy of the program that blinks every 20 ms: thousands of picture swaps leak nothing.
+    {"SoakThirtyBlinkingIconsKeepTheirMemory",
+     [](Driver& d) {
+         std::vector<std::string> lines;
+         std::string tips = "Soak 1";
+         for (int n = 1; n <= 30; ++n) {
+             lines.push_back("C:\\windows\\notepad.exe,Soak " + std::to_string(n));
+             if (n > 1) tips += "|Soak " + std::to_string(n);
+         }
+         d.writeLines("lane.txt", lines), d.start(kBatch, {}, "ICONLANE_SOAK_EXE");
+         ASSERT_EQ(waitForTips(30), tips);
+         d.choose(0, kExit);
+         d.spy.passOn = false;      // the tray would only slow the swaps down
+         auto privateBytes = [&] {  // PagefileUsage carries them under Wine
+             PROCESS_MEMORY_COUNTERS counters{};
+             HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, 0, d.id());
+             GetProcessMemoryInfo(process, &counters, sizeof counters), CloseHandle(process);
+             return static_cast<long long>(counters.PagefileUsage);
+         };
+         const auto swaps = [&] { return d.spy.calls(NIM_MODIFY).size(); };
+         pollUntil([&] { return swaps() >= 1500; });
+         const long long before = privateBytes();
+         const std::size_t from = swaps();
+         EXPECT_TRUE(pollUntil([&] { return swaps() >= from + 9000u; }, 60s));
+         EXPECT_LE(privateBytes() - before, 2 << 20) << "after " << swaps() - from << " swaps";
+         d.spy.passOn = true;
+     }},
+};
+
+class Scenario : public ::testing::TestWithParam<Row> {};
+
+TEST_P(Scenario, Plays) {
+    ASSERT_EQ(waitForTips(0), "") << "icons left in the tray by an earlier program";
+    Driver driver(GetParam().name);
+    GetParam().play(driver);
+}
+
+INSTANTIATE_TEST_SUITE_P(Iconlane, Scenario, ::testing::ValuesIn(kRows),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace e2e
