@@ -1,16 +1,50 @@
-// What the Win32 layer does that no scenario sees: the bytes of the icon files it writes, and the
-// 260-byte buffer it reads registry values into.
+// What the Win32 layer does that no scenario sees: the icon files it writes, the 260-byte buffer
+// it reads registry values into, and the names its directory search refuses.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 
+#include "platform/errors.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
-#include "scratch_folder.h"
 
 namespace iconlane::win32 {
 namespace {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+struct ScratchFolder {
+    ScratchFolder() { std::filesystem::create_directory(path_); }
+    ~ScratchFolder() { std::filesystem::remove_all(path_); }
+    std::string Path(const std::string& name) const { return path_ + "\\" + name; }
+    const std::string path_ = (std::filesystem::temp_directory_path() /
+                               ("iconlane_w32_" + std::to_string(GetTickCount64())))
+                                  .string();
+};
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// An icon's colour and mask bitmaps, as the system holds them.
+std::string BitsOf(std::uintptr_t icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return {};
+    std::string bits;
+    for (HBITMAP bitmap : {info.hbmColor, info.hbmMask}) {
+        BITMAP size{};
+        GetObjectA(bitmap, sizeof size, &size);
+        std::string rows(size.bmWidthBytes * size.bmHeight, '\0');
+        GetBitmapBits(bitmap, static_cast<LONG>(rows.size()), rows.data());
+        bits += rows;
+        DeleteObject(bitmap);
+    }
+    return bits;
+}
 
 // One image of 32 x 32 at its depth (1 for a monochrome icon; Wine keeps colour ones at 32 bits),
 // its size and offset, then its header counting image and mask as 64 rows.
@@ -22,8 +56,7 @@ TEST(IconFileTest, AnIconFileHoldsOneImageAtTheIconsDepth) {
     ScratchFolder folder;
     for (const auto& [icon, depth] : icons) {
         Win32Pictures().SaveIconFile(*IconPicture::Owning(icon), folder.Path("1.ico"));
-        std::ifstream in(folder.Path("1.ico"), std::ios::binary);
-        const std::string file((std::istreambuf_iterator<char>(in)), {});
+        const std::string file = Contents(folder.Path("1.ico"));
         const unsigned fields[][3] = {{0, 4, 0x10000},
                                       {4, 2, 1},
                                       {6, 2, 0x2020},
@@ -37,6 +70,30 @@ TEST(IconFileTest, AnIconFileHoldsOneImageAtTheIconsDepth) {
             std::memcpy(&value, file.data() + offset, file.size() > 62 ? bytes : 0);
             EXPECT_EQ(value, expected) << "at byte " << offset << " of a " << depth << "-bit icon";
         }
+    }
+}
+
+// The icon an entry shows is the one extracted: its cache file must hold exactly its pixels, and
+// is left alone when it already does.
+TEST(IconFileTest, TheCacheFileHoldsTheShownIconAndIsWrittenOnlyWhenItDiffers) {
+    const std::pair<int, bool> cases[] = {{-1, true}, {1, true}, {0, false}};  // earlier icon
+    const std::string library = Win32Pictures().SystemDirectory() + "\\SHELL32.DLL";
+    ScratchFolder folder;
+    Win32Pictures pictures;
+    const auto longAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(9999);
+    for (const auto& [earlierIcon, written] : cases) {
+        const std::string path = folder.Path(std::to_string(earlierIcon) + ".ico");
+        if (earlierIcon >= 0) {
+            pictures.SaveIconFile(*pictures.ExtractIconPicture(library, earlierIcon), path);
+            std::filesystem::last_write_time(path, longAgo);
+        }
+        PicturePtr shown = pictures.ExtractIconPicture(library, 0);
+        pictures.SaveIconFile(*shown, path);
+        EXPECT_EQ(std::filesystem::last_write_time(path) > longAgo + std::chrono::hours(1), written)
+            << earlierIcon;
+        const std::string bits = BitsOf(shown->Handle());
+        EXPECT_FALSE(bits.empty());
+        EXPECT_EQ(BitsOf(pictures.LoadPictureFile(path)->Handle()), bits) << earlierIcon;
     }
 }
 
@@ -57,7 +114,28 @@ TEST(Win32RegistryTest, DefaultValuesOfUpTo259CharactersAreRead) {
             << (value ? value->size() : 0) << " bytes";
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "IconlaneLayerTest");
     }
-    EXPECT_EQ(Win32Registry().ReadClassesRootDefault("IconlaneLayerTest"), std::nullopt);
+}
+
+// Left to the system, < > and " would be wildcards of its own and | would find nothing.
+TEST(Win32FileSystemTest, ARefusedNameIsBadFileNameAndAMissingOneFindsNothing) {
+    ScratchFolder folder;
+    std::ofstream(folder.Path("abc.ico")) << "i";
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"a<c.ico", kBadFileName, ""},  {"a>c.ico", kBadFileName, ""},
+        {"a|c.ico", kBadFileName, ""},  {"\"abc.ico\"", kBadFileName, ""},
+        {"a\tc.ico", kBadFileName, ""}, {"missing.ico", 0, ""},
+        {"nowhere\\abc.ico", 0, ""},    {"a?c.*", 0, "abc.ico"}};
+    for (const auto& [name, error, found] : cases) {
+        std::string match;
+        int failure = 0;
+        try {
+            match = Win32FileSystem().FindFirst(folder.Path(name), SearchKind::kFilesOnly);
+        } catch (const RuntimeError& refused) {
+            failure = refused.Number();
+        }
+        EXPECT_EQ(failure, error) << name;
+        EXPECT_EQ(match, found) << name;
+    }
 }
 
 }  // namespace
