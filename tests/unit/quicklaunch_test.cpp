@@ -1,5 +1,4 @@
-// A folder of shortcuts as entries, the pictures shortcuts offer, and reloads with the least
-// change.
+// A folder of shortcuts as entries, the pictures shortcuts offer, reloads with the least change.
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
@@ -13,10 +12,8 @@ namespace {
 
 TEST(QuickLaunchTest, AFolderGivesOneEntryPerPlainFileInNameOrder) {
     fake::FakePlatform platform;
-    platform.files = {{"C:\\QL", {"", true}},
-                      {"C:\\QL\\Sub", {"", true}},
-                      {"C:\\QL\\desktop.ini", {"x", false, true}},
-                      {"C:\\QLX\\other.txt", {}}};
+    platform.files = {{"C:\\QL", {"", true}}, {"C:\\QL\\Sub", {"", true}}, {"C:\\QLX\\b.txt", {}}};
+    platform.files["C:\\QL\\desktop.ini"] = {"x", false, true};
     for (const char* name : {"b.txt", "Mail.lnk", "a%PATH%.exe", "Zeta.LNK", "noext", "C.lnk"}) {
         platform.files[std::string("C:\\QL\\") + name] = {"icon"};
     }
@@ -72,10 +69,9 @@ TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {
             platform.registry[std::string(type) + "\\DefaultIcon"] = std::string(icon) + '\0';
         }
         std::string dataFolder = "C:\\Data";
-        IconResolver icons(platform.services, dataFolder);
         TrayIcons tray(platform);
         EntryWindow window(platform.services, tray, 1, nullptr);
-        icons.ResolveEntryIcon(window, 1, row.target, 0);
+        IconResolver(platform.services, dataFolder).ResolveEntryIcon(window, 1, row.target, 0);
         EXPECT_EQ(platform.icons.end()[-2], "icon " + row.shown) << row.target;  // then its save
     }
 }
