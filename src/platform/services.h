@@ -56,6 +56,17 @@ public:
 
 enum class SearchKind { kFilesOnly, kFilesAndFolders };
 
+// One file or folder as a folder listing gives it.
+struct FolderItem {
+    std::string name;  // without its folder
+    bool folder = false;
+    bool hiddenOrSystem = false;
+    // Together they change whenever the file is written: its size and last write time.
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;
+    bool operator==(const FolderItem&) const = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -66,6 +77,27 @@ public:
     virtual void CreateFolder(const std::string& path) = 0;
     // The whole contents of a file, as bytes.
     virtual std::string ReadFile(const std::string& path) = 0;
+    // Everything in a folder but "." and "..", in no particular order; nothing when the folder
+    // does not exist or cannot be listed.
+    virtual std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) = 0;
+    // One file or folder named exactly (no wildcards); nothing when there is none.
+    virtual std::optional<FolderItem> Details(const std::string& path) = 0;
+};
+
+// What a shortcut (.lnk) file holds, as the shell stores it.
+struct ShortcutDetails {
+    std::string description;
+    std::string iconFile;  // environment references not expanded; empty when it has none
+    std::int32_t iconNumber = 0;
+    std::string target;  // the path it opens; empty for a shortcut to something that is no file
+    bool operator==(const ShortcutDetails&) const = default;
+};
+
+class Shortcuts {
+public:
+    virtual ~Shortcuts() = default;
+    // Nothing when the file cannot be read as a shortcut.
+    virtual std::optional<ShortcutDetails> ReadShortcut(const std::string& path) = 0;
 };
 
 // A picture whose handle is an icon handle (0 for no icon). Destroying the picture releases the
@@ -169,6 +201,13 @@ public:
                                                      TraySlotEvents& events) = 0;
     // Delivers window messages until QuitMessageLoop is called.
     virtual void RunMessageLoop() = 0;
+    // Watches a folder for files added, removed, renamed or written. Once a change has been
+    // followed by `settleMs` of quiet, `settled` runs, only ever from RunMessageLoop itself, so
+    // never while a message box or other modal window is open: a change made meanwhile is handed
+    // over when it closes. When `settled` answers false it runs again after another settle
+    // period (a few times at most). Answers false when the folder cannot be watched.
+    virtual bool WatchFolder(const std::string& folder, unsigned settleMs,
+                             std::function<bool()> settled) = 0;
     virtual void QuitMessageLoop() = 0;
 };
 
@@ -228,6 +267,7 @@ struct Services {
     ExitDialog& exitDialog;
     Registry& registry;
     HelpWindowHost& help;
+    Shortcuts& shortcuts;
 };
 
 }  // namespace iconlane

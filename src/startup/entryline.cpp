@@ -33,10 +33,16 @@ std::string ExpandFirstVariable(const std::string& target, const Environment& en
 
 void ParseLine(const std::string& line, const Environment& environment, Dialogs& dialogs,
                const AddEntryFunction& addEntry) {
-    try {
+    HandleLine(line, dialogs, [&] {
         EntryFields fields = SplitEntryLine(line);
         fields.target = ExpandFirstVariable(fields.target, environment);
         addEntry(fields.target, fields.tooltip, fields.iconField);
+    });
+}
+
+void HandleLine(const std::string& line, Dialogs& dialogs, const std::function<void()>& action) {
+    try {
+        action();
     } catch (const std::exception&) {
         RuntimeError error = CurrentNumberedError();
         dialogs.ShowMessage("Unexpected error #" + std::to_string(error.Number()) +

@@ -12,6 +12,7 @@ struct EntryFields {
     std::string target;
     std::string tooltip;
     std::string iconField;
+    bool operator==(const EntryFields&) const = default;
 };
 
 // Splits at the first two commas; with no comma the whole line is target and tooltip. Nothing is
@@ -26,6 +27,10 @@ std::string ExpandFirstVariable(const std::string& target, const Environment& en
 // Creates the entry from its three fields; may rewrite the tooltip and the icon field.
 using AddEntryFunction =
     std::function<void(std::string& target, std::string& tooltip, std::string& iconField)>;
+
+// Runs `action` under the handler of an entry line: any failure is reported in a message box
+// quoting the line, and the line is then abandoned.
+void HandleLine(const std::string& line, Dialogs& dialogs, const std::function<void()>& action);
 
 // Splits and expands one entry line and hands it to `addEntry`. Any failure, including one inside
 // `addEntry`, is reported in a message box quoting the line; the line is then abandoned.

@@ -4,15 +4,19 @@
 
 #include "help/helpwindow.h"
 #include "platform/errors.h"
-#include "platform/textreader.h"
 #include "platform/textrules.h"
 #include "startup/entryline.h"
+#include "tray/shortcutpicture.h"
 
 namespace iconlane {
 namespace {
 
 constexpr const char* kApplicationTitle = "Iconlane!";
 constexpr const char* kBatchPrefix = "/BATCH:";
+constexpr const char* kFolderPrefix = "/FOLDER:";
+// Quiet after a change before the entries follow it: an editor's save or a copy of several
+// shortcuts is over by then.
+constexpr unsigned kSettleMs = 300;
 
 }  // namespace
 
@@ -29,7 +33,8 @@ Iconlane::Iconlane(Services& services)
       icons_(services, dataFolder_),
       entries_(services, options_, icons_),
       help_(services),
-      events_(services, options_, entries_, help_) {
+      events_(services, options_, entries_, help_),
+      live_(services, entries_) {
     entries_.SetWindowHandler(&events_);
 }
 
@@ -60,23 +65,34 @@ void Iconlane::Main() {
 void Iconlane::RunCommandLine(const std::string& commandLine) {
     if (UpperCase(commandLine.substr(0, 7)) == kBatchPrefix) {
         RunBatchFile(commandLine.substr(7));
+    } else if (UpperCase(commandLine.substr(0, 8)) == kFolderPrefix) {
+        RunFolder(commandLine.substr(8));
     } else {
         ParseEntryLine(commandLine);
     }
 }
 
+// The watch starts before the first read, so that a change made while start-up still shows its
+// messages is not missed.
 void Iconlane::RunBatchFile(const std::string& name) {
-    if (services_.files.FindFirst(name, SearchKind::kFilesOnly).empty()) {
-        services_.dialogs.ShowMessage(
-            "Couldn't find '" + QuotedExcerpt(name) + "' file as specified on command line",
-            MessageStyle::kCritical, kApplicationTitle);
-        EndProgram();
-    }
-    LineReader reader(services_.files.ReadFile(name));
-    while (!reader.AtEnd()) {
-        std::string line = reader.ReadLine();
-        if (line.empty() || line[0] != ';') ParseEntryLine(line);
-    }
+    if (services_.files.FindFirst(name, SearchKind::kFilesOnly).empty())
+        ReportMissing(name, "file");
+    services_.windows.WatchFolder(FolderOfFile(name), kSettleMs, [this] { return live_.Reload(); });
+    live_.StartBatch(name);
+}
+
+// "%APPDATA%\..." works even where nothing expanded the command line (a Startup shortcut).
+void Iconlane::RunFolder(const std::string& name) {
+    std::string folder = ExpandAllVariables(name, services_.environment);
+    services_.windows.WatchFolder(folder, kSettleMs, [this] { return live_.Reload(); });
+    if (!live_.StartFolder(folder)) ReportMissing(name, "folder");
+}
+
+void Iconlane::ReportMissing(const std::string& name, const std::string& kind) {
+    services_.dialogs.ShowMessage(
+        "Couldn't find '" + QuotedExcerpt(name) + "' " + kind + " as specified on command line",
+        MessageStyle::kCritical, kApplicationTitle);
+    EndProgram();
 }
 
 void Iconlane::ParseEntryLine(const std::string& line) {

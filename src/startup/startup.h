@@ -6,6 +6,7 @@
 #include "entrywindow/entryevents.h"
 #include "help/helpwindow.h"
 #include "platform/services.h"
+#include "startup/liveentries.h"
 #include "startup/options.h"
 #include "tray/entrytable.h"
 #include "tray/iconresolution.h"
@@ -24,7 +25,9 @@ public:
     void Run();
 
     // The start-up alone. An empty command line shows the help and ends the process; a
-    // "/BATCH:" command line names a file of entry lines; anything else is one entry line.
+    // "/BATCH:" command line names a file of entry lines, a "/FOLDER:" one a folder whose files
+    // are the entries; anything else is one entry line. A batch file or folder is watched from
+    // then on, and the entries follow its changes.
     void Main();
 
     const Options& CurrentOptions() const { return options_; }
@@ -35,6 +38,8 @@ public:
 private:
     void RunCommandLine(const std::string& commandLine);
     void RunBatchFile(const std::string& name);
+    void RunFolder(const std::string& name);
+    [[noreturn]] void ReportMissing(const std::string& name, const std::string& kind);
     void ParseEntryLine(const std::string& line);
     [[noreturn]] void EndProgram();
 
@@ -45,6 +50,7 @@ private:
     EntryTable entries_;
     HelpWindow help_;
     EntryEvents events_;
+    LiveEntries live_;
 };
 
 }  // namespace iconlane

@@ -39,7 +39,7 @@ void EntryTable::AddEntry(std::string& target, std::string& tooltip, std::string
     window.SetMenuItemEnabled(kMenuExit, !options_.ExitDisabled);
     window.SetMenuItemEnabled(kMenuHelp, !options_.HelpDisabled);
 
-    InstallDownImage(window, target, iconField);
+    InstallDownImage(window, index, target, iconField);
 
     window.SetTag(std::to_string(index));
     if (tooltip.empty()) tooltip = target;
@@ -57,7 +57,7 @@ void EntryTable::AddEntry(std::string& target, std::string& tooltip, std::string
 // An icon field naming an existing .ico file gives the picture; anything else is an icon number
 // for the target. The file is loaded from the folder the field names (the current folder when it
 // names none), under the name the search matched.
-void EntryTable::InstallDownImage(EntryWindow& window, const std::string& target,
+void EntryTable::InstallDownImage(EntryWindow& window, int index, const std::string& target,
                                   std::string& iconField) {
     std::string folder;
     if (LowerCase(iconField).find(".ico") != std::string::npos) {
@@ -67,8 +67,33 @@ void EntryTable::InstallDownImage(EntryWindow& window, const std::string& target
     if (iconField.find(".ico") != std::string::npos) {
         window.SetPicture1(services_.pictures.LoadPictureFile(folder + iconField));
     } else {
-        icons_.ResolveEntryIcon(window, entryCount_, target, WholeNumberValue(iconField));
+        icons_.ResolveEntryIcon(window, index, target, WholeNumberValue(iconField));
     }
+}
+
+void EntryTable::UpdateEntry(int index, std::string& target, std::string& tooltip,
+                             std::string& iconField) {
+    EntryWindow* window = EntryWindows(index);
+    if (window == nullptr || index > entryCount_) throw RuntimeError(kSubscriptOutOfRange);
+    InstallDownImage(*window, index, target, iconField);
+    if (tooltip.empty()) tooltip = target;
+    window->SetLabelToolTip(tooltip);
+    targets_[index] = target;
+    if (registered_[index]) {
+        tray_.ModifyIcon(window->Handle(), window->IconId(), window->Picture1Handle(), tooltip);
+    }
+}
+
+void EntryTable::RemoveLastEntry() {
+    if (entryCount_ == 0) return;
+    int index = entryCount_--;
+    // Counted out first, so that the window's unload (which deletes its icon) ends nothing.
+    if (registered_[index]) {
+        registered_[index] = false;
+        --liveIcons_;
+    }
+    windows_[index].reset();
+    targets_[index].clear();
 }
 
 std::int32_t EntryTable::LaunchTarget(int index) {

@@ -24,6 +24,12 @@ public:
     // other failure leaves the steps already done in place.
     void AddEntry(std::string& target, std::string& tooltip, std::string& iconField);
 
+    // Entry `index` made anew in place from other fields: picture, tooltip and target, its tray
+    // icon changed, not added again.
+    void UpdateEntry(int index, std::string& target, std::string& tooltip, std::string& iconField);
+    // Takes the newest entry away, its tray icon with it; the program goes on even with none left.
+    void RemoveLastEntry();
+
     // Tray notifications and blink ticks of every entry window go to `handler`.
     void SetWindowHandler(EntryWindowHandler* handler) { handler_ = handler; }
 
@@ -48,7 +54,8 @@ public:
     void RemoveAllTrayIcons();
 
 private:
-    void InstallDownImage(EntryWindow& window, const std::string& target, std::string& iconField);
+    void InstallDownImage(EntryWindow& window, int index, const std::string& target,
+                          std::string& iconField);
     void WindowUnloaded(EntryWindow& window);
 
     Services& services_;

@@ -1,6 +1,7 @@
 #include "tray/iconresolution.h"
 
 #include "platform/errors.h"
+#include "tray/shortcutpicture.h"
 
 namespace iconlane {
 namespace {
@@ -37,6 +38,7 @@ void IconResolver::ResolveTargetIcon(EntryWindow& window, int index, const std::
     if (std::optional<IconSource> source = AssociatedIconSource(target)) {
         if (LoadIconFromFile(window, index, source->file, source->number)) return;
     }
+    if (LoadShortcutPicture(window, index, target)) return;
     if (LoadIconFromFile(window, index, SystemIconLibrary(), kDocumentStockIcon)) return;
     // Not even the system has an icon: the program's own keeps the entry visible in the tray.
     window.SetPicture1(services_.pictures.BuiltInIcon());
@@ -59,6 +61,27 @@ std::optional<IconSource> IconResolver::AssociatedIconSource(const std::string& 
     } catch (const RuntimeError&) {
         return std::nullopt;
     }
+}
+
+// Where only the stock icon is left, a shortcut shows its own icon, else the picture of what it
+// opens by the rules of any target. One level only: a shortcut to a shortcut (or to itself) then
+// ends at the stock icon.
+bool IconResolver::LoadShortcutPicture(EntryWindow& window, int index, const std::string& target) {
+    if (inShortcut_) return false;
+    std::optional<ShortcutPicture> picture = ShortcutPictureOf(target, services_);
+    if (!picture) return false;
+    if (picture->icon &&
+        LoadIconFromFile(window, index, picture->icon->file, picture->icon->number)) {
+        return true;
+    }
+    if (picture->target.empty()) return false;
+    struct Level {
+        bool& inside;
+        explicit Level(bool& flag) : inside(flag) { inside = true; }
+        ~Level() { inside = false; }
+    } level(inShortcut_);
+    ResolveEntryIcon(window, index, picture->target, 0);
+    return true;
 }
 
 std::optional<std::string> IconResolver::ReadRegistryText(const std::string& subkey) {

@@ -38,10 +38,12 @@ public:
 
 private:
     std::optional<std::string> ReadRegistryText(const std::string& subkey);
+    bool LoadShortcutPicture(EntryWindow& window, int index, const std::string& target);
     void InstallEntryIcon(EntryWindow& window, int index, PicturePtr picture);
 
     Services& services_;
     const std::string& dataFolder_;
+    bool inShortcut_ = false;
 };
 
 }  // namespace iconlane

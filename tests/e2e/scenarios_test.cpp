@@ -1,6 +1,8 @@
 // Every path a user takes through iconlane.exe, once each, as rows of one table. Each row runs the
 // real program in a fresh folder under Wine and sees it as a user does (see driver.h).
 #include "driver.h"
+// The shell's shortcut object needs windows.h first.
+#include <shlobj.h>
 
 namespace e2e {
 namespace {
@@ -80,6 +82,22 @@ void exitAndAnswerYes(Driver& d, std::size_t icon) {
     for (const auto& call : d.spy.calls(NIM_ADD)) added.push_back(call.first);
     for (const auto& call : d.spy.calls(NIM_DELETE)) deleted.push_back(call.first);
     EXPECT_EQ(deleted, added);
+}
+
+// A shortcut to marker.exe, written into $D\ql by the shell's own shortcut object.
+void shortcut(const Driver& d, const std::string& name, const std::string& comment,
+              const std::string& icon) {
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)) &&
+                SUCCEEDED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkA, reinterpret_cast<void**>(&link))));
+    link->SetPath(d.path("$D\\marker.exe").c_str()), link->SetDescription(comment.c_str());
+    link->SetIconLocation(d.path(icon).c_str(), 0);
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    const std::string path = d.path("$D\\ql\\" + name);
+    EXPECT_EQ(file->Save(std::wstring(path.begin(), path.end()).c_str(), TRUE), S_OK);
+    file->Release(), link->Release(), CoUninitialize();
 }
 
 struct Row {
@@ -304,6 +322,45 @@ const Row kRows[] = {
          EXPECT_TRUE(pollUntil([&] { return swaps() >= from + 9000u; }, 60s));
          EXPECT_LE(privateBytes() - before, 2 << 20) << "after " << swaps() - from << " swaps";
          d.spy.passOn = true;
+     }},
+    {"FolderOfShortcutsShowsTheirPicturesAndCommentsAndFollowsTheFolder",
+     [](Driver& d) {
+         std::filesystem::create_directories(d.path("$D\\ql\\sub"));
+         shortcut(d, "b.lnk", "", "%E2E_DIR%\\own2.ico");
+         shortcut(d, "A.lnk", "Mail, work", "$D\\own1.ico");
+         d.write("ql\\desktop.ini", "[.ShellClassInfo]");
+         SetFileAttributesA(d.path("$D\\ql\\desktop.ini").c_str(), FILE_ATTRIBUTE_HIDDEN);
+         d.writeLines("Iconlane.ini", {"CLICKMODE=SINGLE"});
+         d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});
+         EXPECT_EQ(waitForTips(2), "Mail, work|b");
+         EXPECT_TRUE(d.shows(0, true) && d.shows(1, true)) << "not the shortcuts' own pictures";
+         d.click(0, 1);
+         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the shortcut's target did not open";
+         shortcut(d, "c.lnk", "Third", "$D\\own3.ico");
+         EXPECT_EQ(waitForTips(3), "Mail, work|b|Third");
+         EXPECT_TRUE(d.shows(2, true));
+         EXPECT_EQ(d.spy.calls(NIM_ADD).size(), 3u) << "an unchanged icon was added again";
+         EXPECT_EQ(d.spy.calls(NIM_MODIFY).size(), 0u);
+         DeleteFileA(d.path("$D\\ql\\c.lnk").c_str());
+         EXPECT_EQ(waitForTips(2), "Mail, work|b");
+     }},
+    {"AnEditedBatchFileMovesTheTrayAndIsNotReadAsEmptyWhileRenamed",
+     [](Driver& d) {
+         d.startLane(2);
+         d.writeLines("lane.tmp", {"$D\\lane1.exe,Lane 1,$D\\own1.ico", "$D\\marker.exe,Two",
+                                   "$D\\marker.exe,Lane 3,$D\\own3.ico"});
+         DeleteFileA(d.path("$D\\lane.txt").c_str()), Sleep(600);
+         MoveFileA(d.path("$D\\lane.tmp").c_str(), d.path("$D\\lane.txt").c_str());
+         EXPECT_EQ(waitForTips(3), "Lane 1|Two|Lane 3");
+         EXPECT_TRUE(d.shows(0, true) && d.shows(2, true));
+         EXPECT_EQ(d.spy.calls(NIM_DELETE).size(), 0u) << "read as empty while it was away";
+         EXPECT_EQ(d.spy.calls(NIM_MODIFY).size(), 1u);
+     }},
+    {"AMissingFolderIsReportedAndEndsTheProgram",
+     [](Driver& d) {
+         d.start("/FOLDER:$D\\none");
+         expectBox(d, "Iconlane!", "Couldn't find '$D\\none' folder", "on command line", true);
+         EXPECT_TRUE(d.ended());
      }},
 };
 

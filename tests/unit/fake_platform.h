@@ -51,6 +51,7 @@ struct TrayCall {
 struct FileEntry {
     std::string contents;  // a file without contents is no picture
     bool folder = false;
+    bool hidden = false;  // left out of folder listings
 };
 struct FakePicture final : Picture {
     explicit FakePicture(std::uintptr_t handle) : handle(handle) {}
@@ -92,7 +93,7 @@ struct Slot final : TraySlot {
 // clang-format off
 class FakePlatform : public Dialogs, public Environment, public Process, public FileSystem,
     public Pictures, public TrayShell, public WindowSystem, public Shell, public ExitDialog,
-    public Registry, public HelpWindowHost, public HelpSurface {
+    public Registry, public HelpWindowHost, public HelpSurface, public Shortcuts {
     // clang-format on
 public:
     static constexpr std::uintptr_t kUpImage = 0x7000, kBuiltInIcon = 0x7100, kTrayWindow = 0x6000;
@@ -110,6 +111,8 @@ public:
     std::string decimalSeparator = ".";
     std::function<int()> menuChoice;
     std::function<void(const ExitAnswered&)> exitAnswer;  // the user at the question; else No
+    std::map<std::string, ShortcutDetails> links;         // .lnk path -> what it holds
+    std::function<void()> duringLoop;                     // what happens while the loop runs
 
     // What the program did, in order: `seen` holds messages ("Iconlane!/16: text"), folders made,
     // the help window, tray calls (operation and id: "A1", "M1^" for the Up image, "D1"), timers
@@ -121,8 +124,11 @@ public:
     std::vector<Slot*> slots;
     std::uintptr_t lastIcon = 0x1000;  // the newest icon extracted or loaded
     bool questionOpen = false;
+    std::string watched;            // the folder watched for changes
+    std::function<bool()> settled;  // what the loop runs once a change there has settled
 
-    Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
+    Services services{*this, *this, *this, *this, *this, *this,
+                      *this, *this, *this, *this, *this, *this};
 
     const FileEntry* Lookup(const std::string& path) const {
         auto found = std::find_if(files.begin(), files.end(),
@@ -162,6 +168,26 @@ public:
         if (const FileEntry* entry = Lookup(path)) return entry->contents;
         throw RuntimeError(kFileNotFound);
     }
+    std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override {
+        if (!Lookup(folder) || !Lookup(folder)->folder) return std::nullopt;
+        std::vector<FolderItem> items;
+        for (const auto& [path, entry] : files) {
+            if (path.starts_with(folder + "\\") && path.find('\\', folder.size() + 1) == path.npos)
+                items.push_back(*Details(path));
+        }
+        return items;
+    }
+    // A file's contents stand for its write time too.
+    std::optional<FolderItem> Details(const std::string& path) override {
+        const FileEntry* entry = Lookup(path);
+        if (!entry) return std::nullopt;
+        return FolderItem{path.substr(path.find_last_of('\\') + 1), entry->folder, entry->hidden,
+                          entry->contents.size(), std::hash<std::string>{}(entry->contents)};
+    }
+    std::optional<ShortcutDetails> ReadShortcut(const std::string& path) override {
+        if (links.contains(path)) return links[path];
+        return std::nullopt;
+    }
     PicturePtr LoadPictureFile(const std::string& path) override {
         icons.push_back("load " + path);
         if (!Lookup(path)) throw RuntimeError(kFileNotFound);
@@ -198,7 +224,14 @@ public:
         slots.push_back(slot.get());
         return slot;
     }
-    void RunMessageLoop() override { seen.push_back("loop"); }
+    void RunMessageLoop() override {
+        seen.push_back("loop");
+        if (duringLoop) duringLoop();
+    }
+    bool WatchFolder(const std::string& folder, unsigned, std::function<bool()> then) override {
+        watched = folder, settled = std::move(then);
+        return true;
+    }
     void QuitMessageLoop() override { seen.push_back("quit"); }
     std::int32_t OpenTarget(const std::string& target) override {
         seen.push_back("open " + target);

@@ -30,6 +30,9 @@ public:
     std::string FindFirst(const std::string& pattern, SearchKind kind) override;
     void CreateFolder(const std::string& path) override;
     std::string ReadFile(const std::string& path) override;
+    // In folders.cpp.
+    std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override;
+    std::optional<FolderItem> Details(const std::string& path) override;
 };
 
 class Win32Registry final : public Registry {

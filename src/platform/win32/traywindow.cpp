@@ -232,11 +232,12 @@ std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(
 }
 
 void Win32WindowSystem::RunMessageLoop() {
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    win32::RunMessageLoop(watch_);
+}
+
+bool Win32WindowSystem::WatchFolder(const std::string& folder, unsigned settleMs,
+                                    std::function<bool()> settled) {
+    return watch_.Start(folder, settleMs, std::move(settled));
 }
 
 void Win32WindowSystem::QuitMessageLoop() {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/services.h"
+#include "platform/win32/folderwatch.h"
 #include "platform/win32/handles.h"
 
 namespace iconlane::win32 {
@@ -85,8 +86,11 @@ public:
                                              TraySlotEvents& events) override;
     void RunMessageLoop() override;
     void QuitMessageLoop() override;
+    bool WatchFolder(const std::string& folder, unsigned settleMs,
+                     std::function<bool()> settled) override;
 
 private:
+    FolderWatch watch_;
     std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot
 };
 

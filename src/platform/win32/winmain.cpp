@@ -4,6 +4,7 @@
 #include "platform/win32/exitdialog.h"
 #include "platform/win32/helpwindow.h"
 #include "platform/win32/shell.h"
+#include "platform/win32/shortcuts.h"
 #include "platform/win32/system.h"
 #include "platform/win32/traywindow.h"
 #include "startup/startup.h"
@@ -23,8 +24,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32ExitDialog exitDialog;
     Win32Registry registry;
     Win32HelpWindow help;
+    Win32Shortcuts shortcuts;
     iconlane::Services services{dialogs, environment, process,    files,    pictures, tray,
-                                windows, shell,       exitDialog, registry, help};
+                                windows, shell,       exitDialog, registry, help,     shortcuts};
 
     iconlane::Iconlane program(services);
     program.Run();

@@ -1,0 +1,50 @@
+// Watching one folder for changes from the program's own message loop, with a settle period.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/win32/handles.h"
+
+namespace iconlane::win32 {
+
+struct ChangeTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(HANDLE h) { FindCloseChangeNotification(h); }
+};
+using UniqueChange = UniqueHandle<HANDLE, ChangeTraits>;
+
+// A change (a file created, deleted, renamed or written) starts the settle period; every further
+// change starts it again. Once it passes quietly, `settled` runs; when it answers false (the
+// files are not ready, e.g. a batch file caught between an editor's write and rename) it runs
+// again after another period, a few times at most.
+class FolderWatch {
+public:
+    // False when the folder cannot be watched.
+    bool Start(const std::string& folder, unsigned settleMs, std::function<bool()> settled);
+
+    // The handle to wait on; null while nothing is watched.
+    HANDLE Handle() const { return watching_ ? change_.Get() : nullptr; }
+    // How long a wait may last before OnTimeout is due: INFINITE while nothing is pending.
+    DWORD WaitTime() const;
+    void OnSignalled();
+    void OnTimeout();
+
+private:
+    UniqueChange change_;
+    bool watching_ = false;
+    unsigned settleMs_ = 0;
+    std::function<bool()> settled_;
+    bool pending_ = false;
+    ULONGLONG deadline_ = 0;
+    int retriesLeft_ = 0;
+};
+
+// Delivers window messages until WM_QUIT, and serves the watch in between. Modal windows run
+// loops of their own, so the watch is never served while one is open.
+void RunMessageLoop(FolderWatch& watch);
+
+}  // namespace iconlane::win32

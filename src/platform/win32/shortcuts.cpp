@@ -1,0 +1,99 @@
+#include "platform/win32/shortcuts.h"
+
+#include <windows.h>
+// The shell's shortcut interfaces need the types of windows.h.
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+
+namespace iconlane::win32 {
+namespace {
+
+// Releases a COM interface it was handed, once.
+template <typename Interface>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() {
+        if (pointer_ != nullptr) pointer_->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    Interface* operator->() const { return pointer_; }
+    Interface& operator*() const { return *pointer_; }
+    void** ReceiveAny() { return reinterpret_cast<void**>(&pointer_); }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
+std::wstring WideText(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    wide.resize(static_cast<std::size_t>(length - 1));
+    return wide;
+}
+
+ShortcutDetails DetailsOf(IShellLinkA& link) {
+    ShortcutDetails details;
+    char text[INFOTIPSIZE + 1] = {};
+    if (SUCCEEDED(link.GetDescription(text, INFOTIPSIZE))) details.description = text;
+    char icon[MAX_PATH + 1] = {};
+    int number = 0;
+    if (SUCCEEDED(link.GetIconLocation(icon, MAX_PATH, &number))) {
+        details.iconFile = icon;
+        details.iconNumber = number;
+    }
+    // The path as stored: no search for a moved target, which could take long or show a window.
+    char target[MAX_PATH + 1] = {};
+    if (link.GetPath(target, MAX_PATH, nullptr, 0) == S_OK) details.target = target;
+    return details;
+}
+
+}  // namespace
+
+Win32Shortcuts::~Win32Shortcuts() {
+    if (comStarted_) {
+        using Uninitialize = void(WINAPI*)();
+        reinterpret_cast<Uninitialize>(
+            reinterpret_cast<void*>(GetProcAddress(ole32_, "CoUninitialize")))();
+    }
+    if (ole32_ != nullptr) FreeLibrary(ole32_);
+}
+
+bool Win32Shortcuts::StartCom() {
+    if (tried_) return createInstance_ != nullptr;
+    tried_ = true;
+    ole32_ = LoadLibraryA("ole32.dll");
+    if (ole32_ == nullptr) return false;
+    using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
+    auto initialize = reinterpret_cast<Initialize>(
+        reinterpret_cast<void*>(GetProcAddress(ole32_, "CoInitializeEx")));
+    auto create = reinterpret_cast<CreateInstance>(
+        reinterpret_cast<void*>(GetProcAddress(ole32_, "CoCreateInstance")));
+    if (initialize == nullptr || create == nullptr) return false;
+    // Already started in another mode still lets the shell's objects be made; only a start of
+    // our own is ended again.
+    comStarted_ = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
+    createInstance_ = create;
+    return true;
+}
+
+std::optional<ShortcutDetails> Win32Shortcuts::ReadShortcut(const std::string& path) {
+    if (!StartCom()) return std::nullopt;
+    ComRef<IShellLinkA> link;
+    if (FAILED(createInstance_(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                               link.ReceiveAny()))) {
+        return std::nullopt;
+    }
+    ComRef<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.ReceiveAny()))) return std::nullopt;
+    std::wstring widePath = WideText(path);
+    if (widePath.empty() || FAILED(file->Load(widePath.c_str(), STGM_READ))) return std::nullopt;
+    return DetailsOf(*link);
+}
+
+}  // namespace iconlane::win32

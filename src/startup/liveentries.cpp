@@ -1,0 +1,145 @@
+#include "startup/liveentries.h"
+
+#include "platform/errors.h"
+#include "platform/textreader.h"
+#include "startup/entryline.h"
+#include "startup/folderentries.h"
+
+namespace iconlane {
+namespace {
+
+// Passes each message on unless the last load showed the same one: a bad line that stays in the
+// file is reported once, not again at every save.
+class ReportOnce final : public Dialogs {
+public:
+    ReportOnce(Dialogs& dialogs, const std::set<std::string>& shownBefore)
+        : dialogs_(dialogs), shownBefore_(shownBefore) {}
+    void ShowMessage(const std::string& text, MessageStyle style,
+                     const std::string& title) override {
+        if (!shownBefore_.contains(text)) dialogs_.ShowMessage(text, style, title);
+        shown.insert(text);
+    }
+    std::set<std::string> shown;
+
+private:
+    Dialogs& dialogs_;
+    const std::set<std::string>& shownBefore_;
+};
+
+// Hands each entry of a batch file to `each`, inside the handler of its line.
+void ForEachBatchEntry(const std::string& text, Services& services, Dialogs& dialogs,
+                       const std::function<void(const WantedEntry&)>& each) {
+    LineReader reader(text);
+    while (!reader.AtEnd()) {
+        std::string line = reader.ReadLine();
+        if (!line.empty() && line[0] == ';') continue;
+        ParseLine(line, services.environment, dialogs,
+                  [&](std::string& target, std::string& tooltip, std::string& iconField) {
+                      each({{target, tooltip, iconField}, line, services.files.Details(target)});
+                  });
+    }
+}
+
+}  // namespace
+
+std::string FolderOfFile(const std::string& name) {
+    std::size_t separator = name.find_last_of("\\/");
+    bool drive = name.size() > 1 && name[1] == ':';
+    if (separator == std::string::npos) return drive ? name.substr(0, 2) + "." : ".";
+    return name.substr(0, separator == 0 || (separator == 2 && drive) ? separator + 1 : separator);
+}
+
+void LiveEntries::StartBatch(const std::string& name) {
+    kind_ = Kind::kBatch;
+    name_ = name;
+    ReportOnce dialogs(services_.dialogs, lastReported_);
+    ForEachBatchEntry(services_.files.ReadFile(name), services_, dialogs,
+                      [this](const WantedEntry& entry) { AddAndRecord(entry); });
+    lastReported_ = std::move(dialogs.shown);
+}
+
+bool LiveEntries::StartFolder(const std::string& folder) {
+    std::optional<std::vector<FolderItem>> items = services_.files.ListFolder(folder);
+    if (!items) return false;
+    kind_ = Kind::kFolder;
+    name_ = folder;
+    ReportOnce dialogs(services_.dialogs, lastReported_);
+    for (const WantedEntry& entry : FolderEntries(folder, *items, services_.shortcuts)) {
+        HandleLine(entry.line, dialogs, [&] { AddAndRecord(entry); });
+    }
+    lastReported_ = std::move(dialogs.shown);
+    return true;
+}
+
+// An event of its own: a failure is reported here, like one in any other event.
+bool LiveEntries::Reload() {
+    if (kind_ == Kind::kNone) return true;
+    try {
+        ReportOnce dialogs(services_.dialogs, lastReported_);
+        std::optional<std::vector<WantedEntry>> wanted = Read(dialogs);
+        if (!wanted) return false;
+        Apply(*wanted, dialogs);
+        lastReported_ = std::move(dialogs.shown);
+    } catch (const std::exception&) {
+        RuntimeError error = CurrentNumberedError();
+        services_.dialogs.ShowMessage("Unexpected error #" + std::to_string(error.Number()) +
+                                          " (" + error.Description() + ")",
+                                      MessageStyle::kExclamation, "Iconlane");
+    }
+    return true;
+}
+
+std::optional<std::vector<WantedEntry>> LiveEntries::Read(Dialogs& dialogs) {
+    if (kind_ == Kind::kFolder) {
+        std::optional<std::vector<FolderItem>> items = services_.files.ListFolder(name_);
+        if (!items) return std::nullopt;
+        return FolderEntries(name_, *items, services_.shortcuts);
+    }
+    std::string text;
+    try {
+        // Between an editor's write and rename the file may be missing or still locked.
+        if (!services_.files.Details(name_)) return std::nullopt;
+        text = services_.files.ReadFile(name_);
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
+    std::vector<WantedEntry> wanted;
+    ForEachBatchEntry(text, services_, dialogs,
+                      [&](const WantedEntry& entry) { wanted.push_back(entry); });
+    return wanted;
+}
+
+void LiveEntries::Apply(const std::vector<WantedEntry>& wanted, Dialogs& dialogs) {
+    std::vector<ReloadStep> steps = PlanReload(shown_, wanted);
+    for (std::size_t at = 0; at < steps.size(); ++at) {
+        if (steps[at] == ReloadStep::kDelete) {
+            entries_.RemoveLastEntry();
+            shown_.pop_back();
+        } else if (steps[at] == ReloadStep::kUpdate) {
+            // Recorded first: a failing entry is reported once, not tried again at every reload.
+            shown_[at] = wanted[at];
+            EntryFields fields = wanted[at].fields;
+            HandleLine(wanted[at].line, dialogs, [&] {
+                entries_.UpdateEntry(static_cast<int>(at) + 1, fields.target, fields.tooltip,
+                                     fields.iconField);
+            });
+        } else if (steps[at] != ReloadStep::kKeep) {
+            HandleLine(wanted[at].line, dialogs, [&] { AddAndRecord(wanted[at]); });
+        }
+    }
+}
+
+// The entry is recorded under its number whenever adding it took one, even if it failed later.
+void LiveEntries::AddAndRecord(const WantedEntry& entry) {
+    int before = entries_.EntryCount();
+    EntryFields fields = entry.fields;
+    try {
+        entries_.AddEntry(fields.target, fields.tooltip, fields.iconField);
+    } catch (const std::exception&) {
+        if (entries_.EntryCount() > before) shown_.push_back(entry);
+        throw;
+    }
+    shown_.push_back(entry);
+}
+
+}  // namespace iconlane
