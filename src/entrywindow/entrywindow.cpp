@@ -64,10 +64,8 @@ void EntryWindow::Guarded(Event event) {
     try {
         event();
     } catch (const std::exception&) {
-        RuntimeError error = CurrentNumberedError();
-        dialogs_.ShowMessage("Unexpected error #" + std::to_string(error.Number()) + " (" +
-                                 error.Description() + ")",
-                             MessageStyle::kExclamation, "Iconlane");
+        dialogs_.ShowMessage(EventFailureText(CurrentNumberedError()), MessageStyle::kExclamation,
+                             "Iconlane");
     }
 }
 

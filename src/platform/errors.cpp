@@ -39,6 +39,10 @@ RuntimeError::RuntimeError(int number) : RuntimeError(number, ErrorDescription(n
 RuntimeError::RuntimeError(int number, const std::string& description)
     : std::runtime_error(description), number_(number), description_(description) {}
 
+std::string EventFailureText(const RuntimeError& error) {
+    return "Unexpected error #" + std::to_string(error.Number()) + " (" + error.Description() + ")";
+}
+
 RuntimeError CurrentNumberedError() {
     try {
         throw;

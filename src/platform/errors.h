@@ -41,4 +41,7 @@ private:
 // exceptions, internal error (51) for anything else. Call it only inside a catch block.
 RuntimeError CurrentNumberedError();
 
+// "Unexpected error #N (description)": how a failure inside an event is reported.
+std::string EventFailureText(const RuntimeError& error);
+
 }  // namespace iconlane

@@ -81,9 +81,7 @@ bool LiveEntries::Reload() {
         Apply(*wanted, dialogs);
         lastReported_ = std::move(dialogs.shown);
     } catch (const std::exception&) {
-        RuntimeError error = CurrentNumberedError();
-        services_.dialogs.ShowMessage("Unexpected error #" + std::to_string(error.Number()) +
-                                          " (" + error.Description() + ")",
+        services_.dialogs.ShowMessage(EventFailureText(CurrentNumberedError()),
                                       MessageStyle::kExclamation, "Iconlane");
     }
     return true;

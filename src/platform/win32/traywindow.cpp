@@ -16,9 +16,7 @@ constexpr const char* kTrayWindowCaption = "Iconlane";
 // not unwind through the window system, so it is reported here.
 void ReportUnexpectedFailure() {
     try {
-        RuntimeError error = CurrentNumberedError();
-        std::string text = "Unexpected error #" + std::to_string(error.Number()) + " (" +
-                           error.Description() + ")";
+        std::string text = EventFailureText(CurrentNumberedError());
         MessageBoxA(nullptr, text.c_str(), "Iconlane", MB_ICONEXCLAMATION | MB_OK);
     } catch (...) {
         MessageBoxA(nullptr, "Unexpected error", "Iconlane", MB_ICONEXCLAMATION | MB_OK);
