@@ -45,7 +45,10 @@ void EntryTable::AddEntry(std::string& target, std::string& tooltip, std::string
     if (tooltip.empty()) tooltip = target;
     window.SetLabelToolTip(tooltip);
     targets_[index] = target;
+    RegisterIcon(index, window, tooltip);
+}
 
+void EntryTable::RegisterIcon(int index, EntryWindow& window, const std::string& tooltip) {
     // At log-on the shell may not be ready yet: the icon is then retried until it is taken.
     if (!tray_.AddIcon(window.Handle(), window.IconId(), window.Picture1Handle(), tooltip)) {
         window.SetTrayRetryTimerEnabled(true);
@@ -79,8 +82,11 @@ void EntryTable::UpdateEntry(int index, std::string& target, std::string& toolti
     if (tooltip.empty()) tooltip = target;
     window->SetLabelToolTip(tooltip);
     targets_[index] = target;
+    // An entry that failed before it reached the tray gets its icon now, as a fresh start would.
     if (registered_[index]) {
         tray_.ModifyIcon(window->Handle(), window->IconId(), window->Picture1Handle(), tooltip);
+    } else {
+        RegisterIcon(index, *window, tooltip);
     }
 }
 

@@ -25,7 +25,7 @@ public:
     void AddEntry(std::string& target, std::string& tooltip, std::string& iconField);
 
     // Entry `index` made anew in place from other fields: picture, tooltip and target, its tray
-    // icon changed, not added again.
+    // icon changed, not added again (added when it had none).
     void UpdateEntry(int index, std::string& target, std::string& tooltip, std::string& iconField);
     // Takes the newest entry away, its tray icon with it; the program goes on even with none left.
     void RemoveLastEntry();
@@ -57,6 +57,7 @@ private:
     void InstallDownImage(EntryWindow& window, int index, const std::string& target,
                           std::string& iconField);
     void WindowUnloaded(EntryWindow& window);
+    void RegisterIcon(int index, EntryWindow& window, const std::string& tooltip);
 
     Services& services_;
     const Options& options_;

@@ -85,6 +85,7 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderMovesTheTrayWithTheLeastChange) {
         {false, "a,A\nb,B", "a,A\nb,B2", "M2:B2 ", 0},
         {false, "a,A\nb,B", "a,A\r\n;c\nb,B\nc,C", "A3:C ", 0},
         {false, "a,A\nb,B\nc,C", "a,A", "D3 D2 ", 0},
+        {false, "a,A\nb,B,1e10", "a,A\nb,B", "A2:B ", 0},  // a line mended: its icon comes
         {false, "a,A\nb,B", "b,B\na,A", "M1:B M2:A ", 0},
         {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "A2:C ", 0},
         {false, "a,A", "a,A\n%b,B\nc,C", "A2:C ", 1},
