@@ -16,14 +16,13 @@ const std::vector<std::string>& MenuCaptions() {
 
 }  // namespace
 
-EntryWindow::EntryWindow(Services& services, TrayIcons& tray, int index,
+EntryWindow::EntryWindow(Services& services, TrayIcons& tray, std::uint32_t iconId,
                          UnloadedCallback onUnloaded)
     : dialogs_(services.dialogs),
       tray_(tray),
       onUnloaded_(std::move(onUnloaded)),
       picture2_(services.pictures.UpImage()) {
-    window_ =
-        services.windows.CreateTraySlot(static_cast<std::uint32_t>(index), MenuCaptions(), *this);
+    window_ = services.windows.CreateTraySlot(iconId, MenuCaptions(), *this);
     handle_ = window_->Window();
     iconId_ = window_->Id();
 }

@@ -1,6 +1,7 @@
 // frmTL: what serves one tray entry. It holds the entry's index (its tag), its tooltip text, its
 // two pictures, its pop-up menu and its blink timer, and deletes its tray icon when unloaded. Its
-// window is a slot of the program's one tray window, and its icon carries the entry's index as id.
+// window is a slot of the program's one tray window, and its icon carries the id that belongs to
+// what the entry is.
 #pragma once
 
 #include <functional>
@@ -44,9 +45,10 @@ class EntryWindow final : public TraySlotEvents {
 public:
     using UnloadedCallback = std::function<void(EntryWindow&)>;
 
-    // Creates the window of entry `index` with its elements: the Up image in Picture2, an empty
-    // Picture1, the label caption "LabelToolTip" and the seven menu items.
-    EntryWindow(Services& services, TrayIcons& tray, int index, UnloadedCallback onUnloaded);
+    // Creates the window whose tray icon has the id `iconId`, with its elements: the Up image in
+    // Picture2, an empty Picture1, the label caption "LabelToolTip" and the seven menu items.
+    EntryWindow(Services& services, TrayIcons& tray, std::uint32_t iconId,
+                UnloadedCallback onUnloaded);
     ~EntryWindow() override;
     EntryWindow(const EntryWindow&) = delete;
     EntryWindow& operator=(const EntryWindow&) = delete;

@@ -52,6 +52,9 @@ public:
     virtual std::string CommandLine() const = 0;
     // Ends the process at once; no further code of the program runs.
     [[noreturn]] virtual void EndNow() = 0;
+    // Text in the system's legacy ANSI code page (the one it uses for programs that do not ask
+    // for UTF-8) converted to UTF-8.
+    virtual std::string FromLegacyCodePage(const std::string& bytes) const = 0;
 };
 
 enum class SearchKind { kFilesOnly, kFilesAndFolders };
@@ -77,6 +80,8 @@ public:
     virtual void CreateFolder(const std::string& path) = 0;
     // The whole contents of a file, as bytes.
     virtual std::string ReadFile(const std::string& path) = 0;
+    // Replaces a file whole; a reader sees the old contents or the new, never a part.
+    virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
     // Everything in a folder but "." and "..", in no particular order; nothing when the folder
     // does not exist or cannot be listed.
     virtual std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) = 0;

@@ -1,5 +1,6 @@
 #include "platform/textreader.h"
 
+#include "platform/services.h"
 #include "platform/textrules.h"
 
 namespace iconlane {
@@ -23,6 +24,11 @@ void SkipLineBreak(const std::string& text, std::size_t& pos) {
 
 std::size_t ByteOrderMarkLength(const std::string& text) {
     return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
+std::string TextOfFile(const std::string& bytes, const Process& process) {
+    if (ByteOrderMarkLength(bytes) > 0 || IsUtf8(bytes)) return bytes;
+    return process.FromLegacyCodePage(bytes);
 }
 
 std::string LineReader::ReadLine() {

@@ -10,6 +10,12 @@ namespace iconlane {
 // the first line or item; else 0.
 std::size_t ByteOrderMarkLength(const std::string& text);
 
+class Process;
+
+// A text file's bytes as UTF-8 text: a file that is UTF-8 already (with or without a byte-order
+// mark) as it is, any other in the system's legacy code page, as editors of old saved it.
+std::string TextOfFile(const std::string& bytes, const Process& process);
+
 // Lines end at CR LF, a lone CR or a lone LF; the terminator is not part of the line. A last line
 // without a terminator is still read; a terminator at the very end starts no further line.
 class LineReader {

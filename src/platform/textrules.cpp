@@ -129,4 +129,36 @@ std::string BreakLongRuns(std::string_view text, int maxRun) {
     return broken;
 }
 
+bool IsUtf8(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        auto byte = [&](std::size_t n) { return static_cast<unsigned char>(text[at + n]); };
+        unsigned char lead = byte(0);
+        std::size_t length = lead < 0x80   ? 1
+                             : lead < 0xC2 ? 0
+                             : lead < 0xE0 ? 2
+                             : lead < 0xF0 ? 3
+                             : lead < 0xF5 ? 4
+                                           : 0;
+        if (length == 0 || at + length > text.size()) return false;
+        for (std::size_t n = 1; n < length; ++n) {
+            if ((byte(n) & 0xC0) != 0x80) return false;
+        }
+        // Overlong three- and four-byte forms, surrogates and values above U+10FFFF.
+        if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0) ||
+            (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90)) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+std::string_view CutAtCharacter(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    std::size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end);
+}
+
 }  // namespace iconlane

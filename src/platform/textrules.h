@@ -37,6 +37,13 @@ std::string_view TrimTrailingBlanks(std::string_view text);
 inline constexpr int kMaxQuotedCharacters = 200;
 std::string QuotedExcerpt(std::string_view text);
 
+// True for text that is well-formed UTF-8 (no overlong forms, no surrogates, nothing above
+// U+10FFFF); plain ASCII is.
+bool IsUtf8(std::string_view text);
+
+// The longest start of a UTF-8 text that fits in `maxBytes` without cutting a character apart.
+std::string_view CutAtCharacter(std::string_view text, std::size_t maxBytes);
+
 // A line feed after every `maxRun` characters of a run without blanks or line ends, for a message
 // box that breaks its lines only at blanks: a long word would make it wider than the screen.
 std::string BreakLongRuns(std::string_view text, int maxRun);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/textreader.h"
 #include "platform/textrules.h"
+#include "tray/iconids.h"
 
 namespace iconlane {
 
@@ -16,25 +18,27 @@ std::vector<FolderItem> ListedFiles(std::vector<FolderItem> items) {
     return items;
 }
 
-std::string FolderTooltip(const std::string& path, const std::string& name, Shortcuts& shortcuts) {
+std::string FolderTooltip(const std::string& path, const std::string& name, Services& services) {
     std::size_t dot = name.find_last_of('.');
     bool hasExtension = dot != std::string::npos && dot > 0;
     if (hasExtension && LowerCase(name.substr(dot)) == ".lnk") {
-        std::optional<ShortcutDetails> shortcut = shortcuts.ReadShortcut(path);
-        if (shortcut && !shortcut->description.empty()) return shortcut->description;
+        std::optional<ShortcutDetails> shortcut = services.shortcuts.ReadShortcut(path);
+        if (shortcut && !shortcut->description.empty())
+            return TextOfFile(shortcut->description, services.process);
     }
     return hasExtension ? name.substr(0, dot) : name;
 }
 
 std::vector<WantedEntry> FolderEntries(const std::string& folder,
-                                       const std::vector<FolderItem>& items, Shortcuts& shortcuts) {
+                                       const std::vector<FolderItem>& items, Services& services) {
     bool separated = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
     std::string prefix = separated ? folder : folder + "\\";
     std::vector<WantedEntry> entries;
     for (const FolderItem& item : ListedFiles(items)) {
         std::string path = prefix + item.name;
-        std::string tooltip = FolderTooltip(path, item.name, shortcuts);
-        entries.push_back({{path, tooltip, ""}, path + "," + tooltip + ",", item});
+        std::string tooltip = FolderTooltip(path, item.name, services);
+        entries.push_back(
+            {{path, tooltip, ""}, path + "," + tooltip + ",", item, FileIdentity(item.name)});
     }
     return entries;
 }

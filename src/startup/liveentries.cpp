@@ -27,16 +27,20 @@ private:
 };
 
 // Hands each entry of a batch file to `each`, inside the handler of its line.
-void ForEachBatchEntry(const std::string& text, Services& services, Dialogs& dialogs,
+void ForEachBatchEntry(const std::string& bytes, Services& services, Dialogs& dialogs,
                        const std::function<void(const WantedEntry&)>& each) {
-    LineReader reader(text);
+    LineReader reader(TextOfFile(bytes, services.process));
+    IdentityCounter identities;
     while (!reader.AtEnd()) {
         std::string line = reader.ReadLine();
         if (!line.empty() && line[0] == ';') continue;
-        ParseLine(line, services.environment, dialogs,
-                  [&](std::string& target, std::string& tooltip, std::string& iconField) {
-                      each({{target, tooltip, iconField}, line, services.files.Details(target)});
-                  });
+        ParseLine(
+            line, services.environment, dialogs,
+            [&](std::string& target, std::string& tooltip, std::string& iconField) {
+                std::string identity = identities.Next(SplitEntryLine(line).target);
+                each(
+                    {{target, tooltip, iconField}, line, services.files.Details(target), identity});
+            });
     }
 }
 
@@ -64,7 +68,7 @@ bool LiveEntries::StartFolder(const std::string& folder) {
     kind_ = Kind::kFolder;
     name_ = folder;
     ReportOnce dialogs(services_.dialogs, lastReported_);
-    for (const WantedEntry& entry : FolderEntries(folder, *items, services_.shortcuts)) {
+    for (const WantedEntry& entry : FolderEntries(folder, *items, services_)) {
         HandleLine(entry.line, dialogs, [&] { AddAndRecord(entry); });
     }
     lastReported_ = std::move(dialogs.shown);
@@ -91,7 +95,7 @@ std::optional<std::vector<WantedEntry>> LiveEntries::Read(Dialogs& dialogs) {
     if (kind_ == Kind::kFolder) {
         std::optional<std::vector<FolderItem>> items = services_.files.ListFolder(name_);
         if (!items) return std::nullopt;
-        return FolderEntries(name_, *items, services_.shortcuts);
+        return FolderEntries(name_, *items, services_);
     }
     std::string text;
     try {
@@ -108,12 +112,12 @@ std::optional<std::vector<WantedEntry>> LiveEntries::Read(Dialogs& dialogs) {
 }
 
 void LiveEntries::Apply(const std::vector<WantedEntry>& wanted, Dialogs& dialogs) {
-    std::vector<ReloadStep> steps = PlanReload(shown_, wanted);
-    for (std::size_t at = 0; at < steps.size(); ++at) {
-        if (steps[at] == ReloadStep::kDelete) {
+    std::size_t at = 0;  // the entry number (less one) the next step is about
+    for (ReloadStep step : PlanReload(shown_, wanted)) {
+        if (step == ReloadStep::kDelete) {
             entries_.RemoveLastEntry();
             shown_.pop_back();
-        } else if (steps[at] == ReloadStep::kUpdate) {
+        } else if (step == ReloadStep::kUpdate) {
             // Recorded first: a failing entry is reported once, not tried again at every reload.
             shown_[at] = wanted[at];
             EntryFields fields = wanted[at].fields;
@@ -121,9 +125,10 @@ void LiveEntries::Apply(const std::vector<WantedEntry>& wanted, Dialogs& dialogs
                 entries_.UpdateEntry(static_cast<int>(at) + 1, fields.target, fields.tooltip,
                                      fields.iconField);
             });
-        } else if (steps[at] != ReloadStep::kKeep) {
+        } else if (step == ReloadStep::kAdd) {
             HandleLine(wanted[at].line, dialogs, [&] { AddAndRecord(wanted[at]); });
         }
+        if (step != ReloadStep::kDelete) ++at;
     }
 }
 
@@ -132,7 +137,8 @@ void LiveEntries::AddAndRecord(const WantedEntry& entry) {
     int before = entries_.EntryCount();
     EntryFields fields = entry.fields;
     try {
-        entries_.AddEntry(fields.target, fields.tooltip, fields.iconField);
+        entries_.AddEntry(ids_.IdFor(entry.identity), fields.target, fields.tooltip,
+                          fields.iconField);
     } catch (const std::exception&) {
         if (entries_.EntryCount() > before) shown_.push_back(entry);
         throw;

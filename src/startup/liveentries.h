@@ -9,6 +9,7 @@
 #include "platform/services.h"
 #include "startup/reloadplan.h"
 #include "tray/entrytable.h"
+#include "tray/iconids.h"
 
 namespace iconlane {
 
@@ -18,7 +19,8 @@ std::string FolderOfFile(const std::string& name);
 
 class LiveEntries {
 public:
-    LiveEntries(Services& services, EntryTable& entries) : services_(services), entries_(entries) {}
+    LiveEntries(Services& services, EntryTable& entries, IconIds& ids)
+        : services_(services), entries_(entries), ids_(ids) {}
 
     // The start: every entry of the batch file (which exists) or of the folder, added in order.
     void StartBatch(const std::string& name);
@@ -38,6 +40,7 @@ private:
 
     Services& services_;
     EntryTable& entries_;
+    IconIds& ids_;
     Kind kind_ = Kind::kNone;
     std::string name_;
     std::vector<WantedEntry> shown_;      // what each entry number was made from

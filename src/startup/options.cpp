@@ -12,7 +12,7 @@ bool IsIgnoredItem(const std::string& item) {
 }
 
 void ReadOptionItems(Services& services, const std::string& path, Options& options) {
-    ItemReader reader(services.files.ReadFile(path));
+    ItemReader reader(TextOfFile(services.files.ReadFile(path), services.process));
     std::string key;
     while (!reader.AtEnd()) {
         std::string item = reader.ReadItem();

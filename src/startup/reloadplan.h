@@ -16,6 +16,8 @@ struct WantedEntry {
     // The file behind the entry as it was read, so that a rewritten shortcut or program counts as
     // changed even where its line did not change; nothing when the target is no file.
     std::optional<FolderItem> targetFile;
+    // What the entry is, which its tray icon's id belongs to: the same entry keeps its icon.
+    std::string identity;
 
     bool operator==(const WantedEntry& other) const {
         return fields == other.fields && targetFile == other.targetFile;
@@ -23,14 +25,15 @@ struct WantedEntry {
 };
 
 enum class ReloadStep {
-    kKeep,    // same entry at the same number: its icon is left alone
-    kUpdate,  // another entry at a number already shown: changed in place
-    kAdd,     // a number not shown yet; beyond 30 it fails and is reported as a 31st line is
-    kDelete,  // a number no longer wanted
+    kKeep,    // the same entry, unchanged, at the same number: its icon is left alone
+    kUpdate,  // the same entry at the same number, changed: made anew in place
+    kAdd,     // a number not shown now; beyond 30 it fails and is reported as a 31st line is
+    kDelete,  // a number shown now that is taken away (deleted from the last number down)
 };
 
-// One step per entry number, from 1 on. Entries keep their numbers, and a number is its tray
-// icon's identifier, so an entry is only kept where it still stands at the same number.
+// One step per entry number, from 1 on. The tray shows icons in the order they were added, so
+// from the first number where another entry stands on, every shown entry is deleted and every
+// wanted one added again, each under its own icon id.
 std::vector<ReloadStep> PlanReload(const std::vector<WantedEntry>& shown,
                                    const std::vector<WantedEntry>& wanted);
 

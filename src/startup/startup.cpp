@@ -31,10 +31,11 @@ std::string ChooseDataFolder(const Environment& environment, FileSystem& files) 
 Iconlane::Iconlane(Services& services)
     : services_(services),
       icons_(services, dataFolder_),
+      ids_(services.files, dataFolder_),
       entries_(services, options_, icons_),
       help_(services),
       events_(services, options_, entries_, help_),
-      live_(services, entries_) {
+      live_(services, entries_, ids_) {
     entries_.SetWindowHandler(&events_);
 }
 
@@ -75,10 +76,20 @@ void Iconlane::RunCommandLine(const std::string& commandLine) {
 // The watch starts before the first read, so that a change made while start-up still shows its
 // messages is not missed.
 void Iconlane::RunBatchFile(const std::string& name) {
-    if (services_.files.FindFirst(name, SearchKind::kFilesOnly).empty())
-        ReportMissing(name, "file");
+    if (!BatchFileExists(name)) ReportMissing(name, "file");
     services_.windows.WatchFolder(FolderOfFile(name), kSettleMs, [this] { return live_.Reload(); });
     live_.StartBatch(name);
+}
+
+// A name the search refuses (most often one in quotes, /BATCH:"C:\My Files\lane.txt") names no
+// file: the message quotes it as it was given, so the user sees what went wrong.
+bool Iconlane::BatchFileExists(const std::string& name) {
+    try {
+        return !services_.files.FindFirst(name, SearchKind::kFilesOnly).empty();
+    } catch (const RuntimeError& error) {
+        if (error.Number() != kBadFileName) throw;
+        return false;
+    }
 }
 
 // "%APPDATA%\..." works even where nothing expanded the command line (a Startup shortcut).
@@ -97,8 +108,9 @@ void Iconlane::ReportMissing(const std::string& name, const std::string& kind) {
 
 void Iconlane::ParseEntryLine(const std::string& line) {
     ParseLine(line, services_.environment, services_.dialogs,
-              [this](std::string& target, std::string& tooltip, std::string& iconField) {
-                  entries_.AddEntry(target, tooltip, iconField);
+              [this, &line](std::string& target, std::string& tooltip, std::string& iconField) {
+                  std::string identity = LineIdentity(SplitEntryLine(line).target, 1);
+                  entries_.AddEntry(ids_.IdFor(identity), target, tooltip, iconField);
               });
 }
 

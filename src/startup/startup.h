@@ -9,6 +9,7 @@
 #include "startup/liveentries.h"
 #include "startup/options.h"
 #include "tray/entrytable.h"
+#include "tray/iconids.h"
 #include "tray/iconresolution.h"
 
 namespace iconlane {
@@ -38,6 +39,7 @@ public:
 private:
     void RunCommandLine(const std::string& commandLine);
     void RunBatchFile(const std::string& name);
+    bool BatchFileExists(const std::string& name);
     void RunFolder(const std::string& name);
     [[noreturn]] void ReportMissing(const std::string& name, const std::string& kind);
     void ParseEntryLine(const std::string& line);
@@ -47,6 +49,7 @@ private:
     Options options_;
     std::string dataFolder_;
     IconResolver icons_;
+    IconIds ids_;
     EntryTable entries_;
     HelpWindow help_;
     EntryEvents events_;

@@ -27,34 +27,67 @@ const std::string& EntryTable::EntryTargets(int index) const {
     return targets_[index];
 }
 
-void EntryTable::AddEntry(std::string& target, std::string& tooltip, std::string& iconField) {
+void EntryTable::AddEntry(std::uint32_t iconId, std::string& target, std::string& tooltip,
+                          std::string& iconField) {
     int index = entryCount_ + 1;
     if (index > kMaxEntries) throw RuntimeError(kSubscriptOutOfRange);
     entryCount_ = index;
-
     windows_[index] = std::make_unique<EntryWindow>(
-        services_, tray_, index, [this](EntryWindow& window) { WindowUnloaded(window); });
+        services_, tray_, iconId, [this](EntryWindow& window) { WindowUnloaded(window); });
+    SetUpEntry(index, target, tooltip, iconField);
+}
+
+void EntryTable::UpdateEntry(int index, std::string& target, std::string& tooltip,
+                             std::string& iconField) {
+    if (EntryWindows(index) == nullptr || index > entryCount_)
+        throw RuntimeError(kSubscriptOutOfRange);
+    SetUpEntry(index, target, tooltip, iconField);
+}
+
+void EntryTable::SetUpEntry(int index, std::string& target, std::string& tooltip,
+                            std::string& iconField) {
     EntryWindow& window = *windows_[index];
     window.SetHandler(handler_);
     window.SetMenuItemEnabled(kMenuExit, !options_.ExitDisabled);
     window.SetMenuItemEnabled(kMenuHelp, !options_.HelpDisabled);
-
-    InstallDownImage(window, index, target, iconField);
-
+    // Until the picture is found the entry is nobody's: it opens nothing and shows nothing.
+    window.SetTag("");
+    targets_[index].clear();
+    try {
+        InstallDownImage(window, index, target, iconField);
+    } catch (...) {
+        TakeOutOfTray(index, window);
+        throw;
+    }
     window.SetTag(std::to_string(index));
     if (tooltip.empty()) tooltip = target;
     window.SetLabelToolTip(tooltip);
     targets_[index] = target;
-    RegisterIcon(index, window, tooltip);
+    ShowInTray(index, window);
 }
 
-void EntryTable::RegisterIcon(int index, EntryWindow& window, const std::string& tooltip) {
+void EntryTable::ShowInTray(int index, EntryWindow& window) {
+    if (registered_[index]) {
+        tray_.ModifyIcon(window.Handle(), window.IconId(), window.ShownIconHandle(),
+                         window.LabelToolTip());
+        return;
+    }
     // At log-on the shell may not be ready yet: the icon is then retried until it is taken.
-    if (!tray_.AddIcon(window.Handle(), window.IconId(), window.Picture1Handle(), tooltip)) {
+    if (!tray_.AddIcon(window.Handle(), window.IconId(), window.Picture1Handle(),
+                       window.LabelToolTip())) {
         window.SetTrayRetryTimerEnabled(true);
     }
     registered_[index] = true;
     ++liveIcons_;
+}
+
+// The program goes on without the icon: a later save of the file may mend its line.
+void EntryTable::TakeOutOfTray(int index, EntryWindow& window) {
+    if (!registered_[index]) return;
+    window.SetTrayRetryTimerEnabled(false);
+    tray_.RemoveTrayIcon(window.Handle(), window.IconId());
+    registered_[index] = false;
+    --liveIcons_;
 }
 
 // An icon field naming an existing .ico file gives the picture; anything else is an icon number
@@ -71,22 +104,6 @@ void EntryTable::InstallDownImage(EntryWindow& window, int index, const std::str
         window.SetPicture1(services_.pictures.LoadPictureFile(folder + iconField));
     } else {
         icons_.ResolveEntryIcon(window, index, target, WholeNumberValue(iconField));
-    }
-}
-
-void EntryTable::UpdateEntry(int index, std::string& target, std::string& tooltip,
-                             std::string& iconField) {
-    EntryWindow* window = EntryWindows(index);
-    if (window == nullptr || index > entryCount_) throw RuntimeError(kSubscriptOutOfRange);
-    InstallDownImage(*window, index, target, iconField);
-    if (tooltip.empty()) tooltip = target;
-    window->SetLabelToolTip(tooltip);
-    targets_[index] = target;
-    // An entry that failed before it reached the tray gets its icon now, as a fresh start would.
-    if (registered_[index]) {
-        tray_.ModifyIcon(window->Handle(), window->IconId(), window->Picture1Handle(), tooltip);
-    } else {
-        RegisterIcon(index, *window, tooltip);
     }
 }
 
@@ -118,7 +135,8 @@ void EntryTable::AddIconAgain(int index) {
 
 void EntryTable::SetEntryIcon(int index, const std::string& phase) {
     EntryWindow* window = EntryWindows(index);
-    if (window == nullptr) return;
+    // An entry whose line failed has no icon to change.
+    if (window == nullptr || !registered_[index]) return;
     std::uintptr_t icon =
         UpperCase(phase) == "UP" ? window->Picture2Handle() : window->Picture1Handle();
     tray_.ModifyIcon(window->Handle(), window->IconId(), icon, window->LabelToolTip());

@@ -19,13 +19,13 @@ class EntryTable {
 public:
     EntryTable(Services& services, const Options& options, IconResolver& icons);
 
-    // Creates entry EntryCount() + 1: its hidden window, menu, picture, tooltip and tray icon.
-    // Fails with subscript out of range (9) beyond 30 entries, before anything is created; any
-    // other failure leaves the steps already done in place.
-    void AddEntry(std::string& target, std::string& tooltip, std::string& iconField);
+    // Creates entry EntryCount() + 1 with the tray icon id `iconId`: its window, then its whole
+    // state from its fields (see SetUpEntry). Fails with subscript out of range (9) beyond 30
+    // entries, before anything is created; an entry that fails later keeps its number.
+    void AddEntry(std::uint32_t iconId, std::string& target, std::string& tooltip,
+                  std::string& iconField);
 
-    // Entry `index` made anew in place from other fields: picture, tooltip and target, its tray
-    // icon changed, not added again (added when it had none).
+    // Entry `index` made anew in place from other fields, by the same route as at its start.
     void UpdateEntry(int index, std::string& target, std::string& tooltip, std::string& iconField);
     // Takes the newest entry away, its tray icon with it; the program goes on even with none left.
     void RemoveLastEntry();
@@ -54,10 +54,15 @@ public:
     void RemoveAllTrayIcons();
 
 private:
+    // The one route that gives an entry its state: handler, menu, picture, tag, tooltip, target
+    // and its icon in the tray (added, or changed where it is there already). An entry whose
+    // fields fail has no icon in the tray, whatever it showed before, and the failure goes on.
+    void SetUpEntry(int index, std::string& target, std::string& tooltip, std::string& iconField);
+    void ShowInTray(int index, EntryWindow& window);
+    void TakeOutOfTray(int index, EntryWindow& window);
     void InstallDownImage(EntryWindow& window, int index, const std::string& target,
                           std::string& iconField);
     void WindowUnloaded(EntryWindow& window);
-    void RegisterIcon(int index, EntryWindow& window, const std::string& tooltip);
 
     Services& services_;
     const Options& options_;

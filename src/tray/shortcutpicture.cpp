@@ -42,7 +42,8 @@ std::optional<ShortcutPicture> LinkPicture(const std::string& path, Services& se
 std::optional<ShortcutPicture> InternetPicture(const std::string& path, Services& services) {
     InternetShortcut shortcut;
     try {
-        shortcut = ParseInternetShortcut(services.files.ReadFile(path));
+        shortcut =
+            ParseInternetShortcut(TextOfFile(services.files.ReadFile(path), services.process));
     } catch (const RuntimeError&) {
         return std::nullopt;
     }

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/textrules.h"
+
 namespace iconlane {
 
 std::array<char, kTrayTipLength> FormTip(const std::string& text) {
     std::array<char, kTrayTipLength> tip;
     tip.fill(' ');
-    std::string withZero = text + '\0';
+    std::string withZero = std::string(CutAtCharacter(text, tip.size())) + '\0';
     std::copy_n(withZero.begin(), std::min(withZero.size(), tip.size()), tip.begin());
     return tip;
 }

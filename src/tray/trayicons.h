@@ -8,8 +8,9 @@
 
 namespace iconlane {
 
-// The 64 tooltip characters made from a text: the text and one zero character, cut after 64
-// characters or padded with blanks up to 64. Texts of 64 characters or more carry no zero.
+// The 64 tooltip bytes made from a text: the text and one zero byte, cut after 64 bytes or padded
+// with blanks up to 64. Texts of 64 bytes or more carry no zero, unless the cut would split a
+// UTF-8 character: it is then left out whole, and a zero follows.
 std::array<char, kTrayTipLength> FormTip(const std::string& text);
 
 class TrayIcons {

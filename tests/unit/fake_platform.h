@@ -147,6 +147,14 @@ public:
     std::string DecimalSeparator() const override { return decimalSeparator; }
     std::string ProgramFolder() const override { return programFolder; }
     std::string CommandLine() const override { return commandLine; }
+    // Latin-1, as the legacy code page: every byte is the character of that number.
+    std::string FromLegacyCodePage(const std::string& bytes) const override {
+        std::string text;
+        for (unsigned char c : bytes)
+            text += c < 0x80 ? std::string(1, char(c))
+                             : std::string{char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        return text;
+    }
     [[noreturn]] void EndNow() override {
         seen.push_back("end");
         throw ProcessEnded{};
@@ -167,6 +175,10 @@ public:
         if (readErrors.contains(path)) Fail(readErrors[path]);
         if (const FileEntry* entry = Lookup(path)) return entry->contents;
         throw RuntimeError(kFileNotFound);
+    }
+    void WriteFile(const std::string& path, const std::string& bytes) override {
+        if (readErrors.contains(path)) Fail(readErrors[path]);
+        files[path] = {bytes};
     }
     std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override {
         if (!Lookup(folder) || !Lookup(folder)->folder) return std::nullopt;

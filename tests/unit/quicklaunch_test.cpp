@@ -1,7 +1,9 @@
 // A folder of shortcuts as entries, the pictures shortcuts offer, reloads with the least change.
 #include <gtest/gtest.h>
 
+#include "entrywindow/entryevents.h"
 #include "fake_platform.h"
+#include "platform/textreader.h"
 #include "startup/folderentries.h"
 #include "startup/startup.h"
 #include "tray/iconresolution.h"
@@ -24,7 +26,7 @@ TEST(QuickLaunchTest, AFolderGivesOneEntryPerPlainFileInNameOrder) {
         "C:\\QL\\Mail.lnk,Mail, work,", "C:\\QL\\noext,noext,", "C:\\QL\\Zeta.LNK,Zeta,"};
     std::vector<std::string> made;
     for (const WantedEntry& entry :
-         FolderEntries("C:\\QL\\", *platform.ListFolder("C:\\QL"), platform)) {
+         FolderEntries("C:\\QL\\", *platform.ListFolder("C:\\QL"), platform.services)) {
         EXPECT_EQ(entry.fields.target + "," + entry.fields.tooltip + ",", entry.line);
         made.push_back(entry.line);
     }
@@ -76,41 +78,70 @@ TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {
     }
 }
 
-TEST(QuickLaunchTest, AChangedBatchFileOrFolderMovesTheTrayWithTheLeastChange) {
+// Each icon is named by the entry its id was given to, as the map of ids in the data folder says.
+// Entry 2 is then probed as a user and the shell would: it must behave as if the file had been so
+// from the start.
+TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
     const struct {
         bool folder;
         std::string before, after, calls;
         std::size_t messages;  // after the change
+        std::string probe;     // on entry 2: m its menu's "Launch!", t a blink tick, r a new shell
     } cases[] = {
-        {false, "a,A\nb,B", "a,A\nb,B2", "M2:B2 ", 0},
-        {false, "a,A\nb,B", "a,A\r\n;c\nb,B\nc,C", "A3:C ", 0},
-        {false, "a,A\nb,B\nc,C", "a,A", "D3 D2 ", 0},
-        {false, "a,A\nb,B,1e10", "a,A\nb,B", "A2:B ", 0},  // a line mended: its icon comes
-        {false, "a,A\nb,B", "b,B\na,A", "M1:B M2:A ", 0},
-        {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "A2:C ", 0},
-        {false, "a,A", "a,A\n%b,B\nc,C", "A2:C ", 1},
+        {false, "a,A\nb,B", "a,A\nb,B2", "Mb:B2 ", 0},
+        {false, "a,A\nb,B", "a,A\r\n;c\nb,B\nc,C", "Ac:C ", 0},
+        {false, "a,A\nb,B\nc,C", "a,A", "Dc Db ", 0},
+        {false, "a,A\nb,B,1e10", "a,A\nb,B", "Ab:B open b Mb^:B Db Ab:B ", 0, "mtr"},  // mended
+        {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, "tr"},      // broken: no icon, as at start
+        {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, "tr"},      // replaced by a failing line
+        {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},  // c keeps its id
+        {false, "a,A\nb,B", "b,B\na,A", "Db Da Ab:B Aa:A ", 0},
+        {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "Ac:C ", 0},
+        {false, "a,A", "a,A\n%b,B\nc,C", "Ac:C ", 1},
         {false, std::string(30, '\n'), std::string(31, '\n'), "", 1},  // empty lines are entries
-        {false, "a,A", "", "", 0},           // the file gone for now: nothing changes
-        {true, "x", "b,B2", "M1:lane ", 0},  // rewritten: its picture may differ
+        {false, "a,A", "", "", 0},  // the file gone for now: nothing changes
+        {false, "a,A", "a,A\n\xE9,\xC9t\xE9", "A\xC3\xA9:\xC3\x89t\xC3\xA9 ",
+         0},                                        // legacy code page
+        {true, "x", "b,B2", "Mlane.txt:lane ", 0},  // rewritten: its picture may differ
     };
     for (const auto& row : cases) {
         fake::FakePlatform platform;
+        platform.variables["TEMP"] = "C:\\D";
         platform.files = {{"C:\\L", {"", true}}, {"C:\\L\\lane.txt", {row.before}}};
         platform.commandLine = row.folder ? "/folder:C:\\L" : "/BATCH:C:\\L\\lane.txt";
-        std::string calls;  // after the change: "A3:tip" added, "M2:tip" modified, "D3" deleted
+        platform.menuChoice = [] { return kMenuLaunch; };
+        Iconlane program(platform.services);
+        std::string calls;  // after the change: "Ac:tip" added, "Mb^:tip" changed to the Up image
         std::size_t messages = 0;
         platform.duringLoop = [&] {
             std::size_t from = platform.trayCalls.size(), seen = platform.seen.size();
             platform.files.erase("C:\\L\\lane.txt");
             if (!row.after.empty()) platform.files["C:\\L\\lane.txt"] = {row.after};
             EXPECT_EQ(platform.settled(), !row.after.empty());
-            for (auto at = platform.seen.begin() + seen; at != platform.seen.end(); ++at)
+            for (char action : row.probe) {
+                TraySlotEvents& second = *program.Entries().EntryWindows(2);
+                if (action == 'm') second.OnTrayMessage(kRightButtonDownMessage);
+                if (action == 't') second.OnTimer();
+                if (action == 'r') second.OnTaskbarCreated();
+            }
+            std::map<std::uint32_t, std::string> names;  // from the map of ids
+            LineReader ids(platform.files["C:\\D\\iconids.txt"].contents);
+            while (!ids.AtEnd()) {
+                std::string line = ids.ReadLine();
+                names[std::stoul(line)] = line.substr(line.find(':') + 1);
+            }
+            for (auto at = platform.seen.begin() + seen; at != platform.seen.end(); ++at) {
                 messages += at->starts_with("Iconlane/");
-            for (auto at = platform.trayCalls.begin() + from; at != platform.trayCalls.end(); ++at)
-                calls += "AMD"[static_cast<int>(at->operation)] + std::to_string(at->record.uID) +
-                         (at->operation == TrayOperation::kDelete ? " " : ":" + at->Tip() + " ");
+                if (at->starts_with("open")) calls += *at + " ";
+                if (!at->starts_with("A") && !at->starts_with("M") && !at->starts_with("D"))
+                    continue;
+                const fake::TrayCall& call = platform.trayCalls.at(from++);
+                calls += at->substr(0, 1) + names[call.record.uID] +
+                         (at->back() == '^' ? "^" : "") +
+                         (call.operation == TrayOperation::kDelete ? " " : ":" + call.Tip() + " ");
+            }
         };
-        Iconlane(platform.services).Run();
+        program.Run();
         EXPECT_EQ(platform.watched, "C:\\L");
         EXPECT_EQ(calls, row.calls) << row.before << " -> " << row.after;
         EXPECT_EQ(messages, row.messages) << row.after;

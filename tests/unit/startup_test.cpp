@@ -80,14 +80,14 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, Texts>> cases = {
         {"/batch:list.txt", "a.exe|| ;x|c.exe", {"A1", "A2", "A3", "A4", "loop"}},
-        {"/BATCH list.txt", "/BATCH list.txt", {"A1", "loop"}},
+        {"/BATCH list.txt", "/BATCH list.txt", {"A5", "loop"}},
         {"/BATCH:bad.txt", "", {"Iconlane/48: Unexpected error #6 occurred in ParseLine while "
                                 "parsing 'a.exe,A,1e10'\n\nPlease check line syntax"}},
         {"/BATCH:empty.txt", "", {}}, {"", "", {help, "end"}},
         {"ini", "", {fatal + "Error 75 (Path/File access error) occurred during Options File Read.",
                      help, "end"}},
         {"guide", "", {fatal + "error  75 (Path/File access error) in main", "end"}},
-        {"/BATCH:\"list.txt\"", "", {fatal + "error  52 (Bad file name or number) in main", "end"}},
+        {"/BATCH:\"list.txt\"", "", {fatal + "Couldn't find '\"list.txt\"" + notFound, "end"}},
         {"/BATCH:list.txt ", "", {fatal + "Couldn't find 'list.txt " + notFound, "end"}},
         {"/BATCH:" + n201, "", {fatal + "Couldn't find '" + n201.substr(1) + "..." + notFound, "end"}},
         {"/BATCH:nomem.txt", "", {fatal + "error  7 (Out of memory) in main", "end"}},
@@ -98,7 +98,10 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         platform.files = {{"list.txt", {"a.exe,A\r\n;comment,x\n\n ;x,B\rc.exe"}},
                           {"bad.txt", {"a.exe,A,1e10"}},
                           {"empty.txt", {}},
-                          {"nomem.txt", {}}};
+                          {"nomem.txt", {}},
+                          {"\\iconids.txt",
+                           {"1\tline:a.exe\n2\tline:\n3\tline: ;x\n4\tline:c.exe\n"
+                            "5\tline:/batch list.txt"}}};
         platform.readErrors = {{"nomem.txt", kBadAlloc}, {kIni, 75}, {kGuide, 75}};
         platform.commandLine = commandLine == "folder" ? "a.exe" : commandLine;
         if (commandLine == "ini" || commandLine == "guide") {

@@ -8,6 +8,7 @@
 #include "entrywindow/entryevents.h"
 #include "fake_platform.h"
 #include "startup/startup.h"
+#include "tray/iconids.h"
 #include "tray/iconsource.h"
 
 namespace iconlane {
@@ -16,15 +17,19 @@ namespace {
 using namespace fake;
 
 // The program started on a batch file of entries "a<k>.exe", tooltip "Tip<k>", and the options
-// file `ini`; entry `failed` fails after its window is made.
+// file `ini`; entry `failed` fails after its window is made. Entry k's icon id is k, as an earlier
+// run left them in the map of ids.
 struct Bench {
     explicit Bench(int count = 0, const std::string& ini = "", int failed = 0) {
-        std::string batch;
+        std::string batch, ids;
         for (int k = 1; k <= count; ++k) {
             batch += "a" + std::to_string(k) + ".exe,Tip" + std::to_string(k);
             batch += k == failed ? ",1e10\n" : "\n";
+            ids += std::to_string(k) + "\tline:a" + std::to_string(k) + ".exe\n";
         }
-        platform.files = {{"list.txt", {batch}}, {"C:\\Apps\\Iconlane.ini", {ini}}};
+        platform.files = {{"list.txt", {batch}},
+                          {"C:\\Apps\\Iconlane.ini", {ini}},
+                          {"C:\\Data\\iconids.txt", {ids}}};
         platform.variables["TEMP"] = "C:\\Data";
         platform.commandLine = "/BATCH:list.txt";
         platform.menuChoice = [this] {
@@ -40,7 +45,8 @@ struct Bench {
         platform.seen.clear();
     }
     int Add(std::string target, std::string tooltip = "", std::string iconField = "") {
-        return ErrorOf([&] { program.Entries().AddEntry(target, tooltip, iconField); });
+        const auto id = static_cast<std::uint32_t>(table.EntryCount() + 1);
+        return ErrorOf([&] { table.AddEntry(id, target, tooltip, iconField); });
     }
     // What is seen while a script runs, of actions: m<k>:<n> tray message n on entry k, b<k> it
     // starts blinking, t<k> its blink tick, u<k> it is unloaded, g<k> the shell lost its icon,
@@ -90,11 +96,46 @@ TEST(TrayIconsTest, TheTipIsTheTextAndAZeroCutOrPaddedWithBlanksTo64) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"Tip", "Tip" + std::string(1, '\0') + std::string(60, ' ')},
         {x63, x63 + '\0'},
-        {x63 + "yz", x63 + "y"}};
+        {x63 + "yz", x63 + "y"},
+        {x63 + "\xC3\xA9", x63 + '\0'}};  // "é" would be cut apart: left out whole
     for (const auto& [text, tip] : cases) {
         const auto formed = FormTip(text);
         EXPECT_EQ(std::string(formed.begin(), formed.end()), tip);
     }
+}
+
+// An id belongs to what an entry is; once given it stays, whatever else comes, goes or collides.
+TEST(IconIdsTest, AnEntryKeepsTheIdItWasGivenFirst) {
+    const std::string bravo = FileIdentity("Bravo.lnk");
+    const std::uint32_t derived = DerivedIconId(bravo);
+    const struct {
+        std::string map;  // as an earlier run left it
+        std::vector<std::string> asked;
+        std::vector<std::uint32_t> ids;
+    } cases[] = {
+        {"",
+         {bravo, FileIdentity("bravo.LNK"), LineIdentity("a.exe", 1)},
+         {derived, derived, DerivedIconId("line:a.exe")}},
+        {std::to_string(derived) + "\tfile:other", {bravo}, {derived % kMaxIconId + 1}},
+        {"7\tfile:bravo.lnk\r\n8\tline:a.exe#2", {LineIdentity("A.EXE", 2), bravo}, {8, 7}},
+        {"junk\n0\tx\n65536\ty\n9\t\n12\tfile:bravo.lnk", {bravo}, {12}},
+        {"\xFF\xFE garbage", {bravo}, {derived}}};
+    for (const auto& row : cases) {
+        FakePlatform platform;
+        platform.files["C:\\D\\iconids.txt"] = {row.map};
+        std::string folder = "C:\\D";
+        IconIds ids(platform, folder);
+        std::vector<std::uint32_t> given;
+        for (const std::string& identity : row.asked) given.push_back(ids.IdFor(identity));
+        EXPECT_EQ(given, row.ids) << row.map;
+        IconIds again(platform, folder);  // the next run reads what this one wrote
+        for (std::size_t n = 0; n < given.size(); ++n)
+            EXPECT_EQ(again.IdFor(row.asked[n]), given[n]) << row.asked[n];
+    }
+    IdentityCounter counter;
+    EXPECT_EQ(
+        std::vector<std::string>({counter.Next("A.exe"), counter.Next("b"), counter.Next("a.EXE")}),
+        std::vector<std::string>({"line:a.exe", "line:b", "line:a.exe#2"}));
 }
 
 TEST(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
@@ -118,7 +159,7 @@ TEST(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
         b.platform.icons.clear();
         std::string target = "a.exe", tooltip, icon = field;
         const std::size_t calls = b.platform.trayCalls.size();
-        EXPECT_EQ(ErrorOf([&] { b.table.AddEntry(target, tooltip, icon); }), error);
+        EXPECT_EQ(ErrorOf([&] { b.table.AddEntry(1, target, tooltip, icon); }), error);
         EXPECT_EQ(icon, rewritten);
         EXPECT_EQ(b.platform.icons.empty() ? "" : b.platform.icons[0], asked) << field;
         EXPECT_EQ(b.platform.trayCalls.size(), calls + (error == 0 ? 1 : 0)) << field;

@@ -3,20 +3,58 @@
 namespace iconlane::win32 {
 namespace {
 
-// Names (added, removed, renamed), attributes (a file hidden) and writes.
+// Names (added, removed, renamed), attributes (a file hidden) and writes: an editor that saves
+// in place changes only the size and the time of the last write.
 constexpr DWORD kChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES |
                            FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
 constexpr int kRetries = 10;
+
+// The folder holding `folder`; empty for a drive root or a bare name.
+std::string ParentOf(const std::string& folder) {
+    std::size_t end = folder.find_last_not_of("\\/");
+    if (end == std::string::npos) return {};
+    std::size_t separator = folder.find_last_of("\\/", end);
+    if (separator == std::string::npos) return {};
+    // "C:\Lane" lies in "C:\", not in "C:".
+    return folder.substr(0, separator == 2 && folder[1] == ':' ? 3 : separator);
+}
 
 }  // namespace
 
 bool FolderWatch::Start(const std::string& folder, unsigned settleMs,
                         std::function<bool()> settled) {
-    change_.Reset(FindFirstChangeNotificationA(folder.c_str(), FALSE, kChanges));
-    watching_ = change_.Valid();
+    folder_ = folder;
     settleMs_ = settleMs;
     settled_ = std::move(settled);
-    return watching_;
+    Watch();
+    std::string parent = ParentOf(folder);
+    if (!parent.empty()) {
+        parent_.Reset(
+            FindFirstChangeNotificationA(parent.c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME));
+    }
+    return change_.Valid();
+}
+
+void FolderWatch::Watch() {
+    change_.Reset(FindFirstChangeNotificationA(folder_.c_str(), FALSE, kChanges));
+    created_ = change_.Valid() ? Created() : 0;
+}
+
+ULONGLONG FolderWatch::Created() const {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(folder_.c_str(), GetFileExInfoStandard, &data) ||
+        !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return 0;
+    }
+    return (ULONGLONG(data.ftCreationTime.dwHighDateTime) << 32) |
+           data.ftCreationTime.dwLowDateTime;
+}
+
+DWORD FolderWatch::Handles(HANDLE (&handles)[2]) const {
+    DWORD count = 0;
+    if (change_.Valid()) handles[count++] = change_.Get();
+    if (parent_.Valid()) handles[count++] = parent_.Get();
+    return count;
 }
 
 DWORD FolderWatch::WaitTime() const {
@@ -25,9 +63,30 @@ DWORD FolderWatch::WaitTime() const {
     return now >= deadline_ ? 0 : static_cast<DWORD>(deadline_ - now);
 }
 
-void FolderWatch::OnSignalled() {
-    // A handle that cannot be re-armed would stay signalled and spin the loop: it is dropped.
-    if (!FindNextChangeNotification(change_.Get())) watching_ = false;
+void FolderWatch::OnSignalled(HANDLE signalled) {
+    if (change_.Valid() && signalled == change_.Get()) {
+        // A handle that cannot be re-armed would stay signalled and spin the loop: it is dropped.
+        if (!FindNextChangeNotification(change_.Get())) change_.Reset();
+        ChangeSeen();
+    } else {
+        if (!FindNextChangeNotification(parent_.Get())) parent_.Reset();
+        OnParentChanged();
+    }
+}
+
+// A folder that went away is watched again once it is back, and what it holds then is read.
+void FolderWatch::OnParentChanged() {
+    ULONGLONG created = Created();
+    if (created == 0) {
+        change_.Reset();
+        created_ = 0;
+    } else if (!change_.Valid() || created != created_) {
+        Watch();
+        ChangeSeen();
+    }
+}
+
+void FolderWatch::ChangeSeen() {
     pending_ = true;
     retriesLeft_ = kRetries;
     deadline_ = GetTickCount64() + settleMs_;
@@ -43,12 +102,12 @@ void FolderWatch::OnTimeout() {
 
 void RunMessageLoop(FolderWatch& watch) {
     for (;;) {
-        HANDLE handle = watch.Handle();
-        DWORD count = handle != nullptr ? 1 : 0;
-        DWORD waited = MsgWaitForMultipleObjectsEx(count, &handle, watch.WaitTime(), QS_ALLINPUT,
+        HANDLE handles[2] = {};
+        DWORD count = watch.Handles(handles);
+        DWORD waited = MsgWaitForMultipleObjectsEx(count, handles, watch.WaitTime(), QS_ALLINPUT,
                                                    MWMO_INPUTAVAILABLE);
-        if (count == 1 && waited == WAIT_OBJECT_0) {
-            watch.OnSignalled();
+        if (waited < WAIT_OBJECT_0 + count) {
+            watch.OnSignalled(handles[waited - WAIT_OBJECT_0]);
             continue;
         }
         MSG message;

@@ -21,21 +21,31 @@ using UniqueChange = UniqueHandle<HANDLE, ChangeTraits>;
 // change starts it again. Once it passes quietly, `settled` runs; when it answers false (the
 // files are not ready, e.g. a batch file caught between an editor's write and rename) it runs
 // again after another period, a few times at most.
+// The folder's parent is watched for folders coming and going, so that a folder deleted and
+// created again is watched again, and counts as changed.
 class FolderWatch {
 public:
     // False when the folder cannot be watched.
     bool Start(const std::string& folder, unsigned settleMs, std::function<bool()> settled);
-
-    // The handle to wait on; null while nothing is watched.
-    HANDLE Handle() const { return watching_ ? change_.Get() : nullptr; }
+    // The handles to wait on (the folder's, then its parent's): none while nothing is watched.
+    DWORD Handles(HANDLE (&handles)[2]) const;
     // How long a wait may last before OnTimeout is due: INFINITE while nothing is pending.
     DWORD WaitTime() const;
-    void OnSignalled();
+    // One of the handles was signalled.
+    void OnSignalled(HANDLE signalled);
     void OnTimeout();
 
 private:
+    void Watch();
+    void ChangeSeen();
+    void OnParentChanged();
+    // The folder's creation time, 0 when it is not there.
+    ULONGLONG Created() const;
+
+    std::string folder_;
     UniqueChange change_;
-    bool watching_ = false;
+    UniqueChange parent_;
+    ULONGLONG created_ = 0;
     unsigned settleMs_ = 0;
     std::function<bool()> settled_;
     bool pending_ = false;

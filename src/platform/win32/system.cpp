@@ -5,12 +5,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/commandline.h"
 #include "platform/errors.h"
 #include "platform/textrules.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/iconfile.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -172,6 +174,28 @@ void Win32Process::EndNow() {
     ExitProcess(0);
 }
 
+// The program itself runs with the UTF-8 code page; the locale still names the one the system
+// gives programs that do not ask for it, which is what old editors saved in.
+std::string Win32Process::FromLegacyCodePage(const std::string& bytes) const {
+    char number[8] = {};
+    UINT codePage = 1252;
+    if (GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, number, sizeof number) >
+            0 &&
+        std::atoi(number) > 0 && std::atoi(number) != CP_UTF8) {
+        codePage = static_cast<UINT>(std::atoi(number));
+    }
+    int size = static_cast<int>(bytes.size());
+    int wideLength = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    if (wideLength <= 0) return bytes;
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), wideLength);
+    int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, text.data(), length, nullptr, nullptr);
+    return text;
+}
+
 std::string Win32FileSystem::FindFirst(const std::string& pattern, SearchKind kind) {
     if (pattern.empty()) return {};
     if (HasRefusedCharacter(pattern)) throw RuntimeError(kBadFileName);
@@ -213,6 +237,10 @@ std::string Win32FileSystem::ReadFile(const std::string& path) {
     }
     contents.resize(done);
     return contents;
+}
+
+void Win32FileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+    WriteFileReplacing(path, bytes);
 }
 
 }  // namespace iconlane::win32

@@ -23,6 +23,7 @@ public:
     std::string ProgramFolder() const override;
     std::string CommandLine() const override;
     [[noreturn]] void EndNow() override;
+    std::string FromLegacyCodePage(const std::string& bytes) const override;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -30,6 +31,7 @@ public:
     std::string FindFirst(const std::string& pattern, SearchKind kind) override;
     void CreateFolder(const std::string& path) override;
     std::string ReadFile(const std::string& path) override;
+    void WriteFile(const std::string& path, const std::string& bytes) override;
     // In folders.cpp.
     std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override;
     std::optional<FolderItem> Details(const std::string& path) override;
