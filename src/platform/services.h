@@ -167,10 +167,10 @@ public:
     // A tick of the slot's timer that retries a tray icon the shell did not take.
     virtual void OnRetryTimer() = 0;
     // The task bar was created anew (the shell restarted): the icon must be added again. Every
-    // slot hears it, in the order of their ids.
+    // slot hears it, in the order the slots were made.
     virtual void OnTaskbarCreated() = 0;
     // The slot is being unloaded, by Unload or because the tray window is closed (which unloads
-    // every slot in the order of their ids); the window still has its handle.
+    // every slot in the order they were made); the window still has its handle.
     virtual void OnUnload() = 0;
 };
 

@@ -119,7 +119,7 @@ const Row kRows[] = {
          std::set<std::string> cached;
          for (const auto& file : std::filesystem::directory_iterator(d.path("$D\\Iconlane")))
              cached.insert(file.path().filename().string());
-         EXPECT_EQ(cached, (std::set<std::string>{"1.ico", "2.ico"}));
+         EXPECT_EQ(cached, (std::set<std::string>{"1.ico", "2.ico", "iconids.txt"}));
          ICONINFO own{}, extracted{};
          GetIconInfo(HICON(LoadImageA(0, d.path("$D\\Iconlane\\1.ico").c_str(), IMAGE_ICON, 0, 0,
                                       LR_LOADFROMFILE)),
@@ -253,15 +253,18 @@ const Row kRows[] = {
                    kError + "6 occurred in ParseLine while parsing '" + kHuge.substr(0, 40), kCheck,
                    false);
      }},
-    {"OneWindowHoldsIconsOneToNAndARestartedShellGetsThemBackInOrder",
+    {"OneWindowHoldsEveryIconUnderItsOwnIdAndARestartedShellGetsThemBackInOrder",
      [](Driver& d) {
          d.startLane(3);
          const auto holder = windowsOf(d.id(), "IconlaneTray");
          ASSERT_EQ(holder.size(), 1u);
+         std::set<UINT> ids;
+         for (const auto& call : d.spy.calls(NIM_ADD)) ids.insert(call.first.second);
+         ASSERT_TRUE(ids.size() == 3 && *ids.begin() >= 1 && *ids.rbegin() <= 65535);
          for (HWND window : windowsOf(d.id(), nullptr))
-             for (UINT k = 1; k <= 4; ++k)
+             for (UINT k : {*ids.begin(), *ids.rbegin(), *ids.rbegin() % 65535 + 1})
                  EXPECT_EQ(notifyIcon(NIM_MODIFY, {LONG(LONG_PTR(window)), k}),
-                           window == holder[0] && k <= 3)
+                           window == holder[0] && ids.contains(k))
                      << k;
          for (const auto& call : d.spy.calls(NIM_ADD)) notifyIcon(NIM_DELETE, call.first);
          ASSERT_EQ(waitForTips(0), "") << "the shell did not lose the icons";
@@ -336,13 +339,28 @@ const Row kRows[] = {
          EXPECT_TRUE(d.shows(0, true) && d.shows(1, true)) << "not the shortcuts' own pictures";
          d.click(0, 1);
          EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the shortcut's target did not open";
-         shortcut(d, "c.lnk", "Third", "$D\\own3.ico");
-         EXPECT_EQ(waitForTips(3), "Mail, work|b|Third");
-         EXPECT_TRUE(d.shows(2, true));
-         EXPECT_EQ(d.spy.calls(NIM_ADD).size(), 3u) << "an unchanged icon was added again";
+         // Inserted between them: b goes and comes back after it under its own id, A stays.
+         const auto ids = [&] {
+             std::vector<UINT> added;
+             for (const auto& call : d.spy.calls(NIM_ADD)) added.push_back(call.first.second);
+             return added;
+         };
+         const std::vector<UINT> first = ids();
+         shortcut(d, "Ab.lnk", "Third", "$D\\own3.ico");
+         EXPECT_EQ(waitForTips(3), "Mail, work|Third|b");
+         const std::vector<UINT> inserted = ids();
+         ASSERT_EQ(inserted.size(), 4u);
+         EXPECT_TRUE(inserted[3] == first[1] && inserted[2] != first[0] && inserted[2] != first[1]);
+         EXPECT_EQ(d.spy.calls(NIM_DELETE).size(), 1u) << "an icon before the new one moved";
          EXPECT_EQ(d.spy.calls(NIM_MODIFY).size(), 0u);
-         DeleteFileA(d.path("$D\\ql\\c.lnk").c_str());
+         DeleteFileA(d.path("$D\\ql\\Ab.lnk").c_str());
          EXPECT_EQ(waitForTips(2), "Mail, work|b");
+         PostMessageA(windowsOf(d.id(), "IconlaneTray")[0], WM_CLOSE, 0, 0);
+         ASSERT_TRUE(d.ended());
+         d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});  // the next log-on
+         EXPECT_EQ(waitForTips(2), "Mail, work|b");
+         const std::vector<UINT> again = ids();
+         EXPECT_EQ(std::vector<UINT>(again.end() - 2, again.end()), first) << "ids not kept";
      }},
     {"AnEditedBatchFileMovesTheTrayAndIsNotReadAsEmptyWhileRenamed",
      [](Driver& d) {
@@ -355,6 +373,28 @@ const Row kRows[] = {
          EXPECT_TRUE(d.shows(0, true) && d.shows(2, true));
          EXPECT_EQ(d.spy.calls(NIM_DELETE).size(), 0u) << "read as empty while it was away";
          EXPECT_EQ(d.spy.calls(NIM_MODIFY).size(), 1u);
+     }},
+    // Saved in place, as Notepad saves: a line mended works in every way, a line broken loses its
+    // icon, each reported once; a tooltip of 64 characters or more shows its first 64.
+    {"ABatchFileSavedInPlaceEndsWhereAFreshStartWould",
+     [](Driver& d) {
+         CopyFileA(d.path("$D\\marker.exe").c_str(), d.path("$D\\two.exe").c_str(), 0);
+         const std::string one = "$D\\marker.exe,One", tip(70, 't');
+         d.writeLines("lane.txt", {one, "$D\\two.exe,Two,1e10"});
+         d.start(kBatch);
+         expectBox(d, "Iconlane", kError + "6 occurred in ParseLine while parsing '$D\\two", kCheck,
+                   false);
+         EXPECT_EQ(waitForTips(1), "One");
+         d.writeLines("lane.txt", {one, "$D\\two.exe," + tip});
+         EXPECT_EQ(waitForTips(2), "One|" + tip.substr(0, 64));
+         d.choose(1, kLaunch);
+         ASSERT_TRUE(d.witnessedSettlesAt(1));
+         EXPECT_NE(d.witnessed()[0].find("two.exe"), std::string::npos) << d.witnessed()[0];
+         d.writeLines("lane.txt", {one, "$D\\three.exe,Three,1e10"});
+         expectBox(d, "Iconlane", kError + "6 occurred in ParseLine while parsing '$D\\three",
+                   kCheck, false);
+         EXPECT_EQ(waitForTips(1), "One");
+         EXPECT_TRUE(d.showsNoDialog());
      }},
     {"AMissingFolderIsReportedAndEndsTheProgram",
      [](Driver& d) {

@@ -113,6 +113,7 @@ void Win32TrayWindow::Attach(Win32TraySlot& slot) {
     if (!window_.Valid() || !slots_.emplace(slot.Id(), &slot).second) {
         throw RuntimeError(kInternalError);
     }
+    order_.push_back(slot.Id());
 }
 
 int Win32TrayWindow::ShowPopupMenu(HMENU menu) {
@@ -201,10 +202,9 @@ void Win32TrayWindow::DispatchTimer(UINT_PTR timerId) {
     }
 }
 
-// Icons come back in id order. Each slot is looked up afresh: an event may unload slots.
+// Icons come back in entry order. Each slot is looked up afresh: an event may unload slots.
 void Win32TrayWindow::DispatchTaskbarCreated() {
-    std::vector<std::uint32_t> ids;
-    for (const auto& slot : slots_) ids.push_back(slot.first);
+    std::vector<std::uint32_t> ids = order_;
     for (std::uint32_t id : ids) {
         Dispatch(id, [](TraySlotEvents& events) { events.OnTaskbarCreated(); });
     }
@@ -212,9 +212,9 @@ void Win32TrayWindow::DispatchTaskbarCreated() {
 
 // Each slot leaves the window before it unloads, so that nothing its unload does can keep it.
 void Win32TrayWindow::UnloadAll() {
-    while (!slots_.empty()) {
-        Win32TraySlot* slot = slots_.begin()->second;
-        slots_.erase(slots_.begin());
+    while (!order_.empty()) {
+        Win32TraySlot* slot = slots_.at(order_.front());
+        Detach(order_.front());
         try {
             slot->Unload();
         } catch (...) {

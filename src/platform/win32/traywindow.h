@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/services.h"
 #include "platform/win32/folderwatch.h"
@@ -57,7 +58,10 @@ public:
     HWND Handle() const { return window_.Get(); }
     // Fails with internal error (51) for an id already taken or a window already destroyed.
     void Attach(Win32TraySlot& slot);
-    void Detach(std::uint32_t id) { slots_.erase(id); }
+    void Detach(std::uint32_t id) {
+        slots_.erase(id);
+        std::erase(order_, id);
+    }
     // The window comes to the foreground first and gets a message after the menu closes, so that
     // the menu closes when the user clicks elsewhere. 0 at once while another menu is open.
     int ShowPopupMenu(HMENU menu);
@@ -74,7 +78,10 @@ private:
     void UnloadAll();
 
     UINT taskbarCreated_;
-    std::map<std::uint32_t, Win32TraySlot*> slots_;  // in id order, which is entry order
+    std::map<std::uint32_t, Win32TraySlot*> slots_;
+    // The ids in the order their slots came, which is entry order: entries are only ever added
+    // after the last one and taken away from the last one down.
+    std::vector<std::uint32_t> order_;
     bool menuOpen_ = false;
     UniqueWindow window_;
 };
