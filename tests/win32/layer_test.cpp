@@ -1,14 +1,18 @@
 // What the Win32 layer does that no scenario sees: the icon files it writes, the 260-byte buffer
-// it reads registry values into, and the names its directory search refuses.
+// it reads registry values into, the names its directory search refuses and a watched folder
+// that is deleted and made again.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <thread>
 
 #include "platform/errors.h"
+#include "platform/win32/folderwatch.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
 
@@ -136,6 +140,36 @@ TEST(Win32FileSystemTest, ARefusedNameIsBadFileNameAndAMissingOneFindsNothing) {
         EXPECT_EQ(failure, error) << name;
         EXPECT_EQ(match, found) << name;
     }
+}
+
+// The watch follows the folder back: it lets go of a folder that went, whose handle would see
+// nothing of a new one, and a file written into the new folder is seen and settles.
+TEST(FolderWatchTest, AFolderDeletedAndMadeAgainIsWatchedAgain) {
+    ScratchFolder scratch;
+    const std::string lane = scratch.Path("lane");
+    CreateDirectoryA(lane.c_str(), nullptr);
+    FolderWatch watch;
+    bool seen = false;
+    ASSERT_TRUE(watch.Start(lane, 50, [&] {
+        seen = GetFileAttributesA((lane + "\\a.txt").c_str()) != INVALID_FILE_ATTRIBUTES;
+        return true;
+    }));
+    const auto serveUntil = [&](const std::function<bool()>& done) {
+        for (ULONGLONG end = GetTickCount64() + 3000; !done() && GetTickCount64() < end;) {
+            HANDLE handles[2] = {};
+            const DWORD count = watch.Handles(handles);
+            const DWORD waited = WaitForMultipleObjects(count, handles, FALSE, 20);
+            waited < count ? watch.OnSignalled(handles[waited]) : watch.OnTimeout();
+        }
+        return done();
+    };
+    HANDLE handles[2] = {};
+    // Moved away, as a folder deleted while its handle is open goes once the handle lets go.
+    MoveFileA(lane.c_str(), scratch.Path("old").c_str());
+    EXPECT_TRUE(serveUntil([&] { return watch.Handles(handles) == 1; })) << "still on the old";
+    CreateDirectoryA(lane.c_str(), nullptr), std::ofstream(lane + "\\a.txt") << "x";
+    EXPECT_TRUE(serveUntil([&] { return seen; })) << "the new folder is not watched";
+    EXPECT_EQ(watch.Handles(handles), 2u);
 }
 
 }  // namespace

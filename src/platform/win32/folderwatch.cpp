@@ -64,18 +64,17 @@ DWORD FolderWatch::WaitTime() const {
 }
 
 void FolderWatch::OnSignalled(HANDLE signalled) {
-    if (change_.Valid() && signalled == change_.Get()) {
-        // A handle that cannot be re-armed would stay signalled and spin the loop: it is dropped.
-        if (!FindNextChangeNotification(change_.Get())) change_.Reset();
-        ChangeSeen();
-    } else {
-        if (!FindNextChangeNotification(parent_.Get())) parent_.Reset();
-        OnParentChanged();
-    }
+    bool inFolder = change_.Valid() && signalled == change_.Get();
+    UniqueChange& handle = inFolder ? change_ : parent_;
+    // A handle that cannot be re-armed would stay signalled and spin the loop: it is dropped.
+    if (!FindNextChangeNotification(handle.Get())) handle.Reset();
+    FollowFolder();
+    if (inFolder) ChangeSeen();
 }
 
-// A folder that went away is watched again once it is back, and what it holds then is read.
-void FolderWatch::OnParentChanged() {
+// The folder gone (or going: a folder being deleted is kept while a handle to it is open) is let
+// go of; a folder back under its name, or another one put there, is watched again and read.
+void FolderWatch::FollowFolder() {
     ULONGLONG created = Created();
     if (created == 0) {
         change_.Reset();

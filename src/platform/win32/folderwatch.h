@@ -38,7 +38,7 @@ public:
 private:
     void Watch();
     void ChangeSeen();
-    void OnParentChanged();
+    void FollowFolder();
     // The folder's creation time, 0 when it is not there.
     ULONGLONG Created() const;
 
