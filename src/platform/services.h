@@ -95,14 +95,20 @@ struct ShortcutDetails {
     std::string iconFile;  // environment references not expanded; empty when it has none
     std::int32_t iconNumber = 0;
     std::string target;  // the path it opens; empty for a shortcut to something that is no file
+    bool hasItemList = false;  // the shell's own address of what it opens (a folder, an app)
     bool operator==(const ShortcutDetails&) const = default;
 };
+
+class Picture;
 
 class Shortcuts {
 public:
     virtual ~Shortcuts() = default;
     // Nothing when the file cannot be read as a shortcut.
     virtual std::optional<ShortcutDetails> ReadShortcut(const std::string& path) = 0;
+    // The shell's own picture of the item a shortcut's item list points to, owning its icon, at
+    // the size of the other entry pictures; null when the shell gives none, or none in time.
+    virtual std::unique_ptr<Picture> ItemListPicture(const std::string& path) = 0;
 };
 
 // A picture whose handle is an icon handle (0 for no icon). Destroying the picture releases the

@@ -64,8 +64,9 @@ std::optional<IconSource> IconResolver::AssociatedIconSource(const std::string& 
 }
 
 // Where only the stock icon is left, a shortcut shows its own icon, else the picture of what it
-// opens by the rules of any target. One level only: a shortcut to a shortcut (or to itself) then
-// ends at the stock icon.
+// opens by the rules of any target, else (a shortcut to the computer or an app, with no path) the
+// shell's picture of its item. One level only: a shortcut to a shortcut (or to itself) then ends
+// at the stock icon.
 bool IconResolver::LoadShortcutPicture(EntryWindow& window, int index, const std::string& target) {
     if (inShortcut_) return false;
     std::optional<ShortcutPicture> picture = ShortcutPictureOf(target, services_);
@@ -74,7 +75,12 @@ bool IconResolver::LoadShortcutPicture(EntryWindow& window, int index, const std
         LoadIconFromFile(window, index, picture->icon->file, picture->icon->number)) {
         return true;
     }
-    if (picture->target.empty()) return false;
+    if (picture->target.empty()) {
+        PicturePtr item = picture->itemList ? services_.shortcuts.ItemListPicture(target) : nullptr;
+        if (!item) return false;
+        InstallEntryIcon(window, index, std::move(item));
+        return true;
+    }
     struct Level {
         bool& inside;
         explicit Level(bool& flag) : inside(flag) { inside = true; }

@@ -36,7 +36,10 @@ ShortcutPicture PictureOf(const std::string& iconFile, std::int32_t iconNumber,
 std::optional<ShortcutPicture> LinkPicture(const std::string& path, Services& services) {
     std::optional<ShortcutDetails> details = services.shortcuts.ReadShortcut(path);
     if (!details) return std::nullopt;
-    return PictureOf(details->iconFile, details->iconNumber, details->target, services.environment);
+    ShortcutPicture picture =
+        PictureOf(details->iconFile, details->iconNumber, details->target, services.environment);
+    picture.itemList = details->hasItemList;
+    return picture;
 }
 
 std::optional<ShortcutPicture> InternetPicture(const std::string& path, Services& services) {

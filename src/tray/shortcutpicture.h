@@ -29,6 +29,7 @@ std::string ExpandAllVariables(std::string_view text, const Environment& environ
 struct ShortcutPicture {
     std::optional<IconSource> icon;  // the shortcut's own icon, tried first
     std::string target;              // else this, by the rules of any target; empty for none
+    bool itemList = false;           // else the shell's picture of the item it points to
     bool operator==(const ShortcutPicture&) const = default;
 };
 

@@ -152,6 +152,12 @@ public:
         std::lock_guard lock(mutex_);
         return calls_[operation];
     }
+    // Wine's record of the last call that gave the icon a picture: its fields, the picture's mask
+    // bits, then its colour bits.
+    std::string picture(Icon icon) {
+        std::lock_guard lock(mutex_);
+        return pictures_[icon];
+    }
     std::atomic<int> refuseAdds{0};
     std::atomic<bool> passOn{true};  // off: answers every call itself, at once
 
@@ -177,6 +183,9 @@ private:
         const auto* fields = static_cast<const LONG*>(data->lpData);
         std::lock_guard lock(self->mutex_);
         self->calls_[data->dwData].push_back({{fields[0], UINT(fields[1])}, Clock::now()});
+        if (fields[2] & NIF_ICON)
+            self->pictures_[{fields[0], UINT(fields[1])}].assign(
+                static_cast<const char*>(data->lpData), data->cbData);
         if (data->dwData == NIM_ADD && self->refuseAdds > 0) return --self->refuseAdds, FALSE;
         DWORD_PTR result = TRUE;
         if (self->passOn) SendMessageTimeoutA(taskBar(), message, w, l, 0, 5000, &result);
@@ -184,6 +193,7 @@ private:
     }
     std::mutex mutex_;
     std::map<DWORD, std::vector<std::pair<Icon, Clock::time_point>>> calls_;
+    std::map<Icon, std::string> pictures_;
     std::atomic<HWND> window_{nullptr};
     std::thread thread_;
 };

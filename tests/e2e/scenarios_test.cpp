@@ -84,16 +84,22 @@ void exitAndAnswerYes(Driver& d, std::size_t icon) {
     EXPECT_EQ(deleted, added);
 }
 
-// A shortcut to marker.exe, written into $D\ql by the shell's own shortcut object.
+// A shortcut to marker.exe (without an icon: to the computer, an item list and nothing else),
+// written into $D\ql by the shell's own shortcut object.
 void shortcut(const Driver& d, const std::string& name, const std::string& comment,
               const std::string& icon) {
     IShellLinkA* link = nullptr;
     IPersistFile* file = nullptr;
+    LPITEMIDLIST computer = nullptr;
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)) &&
                 SUCCEEDED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER,
                                            IID_IShellLinkA, reinterpret_cast<void**>(&link))));
-    link->SetPath(d.path("$D\\marker.exe").c_str()), link->SetDescription(comment.c_str());
-    link->SetIconLocation(d.path(icon).c_str(), 0);
+    if (icon.empty() && SUCCEEDED(SHGetSpecialFolderLocation(0, CSIDL_DRIVES, &computer)))
+        link->SetIDList(computer), ILFree(computer);
+    else
+        link->SetPath(d.path("$D\\marker.exe").c_str()),
+            link->SetIconLocation(d.path(icon).c_str(), 0);
+    link->SetDescription(comment.c_str());
     link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
     const std::string path = d.path("$D\\ql\\" + name);
     EXPECT_EQ(file->Save(std::wstring(path.begin(), path.end()).c_str(), TRUE), S_OK);
@@ -355,12 +361,26 @@ const Row kRows[] = {
          EXPECT_EQ(d.spy.calls(NIM_MODIFY).size(), 0u);
          DeleteFileA(d.path("$D\\ql\\Ab.lnk").c_str());
          EXPECT_EQ(waitForTips(2), "Mail, work|b");
+         // A shortcut to the computer gives the tray the shell's own picture of the computer.
+         shortcut(d, "This PC.lnk", "", "");
+         EXPECT_EQ(waitForTips(3), "Mail, work|b|This PC");
+         LPITEMIDLIST computer = nullptr;
+         SHFILEINFOA info{};
+         SHGetSpecialFolderLocation(0, CSIDL_DRIVES, &computer);
+         SHGetFileInfoA(LPCSTR(computer), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_ICON);
+         ICONINFO parts{};
+         std::string bits(1 << 16, '\0');
+         GetIconInfo(info.hIcon, &parts);
+         bits.resize(GetBitmapBits(parts.hbmColor, LONG(bits.size()), bits.data()));
+         EXPECT_TRUE(!bits.empty() &&
+                     d.spy.picture(d.spy.calls(NIM_ADD).back().first).ends_with(bits))
+             << "not the computer's picture";
          PostMessageA(windowsOf(d.id(), "IconlaneTray")[0], WM_CLOSE, 0, 0);
          ASSERT_TRUE(d.ended());
          d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});  // the next log-on
-         EXPECT_EQ(waitForTips(2), "Mail, work|b");
+         EXPECT_EQ(waitForTips(3), "Mail, work|b|This PC");
          const std::vector<UINT> again = ids();
-         EXPECT_EQ(std::vector<UINT>(again.end() - 2, again.end()), first) << "ids not kept";
+         EXPECT_EQ(std::vector<UINT>(again.end() - 3, again.end() - 1), first) << "ids not kept";
      }},
     {"AnEditedBatchFileMovesTheTrayAndIsNotReadAsEmptyWhileRenamed",
      [](Driver& d) {

@@ -200,6 +200,11 @@ public:
         if (links.contains(path)) return links[path];
         return std::nullopt;
     }
+    PicturePtr ItemListPicture(const std::string& path) override {
+        icons.push_back("icon " + path + ",item list");
+        if (!links.contains(path) || !links[path].hasItemList) return nullptr;
+        return std::make_unique<FakePicture>(lastIcon += 0x10);
+    }
     PicturePtr LoadPictureFile(const std::string& path) override {
         icons.push_back("load " + path);
         if (!Lookup(path)) throw RuntimeError(kFileNotFound);

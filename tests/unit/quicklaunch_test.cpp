@@ -42,6 +42,7 @@ TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {
                  {"C:\\q\\Own.lnk", true, "C:\\lnk.dll,0"},
                  {"C:\\q\\Gone.lnk", false, "C:\\Apps\\tool.exe,0"},
                  {"C:\\q\\Doc.lnk", false, "C:\\ed.exe,0"},
+                 {"C:\\q\\Computer.lnk", false, "C:\\q\\Computer.lnk,item list"},
                  {"C:\\q\\Loop.lnk", false, std::string(fake::FakePlatform::kLibrary) + ",0"},
                  {"C:\\q\\Broken.lnk", false, std::string(fake::FakePlatform::kLibrary) + ",0"},
                  {"C:\\q\\Site.url", false, "C:\\i\\site.ico,0"},
@@ -50,11 +51,13 @@ TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {
     for (const auto& row : cases) {
         fake::FakePlatform platform;
         platform.variables["SystemRoot"] = "C:\\Windows";
+        // Each with an item list, as the shell saves them: the item's picture comes only last.
         platform.links = {
-            {"C:\\q\\Own.lnk", {"", "%SystemRoot%\\own.dll", 1, "C:\\Apps\\tool.exe"}},
-            {"C:\\q\\Gone.lnk", {"", "%U%\\none.dll", 0, "C:\\Apps\\tool.exe"}},
-            {"C:\\q\\Doc.lnk", {"", "", 0, "C:\\d\\a.txt"}},
-            {"C:\\q\\Loop.lnk", {"", "", 0, "C:\\q\\Loop.lnk"}}};
+            {"C:\\q\\Own.lnk", {"", "%SystemRoot%\\own.dll", 1, "C:\\Apps\\tool.exe", true}},
+            {"C:\\q\\Gone.lnk", {"", "%U%\\none.dll", 0, "C:\\Apps\\tool.exe", true}},
+            {"C:\\q\\Doc.lnk", {"", "", 0, "C:\\d\\a.txt", true}},
+            {"C:\\q\\Computer.lnk", {"", "", 0, "", true}},
+            {"C:\\q\\Loop.lnk", {"", "", 0, "C:\\q\\Loop.lnk", true}}};
         platform.files["C:\\q\\Site.url"] = {
             "[InternetShortcut]\nURL=http://x.org/\nIconFile=C:\\i\\site.ico"};
         platform.files["C:\\q\\Web.URL"] = {

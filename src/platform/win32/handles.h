@@ -86,4 +86,22 @@ using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 
+// Releases a COM interface it was handed, once.
+template <typename Interface>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() {
+        if (pointer_ != nullptr) pointer_->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    Interface* operator->() const { return pointer_; }
+    Interface& operator*() const { return *pointer_; }
+    void** ReceiveAny() { return reinterpret_cast<void**>(&pointer_); }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
 }  // namespace iconlane::win32

@@ -7,26 +7,12 @@
 
 #include <string>
 
+#include "platform/win32/handles.h"
+#include "platform/win32/itempicture.h"
+#include "platform/win32/shell.h"
+
 namespace iconlane::win32 {
 namespace {
-
-// Releases a COM interface it was handed, once.
-template <typename Interface>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (pointer_ != nullptr) pointer_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    Interface* operator->() const { return pointer_; }
-    Interface& operator*() const { return *pointer_; }
-    void** ReceiveAny() { return reinterpret_cast<void**>(&pointer_); }
-
-private:
-    Interface* pointer_ = nullptr;
-};
 
 std::wstring WideText(const std::string& text) {
     int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -50,7 +36,15 @@ ShortcutDetails DetailsOf(IShellLinkA& link) {
     // The path as stored: no search for a moved target, which could take long or show a window.
     char target[MAX_PATH + 1] = {};
     if (link.GetPath(target, MAX_PATH, nullptr, 0) == S_OK) details.target = target;
+    PIDLIST_ABSOLUTE items = nullptr;
+    details.hasItemList = link.GetIDList(&items) == S_OK && items != nullptr;
+    ILFree(items);
     return details;
+}
+
+// The size ExtractIconA gives every other entry picture.
+int EntryPictureSize() {
+    return GetSystemMetrics(SM_CXICON);
 }
 
 }  // namespace
@@ -94,6 +88,10 @@ std::optional<ShortcutDetails> Win32Shortcuts::ReadShortcut(const std::string& p
     std::wstring widePath = WideText(path);
     if (widePath.empty() || FAILED(file->Load(widePath.c_str(), STGM_READ))) return std::nullopt;
     return DetailsOf(*link);
+}
+
+PicturePtr Win32Shortcuts::ItemListPicture(const std::string& path) {
+    return IconToPicture(ShortcutItemIcon(WideText(path), EntryPictureSize()));
 }
 
 }  // namespace iconlane::win32

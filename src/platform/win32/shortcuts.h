@@ -17,6 +17,7 @@ public:
     Win32Shortcuts& operator=(const Win32Shortcuts&) = delete;
 
     std::optional<ShortcutDetails> ReadShortcut(const std::string& path) override;
+    PicturePtr ItemListPicture(const std::string& path) override;
 
 private:
     using CreateInstance = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);

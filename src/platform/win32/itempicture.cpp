@@ -1,0 +1,135 @@
+#include "platform/win32/itempicture.h"
+
+#include <windows.h>
+// The shell's item interfaces need the types of windows.h.
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <utility>
+#include <vector>
+
+#include "platform/win32/handles.h"
+
+namespace iconlane::win32 {
+namespace {
+
+// How long the tray waits for the shell; a later answer is thrown away.
+constexpr DWORD kShellAnswerLimitMs = 1000;
+
+using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
+using CreateInstance = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+using Uninitialize = void(WINAPI*)();
+
+struct BitmapTraits {
+    static HBITMAP Invalid() { return nullptr; }
+    static bool IsValid(HBITMAP h) { return h != nullptr; }
+    static void Close(HBITMAP h) { DeleteObject(h); }
+};
+using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
+
+template <typename Function>
+Function Lookup(HMODULE library, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// What the asking thread and the shell's thread share. Whichever lets go last deletes it, with an
+// icon that came too late to be taken.
+struct Request {
+    std::wstring path;
+    int size = 0;
+    HICON icon = nullptr;
+    LONG holders = 2;
+};
+
+void LetGo(Request* request) {
+    if (InterlockedDecrement(&request->holders) != 0) return;
+    if (request->icon != nullptr) DestroyIcon(request->icon);
+    delete request;
+}
+
+// As Explorer shows the item: a Store app's own picture, not drawn on a coloured tile. Some shells
+// answer with a placeholder of a pixel: only a picture of about the size asked for counts.
+HICON ImageFactoryIcon(PCIDLIST_ABSOLUTE items, int size) {
+    ComRef<IShellItemImageFactory> factory;
+    HBITMAP received = nullptr;
+    if (FAILED(SHCreateItemFromIDList(items, IID_IShellItemImageFactory, factory.ReceiveAny())) ||
+        FAILED(factory->GetImage(SIZE{size, size}, SIIGBF_ICONONLY, &received))) {
+        return nullptr;
+    }
+    UniqueBitmap colour(received);
+    BITMAP shape{};
+    if (!GetObjectW(colour.Get(), sizeof shape, &shape) || shape.bmWidth * 2 < size ||
+        shape.bmHeight * 2 < size) {
+        return nullptr;
+    }
+    // An empty mask: the colour bitmap's own alpha channel gives the shape.
+    std::vector<BYTE> clear(
+        static_cast<std::size_t>((shape.bmWidth + 15) / 16 * 2 * shape.bmHeight));
+    UniqueBitmap mask(CreateBitmap(shape.bmWidth, shape.bmHeight, 1, 1, clear.data()));
+    ICONINFO parts{TRUE, 0, 0, mask.Get(), colour.Get()};
+    return mask.Valid() ? CreateIconIndirect(&parts) : nullptr;
+}
+
+// The picture every shell has: a Store app's on its tile.
+HICON FileInfoIcon(PCIDLIST_ABSOLUTE items, int size) {
+    SHFILEINFOW info{};
+    UINT scale = size <= GetSystemMetrics(SM_CXSMICON) ? SHGFI_SMALLICON : SHGFI_LARGEICON;
+    if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(items), 0, &info, sizeof info,
+                        SHGFI_PIDL | SHGFI_ICON | scale)) {
+        return nullptr;
+    }
+    return info.hIcon;
+}
+
+HICON ItemIcon(const Request& request, CreateInstance create) {
+    ComRef<IShellLinkW> link;
+    ComRef<IPersistFile> file;
+    if (FAILED(create(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                      link.ReceiveAny())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, file.ReceiveAny())) ||
+        FAILED(file->Load(request.path.c_str(), STGM_READ))) {
+        return nullptr;
+    }
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (link->GetIDList(&items) != S_OK || items == nullptr) return nullptr;
+    HICON icon = ImageFactoryIcon(items, request.size);
+    if (icon == nullptr) icon = FileInfoIcon(items, request.size);
+    ILFree(items);
+    return icon;
+}
+
+// The shell's thread, in an apartment of its own. It holds the COM library itself, so that the
+// library stays loaded while it runs, even when the tray has stopped waiting and ended meanwhile.
+DWORD WINAPI AskShell(void* parameter) {
+    auto* request = static_cast<Request*>(parameter);
+    HMODULE ole32 = LoadLibraryA("ole32.dll");
+    auto initialize = Lookup<Initialize>(ole32, "CoInitializeEx");
+    auto create = Lookup<CreateInstance>(ole32, "CoCreateInstance");
+    auto uninitialize = Lookup<Uninitialize>(ole32, "CoUninitialize");
+    if (initialize != nullptr && create != nullptr && uninitialize != nullptr &&
+        SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED))) {
+        request->icon = ItemIcon(*request, create);
+        uninitialize();
+    }
+    if (ole32 != nullptr) FreeLibrary(ole32);
+    LetGo(request);
+    return 0;
+}
+
+}  // namespace
+
+HICON ShortcutItemIcon(const std::wstring& path, int size) {
+    auto* request = new Request{path, size};
+    UniqueFile thread(CreateThread(nullptr, 0, AskShell, request, 0, nullptr));
+    if (!thread.Valid()) {
+        delete request;
+        return nullptr;
+    }
+    bool answered = WaitForSingleObject(thread.Get(), kShellAnswerLimitMs) == WAIT_OBJECT_0;
+    HICON icon = answered ? std::exchange(request->icon, nullptr) : nullptr;
+    LetGo(request);
+    return icon;
+}
+
+}  // namespace iconlane::win32
