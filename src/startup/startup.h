@@ -9,6 +9,7 @@
 #include "startup/liveentries.h"
 #include "startup/options.h"
 #include "tray/entrytable.h"
+#include "tray/iconpromotion.h"
 #include "tray/iconresolution.h"
 
 namespace iconlane {
@@ -51,6 +52,7 @@ private:
     HelpWindow help_;
     EntryEvents events_;
     LiveEntries live_;
+    IconPromotion promotion_;
 };
 
 }  // namespace iconlane

@@ -1,5 +1,7 @@
 #include "platform/win32/folderwatch.h"
 
+#include <algorithm>
+
 namespace iconlane::win32 {
 namespace {
 
@@ -41,14 +43,23 @@ void FolderWatch::OnTimeout() {
     deadline_ = GetTickCount64() + settleMs_;
 }
 
-void RunMessageLoop(FolderWatch& watch) {
+// Handles signalled are served first, in the order given; each is armed again before it is
+// served, so it cannot starve the others for long.
+void RunMessageLoop(const std::vector<LoopWaitable*>& waitables) {
     for (;;) {
-        HANDLE handle = watch.Handle();
-        DWORD count = handle != nullptr ? 1 : 0;
-        DWORD waited = MsgWaitForMultipleObjectsEx(count, &handle, watch.WaitTime(), QS_ALLINPUT,
+        std::vector<HANDLE> handles;
+        std::vector<LoopWaitable*> owners;
+        DWORD waitTime = INFINITE;
+        for (LoopWaitable* waitable : waitables) {
+            if (HANDLE handle = waitable->Handle())
+                handles.push_back(handle), owners.push_back(waitable);
+            waitTime = std::min(waitTime, waitable->WaitTime());
+        }
+        DWORD count = static_cast<DWORD>(handles.size());
+        DWORD waited = MsgWaitForMultipleObjectsEx(count, handles.data(), waitTime, QS_ALLINPUT,
                                                    MWMO_INPUTAVAILABLE);
-        if (count == 1 && waited == WAIT_OBJECT_0) {
-            watch.OnSignalled();
+        if (waited - WAIT_OBJECT_0 < count) {
+            owners[waited - WAIT_OBJECT_0]->OnSignalled();
             continue;
         }
         MSG message;
@@ -58,7 +69,7 @@ void RunMessageLoop(FolderWatch& watch) {
             DispatchMessageA(&message);
         }
         // Also after messages: a steady stream of them must not hold a settled change back.
-        watch.OnTimeout();
+        for (LoopWaitable* waitable : waitables) waitable->OnTimeout();
     }
 }
 

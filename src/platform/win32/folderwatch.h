@@ -1,10 +1,11 @@
-// Watching one folder for changes from the program's own message loop, with a settle period.
+// The program's own message loop, and the folder watch it serves, with its settle period.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/win32/handles.h"
 
@@ -17,21 +18,32 @@ struct ChangeTraits {
 };
 using UniqueChange = UniqueHandle<HANDLE, ChangeTraits>;
 
+// Something the message loop waits for besides messages: a handle that gets signalled, and a
+// deadline.
+class LoopWaitable {
+public:
+    virtual ~LoopWaitable() = default;
+    // The handle to wait on; null while there is none.
+    virtual HANDLE Handle() const = 0;
+    // How long a wait may last before OnTimeout is due: INFINITE while nothing is pending.
+    virtual DWORD WaitTime() const = 0;
+    virtual void OnSignalled() = 0;
+    virtual void OnTimeout() = 0;
+};
+
 // A change (a file created, deleted, renamed or written) starts the settle period; every further
 // change starts it again. Once it passes quietly, `settled` runs; when it answers false (the
 // files are not ready, e.g. a batch file caught between an editor's write and rename) it runs
 // again after another period, a few times at most.
-class FolderWatch {
+class FolderWatch final : public LoopWaitable {
 public:
     // False when the folder cannot be watched.
     bool Start(const std::string& folder, unsigned settleMs, std::function<bool()> settled);
 
-    // The handle to wait on; null while nothing is watched.
-    HANDLE Handle() const { return watching_ ? change_.Get() : nullptr; }
-    // How long a wait may last before OnTimeout is due: INFINITE while nothing is pending.
-    DWORD WaitTime() const;
-    void OnSignalled();
-    void OnTimeout();
+    HANDLE Handle() const override { return watching_ ? change_.Get() : nullptr; }
+    DWORD WaitTime() const override;
+    void OnSignalled() override;
+    void OnTimeout() override;
 
 private:
     UniqueChange change_;
@@ -43,8 +55,8 @@ private:
     int retriesLeft_ = 0;
 };
 
-// Delivers window messages until WM_QUIT, and serves the watch in between. Modal windows run
-// loops of their own, so the watch is never served while one is open.
-void RunMessageLoop(FolderWatch& watch);
+// Delivers window messages until WM_QUIT, and serves the waitables in between. Modal windows run
+// loops of their own, so the waitables are never served while one is open.
+void RunMessageLoop(const std::vector<LoopWaitable*>& waitables);
 
 }  // namespace iconlane::win32
