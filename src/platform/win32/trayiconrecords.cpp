@@ -79,7 +79,8 @@ std::string Win32TrayIconRecords::ProgramPath() {
     }
     // The task bar writes the long form, also for a program started by its short name.
     std::string longPath(GetLongPathNameA(path.c_str(), nullptr, 0), '\0');
-    DWORD length = GetLongPathNameA(path.c_str(), longPath.data(), longPath.size());
+    DWORD length =
+        GetLongPathNameA(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
     return length > 0 && length < longPath.size() ? longPath.substr(0, length) : path;
 }
 
