@@ -222,6 +222,34 @@ public:
     virtual void QuitMessageLoop() = 0;
 };
 
+// What the task bar keeps about one icon it has seen: the program's path as it wrote it (a full
+// path, or a known folder's GUID in braces followed by the rest of the path) and the icon's id.
+struct TrayIconRecord {
+    std::string executablePath;        // empty while the task bar has not written it yet
+    std::optional<std::uint32_t> uid;  // nothing yet, or for an icon known by a GUID
+};
+
+// Windows 11's undocumented records of the tray icons it has seen, one numbered key each under
+// HKCU\Control Panel\NotifyIconSettings, which also say whether each icon shows on the task bar
+// or waits in the overflow. Other systems keep none: then nothing is found and nothing watched.
+class TrayIconRecords {
+public:
+    virtual ~TrayIconRecords() = default;
+    // The full path of the program file.
+    virtual std::string ProgramPath() = 0;
+    // The names of the records; nothing when the system keeps none.
+    virtual std::optional<std::vector<std::string>> RecordNames() = 0;
+    virtual std::optional<TrayIconRecord> ReadRecord(const std::string& name) = 0;
+    // Shows the icon of an existing record on the task bar; never creates a record.
+    virtual void Promote(const std::string& name) = 0;
+    // The folder a known-folder GUID ("{...}") stands for; nothing when the system knows none.
+    virtual std::optional<std::string> KnownFolder(const std::string& guid) = 0;
+    // Runs `changed` whenever a record is added or written, only ever from RunMessageLoop, until
+    // `ms` have passed since the latest call. False when the records cannot be watched.
+    virtual bool Watch(unsigned ms, std::function<void()> changed) = 0;
+    virtual bool Watching() const = 0;
+};
+
 enum class ExitAnswer { kYes, kNo };
 using ExitAnswered = std::function<void(ExitAnswer)>;
 
@@ -279,6 +307,7 @@ struct Services {
     Registry& registry;
     HelpWindowHost& help;
     Shortcuts& shortcuts;
+    TrayIconRecords& iconRecords;
 };
 
 }  // namespace iconlane

@@ -35,6 +35,8 @@ void ApplyOptionItem(const std::string& item, std::string& key, Options& options
         options.HelpDisabled = flag;
     } else if (key == "RIGHTMOUSEMENUDISABLED") {
         options.RightMenuDisabled = flag;
+    } else if (key == "SHOWICONS") {
+        options.ShowIcons = flag;
     }
 }
 

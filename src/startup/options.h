@@ -16,6 +16,7 @@ struct Options {
     bool HelpDisabled = false;
     bool RightMenuDisabled = false;
     std::int32_t ClickMessage = 0;  // no click opens a target until the file sets a click mode
+    bool ShowIcons = false;  // asks Windows 11 to show new icons on the task bar, not hide them
 };
 
 // Applies one item of the file. An item without "=" reuses `key`, the key of the latest item

@@ -35,8 +35,10 @@ Iconlane::Iconlane(Services& services)
       entries_(services, options_, icons_),
       help_(services),
       events_(services, options_, entries_, help_),
-      live_(services, entries_, ids_) {
+      live_(services, entries_, ids_),
+      promotion_(services.iconRecords, options_, entries_.Tray()) {
     entries_.SetWindowHandler(&events_);
+    entries_.Tray().SetBeforeAdd([this] { promotion_.BeforeAdd(); });
 }
 
 void Iconlane::Run() {

@@ -10,6 +10,7 @@
 #include "startup/options.h"
 #include "tray/entrytable.h"
 #include "tray/iconids.h"
+#include "tray/iconpromotion.h"
 #include "tray/iconresolution.h"
 
 namespace iconlane {
@@ -54,6 +55,7 @@ private:
     HelpWindow help_;
     EntryEvents events_;
     LiveEntries live_;
+    IconPromotion promotion_;
 };
 
 }  // namespace iconlane

@@ -34,8 +34,11 @@ void TrayIcons::Fill(std::uintptr_t window, std::uint32_t id, std::uintptr_t ico
 
 bool TrayIcons::AddIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
                         const std::string& tooltip) {
+    if (beforeAdd_) beforeAdd_();
     Fill(window, id, icon, tooltip);
-    return shell_.NotifyIcon(TrayOperation::kAdd, record_);
+    bool taken = shell_.NotifyIcon(TrayOperation::kAdd, record_);
+    if (taken) idsInTray_.insert(id);
+    return taken;
 }
 
 void TrayIcons::ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
@@ -48,6 +51,7 @@ void TrayIcons::RemoveTrayIcon(std::uintptr_t window, std::uint32_t id) {
     record_.hWnd = window;
     record_.uID = id;
     shell_.NotifyIcon(TrayOperation::kDelete, record_);
+    idsInTray_.erase(id);
 }
 
 }  // namespace iconlane

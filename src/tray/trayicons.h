@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "platform/services.h"
@@ -26,6 +28,10 @@ public:
     void RemoveTrayIcon(std::uintptr_t window, std::uint32_t id);
 
     const TrayRecord& Record() const { return record_; }
+    // The ids of the icons the shell took and that were not deleted since.
+    const std::set<std::uint32_t>& IdsInTray() const { return idsInTray_; }
+    // Runs before every add, so that it sees the shell as it was before the icon came.
+    void SetBeforeAdd(std::function<void()> beforeAdd) { beforeAdd_ = std::move(beforeAdd); }
 
 private:
     void Fill(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
@@ -33,6 +39,8 @@ private:
 
     TrayShell& shell_;
     TrayRecord record_;
+    std::set<std::uint32_t> idsInTray_;
+    std::function<void()> beforeAdd_;
 };
 
 }  // namespace iconlane

@@ -106,6 +106,44 @@ void shortcut(const Driver& d, const std::string& name, const std::string& comme
     file->Release(), link->Release(), CoUninitialize();
 }
 
+// Keys made as Windows 11's task bar makes them: 13 for Iconlane's third icon, seen at an earlier
+// start; once the icons are in, 11 and 12 for the first two (12 under a known folder: the user's
+// Templates folder, moved for the test) and 14 another program's. Only 11 and 12 may be shown.
+void showIcons(Driver& d, const std::string& option) {
+    const std::string keys = "Control Panel\\NotifyIconSettings\\", root = "C:\\iconlane-e2e";
+    auto record = [&](const char* key, const std::string& path, DWORD uid) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, (keys + key).c_str(), "ExecutablePath", REG_SZ,
+                        path.c_str(), DWORD(path.size() + 1));
+        RegSetKeyValueA(HKEY_CURRENT_USER, (keys + key).c_str(), "UID", REG_DWORD, &uid, 4);
+    };
+    auto shown = [&](std::string names = "") {
+        for (const char* key : {"11", "12", "13", "14"}) {
+            DWORD on = 0, size = 4;
+            RegGetValueA(HKEY_CURRENT_USER, (keys + key).c_str(), "IsPromoted", RRF_RT_DWORD, 0,
+                         &on, &size);
+            names += on ? key : "";
+        }
+        return names;
+    };
+    RegDeleteTreeA(HKEY_CURRENT_USER, keys.c_str());
+    RegSetKeyValueA(HKEY_CURRENT_USER,
+                    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                    "Templates", REG_SZ, root.c_str(), DWORD(root.size() + 1));
+    record("13", d.path("$D\\iconlane.exe"), 3);
+    std::string ids;  // an earlier run gave the icons the ids 1 to 3
+    for (char n : {'1', '2', '3'}) ids += n + ("\tline:" + d.path("$D\\lane") + n + ".exe\r\n");
+    std::filesystem::create_directory(d.path("$D\\Iconlane"));
+    d.write("Iconlane\\iconids.txt", CharLowerA(ids.data()));
+    d.startLane(3, {option});
+    record("11", d.path("$D\\ICONLANE.EXE"), 1), record("14", "C:\\windows\\notepad.exe", 1);
+    record("12",
+           "{A63293E8-664E-48DB-A079-DF759E0509F7}" + d.path("$D").substr(root.size()) +
+               "\\iconlane.exe",
+           2);
+    EXPECT_TRUE(holdsFor([&] { return shown() == (option.ends_with("TRUE") ? "1112" : ""); }, 2s))
+        << shown();
+}
+
 struct Row {
     const char* name;
     void (*play)(Driver&);
@@ -416,6 +454,9 @@ const Row kRows[] = {
          EXPECT_EQ(waitForTips(1), "One");
          EXPECT_TRUE(d.showsNoDialog());
      }},
+    {"ShowIconsShowsOnlyTheKeysTheTaskBarMakesForIconlanesNewIcons",
+     [](Driver& d) { showIcons(d, "SHOWICONS=TRUE"); }},
+    {"WithoutShowIconsNoKeyIsTouched", [](Driver& d) { showIcons(d, "SHOWICONS=FALSE"); }},
     {"AMissingFolderIsReportedAndEndsTheProgram",
      [](Driver& d) {
          d.start("/FOLDER:$D\\none");

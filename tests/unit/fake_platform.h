@@ -93,7 +93,8 @@ struct Slot final : TraySlot {
 // clang-format off
 class FakePlatform : public Dialogs, public Environment, public Process, public FileSystem,
     public Pictures, public TrayShell, public WindowSystem, public Shell, public ExitDialog,
-    public Registry, public HelpWindowHost, public HelpSurface, public Shortcuts {
+    public Registry, public HelpWindowHost, public HelpSurface, public Shortcuts,
+    public TrayIconRecords {
     // clang-format on
 public:
     static constexpr std::uintptr_t kUpImage = 0x7000, kBuiltInIcon = 0x7100, kTrayWindow = 0x6000;
@@ -126,8 +127,14 @@ public:
     bool questionOpen = false;
     std::string watched;            // the folder watched for changes
     std::function<bool()> settled;  // what the loop runs once a change there has settled
+    // The task bar's records of icons (none: a system that keeps none), the known folders, the
+    // records promoted, and what runs while the records are watched.
+    std::optional<std::map<std::string, TrayIconRecord>> iconRecords;
+    std::map<std::string, std::string> knownFolders;
+    Texts promoted;
+    std::function<void()> recordsChanged;
 
-    Services services{*this, *this, *this, *this, *this, *this,
+    Services services{*this, *this, *this, *this, *this, *this, *this,
                       *this, *this, *this, *this, *this, *this};
 
     const FileEntry* Lookup(const std::string& path) const {
@@ -250,6 +257,26 @@ public:
         return true;
     }
     void QuitMessageLoop() override { seen.push_back("quit"); }
+    std::string ProgramPath() override { return programFolder + "\\Iconlane.exe"; }
+    std::optional<Texts> RecordNames() override {
+        if (!iconRecords) return std::nullopt;
+        Texts names;
+        for (const auto& record : *iconRecords) names.push_back(record.first);
+        return names;
+    }
+    std::optional<TrayIconRecord> ReadRecord(const std::string& name) override {
+        return iconRecords->at(name);
+    }
+    void Promote(const std::string& name) override { promoted.push_back(name); }
+    std::optional<std::string> KnownFolder(const std::string& guid) override {
+        if (knownFolders.contains(guid)) return knownFolders[guid];
+        return std::nullopt;
+    }
+    bool Watch(unsigned, std::function<void()> changed) override {
+        if (iconRecords) recordsChanged = std::move(changed);
+        return iconRecords.has_value();
+    }
+    bool Watching() const override { return recordsChanged != nullptr; }
     std::int32_t OpenTarget(const std::string& target) override {
         seen.push_back("open " + target);
         return 42;

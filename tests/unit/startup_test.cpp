@@ -37,13 +37,15 @@ TEST(StartupTest, DataFolderIsUnderAppDataElseTemp) {
 TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
     const std::string farEquals = std::string(32766, 'X') + "=1";  // "=" at position 32,767
     // The file, the options it sets (E exit, H help, R right menu switched off; S single click,
-    // D double click), the error reported, how reading the file fails (d: the name is a folder's)
+    // D double click, I icons shown), the error reported, how reading the file fails (d: the name
+    // is a folder's)
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string, int>> cases = {
         {"", "", "", 0}, {"EXITDISABLED=TRUE", "E", "", 0},
         {"exitdisabled=yes\nExitDisabled=False", "", "", 0}, {"HELPDISABLED=", "H", "", 0},
         {"RightMouseMenuDisabled=0", "R", "", 0}, {"CLICKMODE=single", "S", "", 0},
         {"CLICKMODE=", "D", "", 0}, {"EXITDISABLED=FALSE=", "E", "", 0},
+        {"showicons=yes", "I", "", 0}, {"SHOWICONS=TRUE,FALSE", "", "", 0},
         {"HELPDISABLED=FALSE,yes", "H", "", 0},  // no "=": the latest key again
         {"CLICKMODE,EXITDISABLED,TRUE", "", "", 0},
         {"EXITDISABLED=TRUE\nEXITDISABLED =FALSE", "E", "", 0},
@@ -61,7 +63,7 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
         ReadOptions(platform.services, o);
         std::string got = std::string(o.ExitDisabled ? "E" : "") + (o.HelpDisabled ? "H" : "") +
                           (o.RightMenuDisabled ? "R" : "") + (o.ClickMessage == 514 ? "S" : "") +
-                          (o.ClickMessage == 515 ? "D" : "");
+                          (o.ClickMessage == 515 ? "D" : "") + (o.ShowIcons ? "I" : "");
         EXPECT_EQ(got, set) << file.substr(0, 50);
         const Texts seen = {"Iconlane!/16: " + error + " occurred during Options File Read."};
         EXPECT_EQ(platform.seen, error.empty() ? Texts{} : seen) << file.substr(0, 50);

@@ -201,6 +201,47 @@ TEST(EntryTableTest, AnIconsLifeInTheTray) {
     }
 }
 
+// With SHOWICONS, a record the task bar writes for one of the icons in the tray is shown on the
+// task bar once; a record there before, another program's, one for an id not in the tray or for
+// an unknown folder is left alone, one still being written is looked at again; without the option
+// nothing is watched. The paths are compared without letter case, known folders expanded.
+TEST(IconPromotionTest, OnlyRecordsNewForTheProgramsOwnIconsAreShown) {
+    const std::string own = "|C:\\Apps\\Iconlane.exe|",
+                      apps = "{A995A995-0000-4000-8000-00000000A995}";
+    // The options file, records before icons 1 and 2 come ("name|path|uid"), records written
+    // afterwards (each a change), the records shown
+    // clang-format off
+    const std::vector<std::tuple<std::string, Texts, Texts, std::string>> cases = {
+        {"SHOWICONS=TRUE", {}, {"n|c:\\apps\\ICONLANE.EXE|2"}, "n"},
+        {"SHOWICONS=TRUE", {"o" + own + "1"}, {"n" + own + "2"}, "n"},
+        {"SHOWICONS=TRUE", {}, {"f|C:\\Other\\Iconlane.exe|1", "u" + own + "3"}, ""},
+        {"SHOWICONS=TRUE", {}, {"g|" + apps + "\\Iconlane.exe|1", "h|{0}\\Iconlane.exe|2"}, "g"},
+        {"SHOWICONS=TRUE", {}, {"n||1", "n" + own + "-", "n" + own + "1"}, "n"},
+        {"", {}, {"n" + own + "1"}, ""}};
+    // clang-format on
+    for (const auto& [ini, before, after, shown] : cases) {
+        Bench b(0, ini);
+        auto& records = b.platform.iconRecords.emplace();
+        b.platform.knownFolders[apps] = "C:\\Apps";
+        auto write = [&](const std::string& text) {
+            const std::size_t bar = text.find('|'), last = text.rfind('|');
+            const std::string uid = text.substr(last + 1);
+            records[text.substr(0, bar)] = {
+                text.substr(bar + 1, last - bar - 1),
+                uid == "-" ? std::nullopt : std::optional(std::stoul(uid))};
+            if (b.platform.recordsChanged) b.platform.recordsChanged();
+        };
+        for (const std::string& record : before) write(record);
+        b.Run("A A");
+        for (const std::string& record : after) write(record);
+        write("x|C:\\x.exe|9");  // one more change: nothing is shown twice
+        std::string got;
+        for (const std::string& name : b.platform.promoted) got += name;
+        EXPECT_EQ(got, shown) << after[0];
+        EXPECT_EQ(b.platform.Watching(), !ini.empty());
+    }
+}
+
 // The target's own icon first, then the icon its file type is registered with, then a stock
 // icon; whichever is found is shown and kept in the entry's cache file, whose saving may fail.
 TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {

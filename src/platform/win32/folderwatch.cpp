@@ -1,5 +1,7 @@
 #include "platform/win32/folderwatch.h"
 
+#include <algorithm>
+
 namespace iconlane::win32 {
 namespace {
 
@@ -50,7 +52,7 @@ ULONGLONG FolderWatch::Created() const {
            data.ftCreationTime.dwLowDateTime;
 }
 
-DWORD FolderWatch::Handles(HANDLE (&handles)[2]) const {
+DWORD FolderWatch::Handles(HANDLE (&handles)[kMaxLoopHandles]) const {
     DWORD count = 0;
     if (change_.Valid()) handles[count++] = change_.Get();
     if (parent_.Valid()) handles[count++] = parent_.Get();
@@ -99,14 +101,24 @@ void FolderWatch::OnTimeout() {
     deadline_ = GetTickCount64() + settleMs_;
 }
 
-void RunMessageLoop(FolderWatch& watch) {
+// Handles signalled are served first, in the order given; each is armed again before it is
+// served, so it cannot starve the others for long.
+void RunMessageLoop(const std::vector<LoopWaitable*>& waitables) {
     for (;;) {
-        HANDLE handles[2] = {};
-        DWORD count = watch.Handles(handles);
-        DWORD waited = MsgWaitForMultipleObjectsEx(count, handles, watch.WaitTime(), QS_ALLINPUT,
+        std::vector<HANDLE> handles;
+        std::vector<LoopWaitable*> owners;
+        DWORD waitTime = INFINITE;
+        for (LoopWaitable* waitable : waitables) {
+            HANDLE own[kMaxLoopHandles] = {};
+            for (DWORD n = 0, count = waitable->Handles(own); n < count; ++n)
+                handles.push_back(own[n]), owners.push_back(waitable);
+            waitTime = std::min(waitTime, waitable->WaitTime());
+        }
+        DWORD count = static_cast<DWORD>(handles.size());
+        DWORD waited = MsgWaitForMultipleObjectsEx(count, handles.data(), waitTime, QS_ALLINPUT,
                                                    MWMO_INPUTAVAILABLE);
-        if (waited < WAIT_OBJECT_0 + count) {
-            watch.OnSignalled(handles[waited - WAIT_OBJECT_0]);
+        if (waited - WAIT_OBJECT_0 < count) {
+            owners[waited - WAIT_OBJECT_0]->OnSignalled(handles[waited - WAIT_OBJECT_0]);
             continue;
         }
         MSG message;
@@ -116,7 +128,7 @@ void RunMessageLoop(FolderWatch& watch) {
             DispatchMessageA(&message);
         }
         // Also after messages: a steady stream of them must not hold a settled change back.
-        watch.OnTimeout();
+        for (LoopWaitable* waitable : waitables) waitable->OnTimeout();
     }
 }
 

@@ -230,7 +230,7 @@ std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(
 }
 
 void Win32WindowSystem::RunMessageLoop() {
-    win32::RunMessageLoop(watch_);
+    win32::RunMessageLoop(waitables_);
 }
 
 bool Win32WindowSystem::WatchFolder(const std::string& folder, unsigned settleMs,

@@ -95,9 +95,12 @@ public:
     void QuitMessageLoop() override;
     bool WatchFolder(const std::string& folder, unsigned settleMs,
                      std::function<bool()> settled) override;
+    // Something else the message loop serves; it must outlive the loop.
+    void AddWaitable(LoopWaitable& waitable) { waitables_.push_back(&waitable); }
 
 private:
     FolderWatch watch_;
+    std::vector<LoopWaitable*> waitables_{&watch_};
     std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot
 };
 

@@ -6,6 +6,7 @@
 #include "platform/win32/shell.h"
 #include "platform/win32/shortcuts.h"
 #include "platform/win32/system.h"
+#include "platform/win32/trayiconrecords.h"
 #include "platform/win32/traywindow.h"
 #include "startup/startup.h"
 
@@ -25,8 +26,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Registry registry;
     Win32HelpWindow help;
     Win32Shortcuts shortcuts;
-    iconlane::Services services{dialogs, environment, process,    files,    pictures, tray,
-                                windows, shell,       exitDialog, registry, help,     shortcuts};
+    Win32TrayIconRecords iconRecords;
+    windows.AddWaitable(iconRecords);
+    iconlane::Services services{dialogs, environment, process,    files,      pictures,
+                                tray,    windows,     shell,      exitDialog, registry,
+                                help,    shortcuts,   iconRecords};
 
     iconlane::Iconlane program(services);
     program.Run();

@@ -1,0 +1,168 @@
+#include "platform/win32/trayiconrecords.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cctype>
+
+// SHGetKnownFolderPath into a buffer of the caller's: its result needs no COM allocator, so ole32
+// stays unloaded. In shell32 since Windows Vista; MinGW's headers lack it.
+extern "C" HRESULT WINAPI SHGetFolderPathEx(REFKNOWNFOLDERID folder, DWORD flags, HANDLE token,
+                                            LPWSTR path, UINT length);
+
+namespace iconlane::win32 {
+namespace {
+
+constexpr const char* kRecordsKey = "Control Panel\\NotifyIconSettings";
+
+UniqueKey OpenKey(const std::string& subkey, REGSAM access) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, access, &opened) != ERROR_SUCCESS)
+        return UniqueKey();
+    return UniqueKey(opened);
+}
+
+std::string ReadText(HKEY key, const char* value) {
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key, value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return {};
+    }
+    std::string text(size, '\0');
+    if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    text.resize(std::min<std::size_t>(size, text.size()));
+    return text.substr(0, text.find('\0'));  // the terminator stored, or none
+}
+
+std::optional<std::uint32_t> ReadNumber(HKEY key, const char* value) {
+    DWORD type = 0, number = 0, size = sizeof number;
+    if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", in either letter case.
+std::optional<GUID> ParseGuid(const std::string& text) {
+    if (text.size() != 38 || text.front() != '{' || text.back() != '}') return std::nullopt;
+    std::string hex;
+    for (std::size_t at = 1; at < 37; ++at) {
+        bool dash = at == 9 || at == 14 || at == 19 || at == 24;
+        if (dash != (text[at] == '-')) return std::nullopt;
+        if (!dash && !std::isxdigit(static_cast<unsigned char>(text[at]))) return std::nullopt;
+        if (!dash) hex += text[at];
+    }
+    auto field = [&](std::size_t from, std::size_t digits) {
+        return std::stoul(hex.substr(from, digits), nullptr, 16);
+    };
+    GUID guid{field(0, 8), static_cast<WORD>(field(8, 4)), static_cast<WORD>(field(12, 4)), {}};
+    for (std::size_t n = 0; n < 8; ++n) guid.Data4[n] = static_cast<BYTE>(field(16 + 2 * n, 2));
+    return guid;
+}
+
+}  // namespace
+
+std::string Win32TrayIconRecords::ProgramPath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    // The task bar writes the long form, also for a program started by its short name.
+    std::string longPath(GetLongPathNameA(path.c_str(), nullptr, 0), '\0');
+    DWORD length =
+        GetLongPathNameA(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+    return length > 0 && length < longPath.size() ? longPath.substr(0, length) : path;
+}
+
+std::optional<std::vector<std::string>> Win32TrayIconRecords::RecordNames() {
+    UniqueKey key = OpenKey(kRecordsKey, KEY_ENUMERATE_SUB_KEYS);
+    if (!key.Valid()) return std::nullopt;
+    std::vector<std::string> names;
+    char name[256];
+    DWORD length = sizeof name;
+    for (DWORD index = 0; RegEnumKeyExA(key.Get(), index, name, &length, nullptr, nullptr, nullptr,
+                                        nullptr) == ERROR_SUCCESS;
+         ++index, length = sizeof name) {
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+std::optional<TrayIconRecord> Win32TrayIconRecords::ReadRecord(const std::string& name) {
+    UniqueKey key = OpenKey(std::string(kRecordsKey) + "\\" + name, KEY_QUERY_VALUE);
+    if (!key.Valid()) return std::nullopt;
+    return TrayIconRecord{ReadText(key.Get(), "ExecutablePath"), ReadNumber(key.Get(), "UID")};
+}
+
+// Opening never creates: a record that is gone by now stays gone.
+void Win32TrayIconRecords::Promote(const std::string& name) {
+    UniqueKey key = OpenKey(std::string(kRecordsKey) + "\\" + name, KEY_SET_VALUE);
+    DWORD shown = 1;
+    if (key.Valid()) {
+        RegSetValueExA(key.Get(), "IsPromoted", 0, REG_DWORD, reinterpret_cast<BYTE*>(&shown),
+                       sizeof shown);
+    }
+}
+
+std::optional<std::string> Win32TrayIconRecords::KnownFolder(const std::string& guid) {
+    std::optional<GUID> folder = ParseGuid(guid);
+    wchar_t wide[MAX_PATH] = {};
+    if (!folder || FAILED(SHGetFolderPathEx(*folder, 0, nullptr, wide, MAX_PATH)))
+        return std::nullopt;
+    char path[MAX_PATH * 2] = {};
+    if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof path, nullptr, nullptr))
+        return std::nullopt;
+    return std::string(path);
+}
+
+bool Win32TrayIconRecords::Watch(unsigned ms, std::function<void()> changed) {
+    if (!watched_.Valid()) {
+        if (!changeEvent_.Valid()) changeEvent_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+        watched_ = OpenKey(kRecordsKey, KEY_NOTIFY);
+        if (!changeEvent_.Valid() || !watched_.Valid()) return false;
+        ResetEvent(changeEvent_.Get());  // a signal left from the key closed last time
+        if (!ArmNotification()) return false;
+    }
+    changed_ = std::move(changed);
+    deadline_ = GetTickCount64() + ms;
+    return true;
+}
+
+// Records added or removed, and values written in any of them. One signal per arming.
+bool Win32TrayIconRecords::ArmNotification() {
+    if (RegNotifyChangeKeyValue(watched_.Get(), TRUE,
+                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                changeEvent_.Get(), TRUE) == ERROR_SUCCESS) {
+        return true;
+    }
+    watched_.Reset();
+    return false;
+}
+
+DWORD Win32TrayIconRecords::WaitTime() const {
+    if (!watched_.Valid()) return INFINITE;
+    ULONGLONG now = GetTickCount64();
+    return now >= deadline_ ? 0 : static_cast<DWORD>(deadline_ - now);
+}
+
+// Armed again before the records are read, so that a change while they are read is not missed.
+void Win32TrayIconRecords::OnSignalled(HANDLE) {
+    if (ArmNotification() && changed_) changed_();
+}
+
+// Closing the key ends its notification.
+void Win32TrayIconRecords::OnTimeout() {
+    if (watched_.Valid() && GetTickCount64() >= deadline_) watched_.Reset();
+}
+
+}  // namespace iconlane::win32

@@ -1,0 +1,48 @@
+// Windows 11 hides every tray icon it has not seen before in the overflow. On request (SHOWICONS)
+// the icons it sees for the first time while Iconlane runs are shown on the task bar instead;
+// a choice the user (or an earlier run) already made for an icon is never changed.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/services.h"
+#include "startup/options.h"
+#include "tray/trayicons.h"
+
+namespace iconlane {
+
+using KnownFolderLookup = std::function<std::optional<std::string>(const std::string& guid)>;
+
+// A record's path with a leading known-folder GUID in braces replaced by that folder; nothing
+// when the GUID names no folder the system knows.
+std::optional<std::string> ExpandKnownFolder(const std::string& path,
+                                             const KnownFolderLookup& knownFolder);
+
+// True when a record is this program's (its path, compared without letter case once expanded)
+// for one of `ids`.
+bool IsOwnRecord(const TrayIconRecord& record, const std::string& programPath,
+                 const std::set<std::uint32_t>& ids, const KnownFolderLookup& knownFolder);
+
+class IconPromotion {
+public:
+    IconPromotion(TrayIconRecords& records, const Options& options, const TrayIcons& tray);
+
+    // Before an icon goes into the tray. Starts watching the records for some seconds, or watches
+    // on for longer; the records there when the watch starts are never changed.
+    void BeforeAdd();
+
+private:
+    void RecordsChanged();
+
+    TrayIconRecords& records_;
+    const Options& options_;
+    const TrayIcons& tray_;
+    // The records there when the watch started, and the new ones already dealt with.
+    std::set<std::string> settled_;
+};
+
+}  // namespace iconlane
