@@ -423,7 +423,7 @@ const Row kRows[] = {
     {"AnEditedBatchFileMovesTheTrayAndIsNotReadAsEmptyWhileRenamed",
      [](Driver& d) {
          d.startLane(2);
-         d.writeLines("lane.tmp", {"$D\\lane1.exe,Lane 1,$D\\own1.ico", "$D\\marker.exe,Two",
+         d.writeLines("lane.tmp", {"$D\\lane1.exe,Lane 1,$D\\own1.ico", "$D\\lane2.exe,Two",
                                    "$D\\marker.exe,Lane 3,$D\\own3.ico"});
          DeleteFileA(d.path("$D\\lane.txt").c_str()), Sleep(600);
          MoveFileA(d.path("$D\\lane.tmp").c_str(), d.path("$D\\lane.txt").c_str());

@@ -125,7 +125,7 @@ std::optional<std::string> Win32Registry::ReadClassesRootDefault(const std::stri
     return std::string(buffer, count);
 }
 
-std::string Win32Process::ProgramFolder() const {
+std::string ProgramFilePath() {
     std::string path(MAX_PATH, '\0');
     for (;;) {
         DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -135,6 +135,11 @@ std::string Win32Process::ProgramFolder() const {
         }
         path.resize(path.size() * 2);
     }
+    return path;
+}
+
+std::string Win32Process::ProgramFolder() const {
+    std::string path = ProgramFilePath();
     std::size_t separator = path.find_last_of('\\');
     if (separator == std::string::npos) return {};
     // A drive root keeps its separator ("C:\"), like any folder the system reports.

@@ -48,6 +48,9 @@ void RestrictLibrarySearch();
 // Loads the themed common controls once, before the first dialog is shown.
 void LoadCommonControls();
 
+// The program file's full path, however long.
+std::string ProgramFilePath();
+
 // The numbered error for a failed file call's GetLastError() value.
 int FileErrorNumber(unsigned long systemError);
 

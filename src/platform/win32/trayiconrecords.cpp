@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/win32/system.h"
+
 // SHGetKnownFolderPath into a buffer of the caller's: its result needs no COM allocator, so ole32
 // stays unloaded. In shell32 since Windows Vista; MinGW's headers lack it.
 extern "C" HRESULT WINAPI SHGetFolderPathEx(REFKNOWNFOLDERID folder, DWORD flags, HANDLE token,
@@ -68,15 +70,7 @@ std::optional<GUID> ParseGuid(const std::string& text) {
 }  // namespace
 
 std::string Win32TrayIconRecords::ProgramPath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    std::string path = ProgramFilePath();
     // The task bar writes the long form, also for a program started by its short name.
     std::string longPath(GetLongPathNameA(path.c_str(), nullptr, 0), '\0');
     DWORD length =
