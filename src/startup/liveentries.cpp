@@ -83,6 +83,7 @@ bool LiveEntries::Reload() {
         std::optional<std::vector<WantedEntry>> wanted = Read(dialogs);
         if (!wanted) return false;
         Apply(*wanted, dialogs);
+        ids_.Remember();
         lastReported_ = std::move(dialogs.shown);
     } catch (const std::exception&) {
         services_.dialogs.ShowMessage(EventFailureText(CurrentNumberedError()),

@@ -56,6 +56,7 @@ void Iconlane::Main() {
             EndProgram();
         }
         RunCommandLine(commandLine);
+        ids_.Remember();
     } catch (const std::exception&) {
         RuntimeError error = CurrentNumberedError();
         services_.dialogs.ShowMessage(

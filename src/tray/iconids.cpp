@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "platform/textreader.h"
 #include "platform/textrules.h"
@@ -60,7 +61,7 @@ std::uint32_t IconIds::IdFor(const std::string& identity) {
     }
     std::uint32_t id = FreeIdFrom(DerivedIconId(identity));
     records_.push_back({identity, id, true});
-    Save();
+    changed_ = true;
     return id;
 }
 
@@ -95,7 +96,8 @@ void IconIds::Load() {
 
 // Losing the map costs only the users' show/hide choices for new ids, so a failure to write it
 // is no error the user sees.
-void IconIds::Save() {
+void IconIds::Remember() {
+    if (!std::exchange(changed_, false)) return;
     while (records_.size() > kMaxRemembered) {
         auto unused = std::find_if(records_.begin(), records_.end(),
                                    [](const Record& record) { return !record.usedNow; });

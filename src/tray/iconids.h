@@ -39,8 +39,11 @@ public:
         : files_(files), dataFolder_(dataFolder) {}
 
     // The id of an identity: the one it was given before, else a new one, derived from the
-    // identity or, where that is taken, the next free value. A new id is remembered at once.
+    // identity or, where that is taken, the next free value.
     std::uint32_t IdFor(const std::string& identity);
+    // Writes the map when new ids were given since it was read or last written: once after the
+    // entries of a start or a reload, not once an entry.
+    void Remember();
 
     std::string MapFile() const { return dataFolder_ + "\\iconids.txt"; }
 
@@ -51,12 +54,12 @@ private:
         bool usedNow;
     };
     void Load();
-    void Save();
     std::uint32_t FreeIdFrom(std::uint32_t id) const;
 
     FileSystem& files_;
     const std::string& dataFolder_;
     bool loaded_ = false;
+    bool changed_ = false;
     std::vector<Record> records_;  // oldest first
 };
 

@@ -128,6 +128,7 @@ TEST(IconIdsTest, AnEntryKeepsTheIdItWasGivenFirst) {
         std::vector<std::uint32_t> given;
         for (const std::string& identity : row.asked) given.push_back(ids.IdFor(identity));
         EXPECT_EQ(given, row.ids) << row.map;
+        ids.Remember();
         IconIds again(platform, folder);  // the next run reads what this one wrote
         for (std::size_t n = 0; n < given.size(); ++n)
             EXPECT_EQ(again.IdFor(row.asked[n]), given[n]) << row.asked[n];
