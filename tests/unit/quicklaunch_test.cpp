@@ -104,8 +104,9 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         {false, std::string(30, '\n'), std::string(31, '\n'), "", 1},  // empty lines are entries
         {false, "a,A", "", "", 0},  // the file gone for now: nothing changes
         {false, "a,A", "a,A\n\xE9,\xC9t\xE9", "A\xC3\xA9:\xC3\x89t\xC3\xA9 ",
-         0},                                        // legacy code page
-        {true, "x", "b,B2", "Mlane.txt:lane ", 0},  // rewritten: its picture may differ
+         0},                                         // legacy code page
+        {true, "x", "b,B2", "Mlane.txt:lane ", 0},   // rewritten: its picture may differ
+        {true, "x", "|b,B2", "Mlane.txt:lane ", 0},  // the folder gone for a while, then back
     };
     for (const auto& row : cases) {
         fake::FakePlatform platform;
@@ -119,7 +120,13 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         platform.duringLoop = [&] {
             std::size_t from = platform.trayCalls.size(), seen = platform.seen.size();
             platform.files.erase("C:\\L\\lane.txt");
-            if (!row.after.empty()) platform.files["C:\\L\\lane.txt"] = {row.after};
+            if (row.after.starts_with('|')) {
+                platform.files.erase("C:\\L");
+                EXPECT_FALSE(platform.settled());
+                platform.files["C:\\L"] = {"", true};
+            }
+            if (!row.after.empty())
+                platform.files["C:\\L\\lane.txt"] = {row.after.substr(row.after.starts_with('|'))};
             EXPECT_EQ(platform.settled(), !row.after.empty());
             for (char action : row.probe) {
                 TraySlotEvents& second = *program.Entries().EntryWindows(2);
