@@ -80,30 +80,42 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderMovesTheTrayWithTheLeastChange) {
     const struct {
         bool folder;
         std::string before, after, calls;
-        std::size_t messages;  // after the change
+        std::size_t messages;     // after the change
+        std::size_t others = 0;   // files "f01.txt", ... in the folder beside lane.txt
+        std::size_t started = 0;  // messages at the start
     } cases[] = {
         {false, "a,A\nb,B", "a,A\nb,B2", "M2:B2 ", 0},
         {false, "a,A\nb,B", "a,A\r\n;c\nb,B\nc,C", "A3:C ", 0},
         {false, "a,A\nb,B\nc,C", "a,A", "D3 D2 ", 0},
-        {false, "a,A\nb,B,1e10", "a,A\nb,B", "A2:B ", 0},  // a line mended: its icon comes
+        {false, "a,A\nb,B,1e10", "a,A\nb,B", "A2:B ", 0, 0, 1},  // a line mended: its icon comes
         {false, "a,A\nb,B", "b,B\na,A", "M1:B M2:A ", 0},
-        {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "A2:C ", 0},
+        {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "A2:C ", 0, 0, 1},
         {false, "a,A", "a,A\n%b,B\nc,C", "A2:C ", 1},
         {false, std::string(30, '\n'), std::string(31, '\n'), "", 1},  // empty lines are entries
         {false, "a,A", "", "", 0},           // the file gone for now: nothing changes
         {true, "x", "b,B2", "M1:lane ", 0},  // rewritten: its picture may differ
+        {true, "x", "b,B2", "", 0, 39, 1},   // 40 files: the first 30 shown, the count unchanged
+        {true, "x", "", "", 1, 40, 1},       // 11 files left out, then 10
     };
     for (const auto& row : cases) {
         fake::FakePlatform platform;
         platform.files = {{"C:\\L", {"", true}}, {"C:\\L\\lane.txt", {row.before}}};
+        for (std::size_t k = 1; k <= row.others; ++k)
+            platform.files[(k < 10 ? "C:\\L\\f0" : "C:\\L\\f") + std::to_string(k) + ".txt"] = {};
         platform.commandLine = row.folder ? "/folder:C:\\L" : "/BATCH:C:\\L\\lane.txt";
         std::string calls;  // after the change: "A3:tip" added, "M2:tip" modified, "D3" deleted
         std::size_t messages = 0;
         platform.duringLoop = [&] {
             std::size_t from = platform.trayCalls.size(), seen = platform.seen.size();
+            if (row.folder) {
+                EXPECT_EQ(from, std::min<std::size_t>(row.others + 1, 30));
+            }
+            EXPECT_EQ(std::count_if(platform.seen.begin(), platform.seen.end(),
+                                    [](auto& text) { return text.starts_with("Iconlane/"); }),
+                      row.started);
             platform.files.erase("C:\\L\\lane.txt");
             if (!row.after.empty()) platform.files["C:\\L\\lane.txt"] = {row.after};
-            EXPECT_EQ(platform.settled(), !row.after.empty());
+            EXPECT_EQ(platform.settled(), row.folder || !row.after.empty());
             for (auto at = platform.seen.begin() + seen; at != platform.seen.end(); ++at)
                 messages += at->starts_with("Iconlane/");
             for (auto at = platform.trayCalls.begin() + from; at != platform.trayCalls.end(); ++at)
@@ -114,6 +126,12 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderMovesTheTrayWithTheLeastChange) {
         EXPECT_EQ(platform.watched, "C:\\L");
         EXPECT_EQ(calls, row.calls) << row.before << " -> " << row.after;
         EXPECT_EQ(messages, row.messages) << row.after;
+        if (row.others > 0) {  // told once every icon is in the tray
+            EXPECT_EQ(platform.seen.at(30),
+                      "Iconlane/48: The folder 'C:\\L' holds " + std::to_string(row.others + 1) +
+                          " files; Iconlane shows only the first 30 by name.\n\n"
+                          "The first file left out is 'f31.txt'.");
+        }
     }
 }
 
