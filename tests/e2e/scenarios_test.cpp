@@ -323,9 +323,12 @@ const Row kRows[] = {
          EXPECT_LE(privateBytes() - before, 2 << 20) << "after " << swaps() - from << " swaps";
          d.spy.passOn = true;
      }},
+    // A file stands where the data folder would be: the icons show all the same, and one message
+    // says that their copies could not be saved.
     {"FolderOfShortcutsShowsTheirPicturesAndCommentsAndFollowsTheFolder",
      [](Driver& d) {
          std::filesystem::create_directories(d.path("$D\\ql\\sub"));
+         d.write("Iconlane", "not a folder");
          shortcut(d, "b.lnk", "", "%E2E_DIR%\\own2.ico");
          shortcut(d, "A.lnk", "Mail, work", "$D\\own1.ico");
          d.write("ql\\desktop.ini", "[.ShellClassInfo]");
@@ -333,12 +336,17 @@ const Row kRows[] = {
          d.writeLines("Iconlane.ini", {"CLICKMODE=SINGLE"});
          d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});
          EXPECT_EQ(waitForTips(2), "Mail, work|b");
+         expectBox(d, "Iconlane",
+                   "Error 53 (File not found) while saving a copy of an icon in the data folder '",
+                   "\\Iconlane'.\n\nThe icons are shown, but their copies could not be saved.",
+                   false);
          EXPECT_TRUE(d.shows(0, true) && d.shows(1, true)) << "not the shortcuts' own pictures";
          d.click(0, 1);
          EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the shortcut's target did not open";
          shortcut(d, "c.lnk", "Third", "$D\\own3.ico");
          EXPECT_EQ(waitForTips(3), "Mail, work|b|Third");
          EXPECT_TRUE(d.shows(2, true));
+         EXPECT_TRUE(d.showsNoDialog()) << "a failing copy reported again";
          EXPECT_EQ(d.spy.calls(NIM_ADD).size(), 3u) << "an unchanged icon was added again";
          EXPECT_EQ(d.spy.calls(NIM_MODIFY).size(), 0u);
          DeleteFileA(d.path("$D\\ql\\c.lnk").c_str());
