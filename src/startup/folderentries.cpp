@@ -4,6 +4,7 @@
 
 #include "platform/textreader.h"
 #include "platform/textrules.h"
+#include "tray/entrytable.h"
 #include "tray/iconids.h"
 
 namespace iconlane {
@@ -41,6 +42,28 @@ std::vector<WantedEntry> FolderEntries(const std::string& folder,
             {{path, tooltip, ""}, path + "," + tooltip + ",", item, FileIdentity(item.name)});
     }
     return entries;
+}
+
+std::vector<WantedEntry> FolderLimit::FirstEntries(std::vector<WantedEntry> entries) {
+    constexpr std::size_t kShown = kMaxEntries;
+    files_ = entries.size();
+    leftOut_ = files_ > kShown ? files_ - kShown : 0;
+    if (leftOut_ == 0) return entries;
+    const WantedEntry& first = entries[kShown];
+    firstLeftOut_ = first.targetFile ? first.targetFile->name : first.fields.target;
+    entries.resize(kShown);
+    return entries;
+}
+
+void FolderLimit::Report(const std::string& folder, Dialogs& dialogs) {
+    bool changed = leftOut_ != reportedLeftOut_;
+    reportedLeftOut_ = leftOut_;
+    if (leftOut_ == 0 || !changed) return;
+    dialogs.ShowMessage(
+        "The folder '" + QuotedExcerpt(folder) + "' holds " + std::to_string(files_) +
+            " files; Iconlane shows only the first " + std::to_string(kMaxEntries) +
+            " by name.\n\nThe first file left out is '" + QuotedExcerpt(firstLeftOut_) + "'.",
+        MessageStyle::kExclamation, "Iconlane");
 }
 
 }  // namespace iconlane

@@ -23,4 +23,19 @@ std::string FolderTooltip(const std::string& path, const std::string& name, Serv
 std::vector<WantedEntry> FolderEntries(const std::string& folder,
                                        const std::vector<FolderItem>& items, Services& services);
 
+// A folder holds any number of files, but the tray takes 30 entries: the rest is told in one
+// message, not one per file, and told again only when the number left out changes.
+class FolderLimit {
+public:
+    // The first 30 of a folder's entries, in name order; what is left out is noted for Report.
+    std::vector<WantedEntry> FirstEntries(std::vector<WantedEntry> entries);
+    // Shows the message about the files left out by the latest FirstEntries, unless their number
+    // is 0 or the one last reported.
+    void Report(const std::string& folder, Dialogs& dialogs);
+
+private:
+    std::size_t files_ = 0, leftOut_ = 0, reportedLeftOut_ = 0;
+    std::string firstLeftOut_;
+};
+
 }  // namespace iconlane

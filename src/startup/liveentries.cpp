@@ -68,10 +68,12 @@ bool LiveEntries::StartFolder(const std::string& folder) {
     kind_ = Kind::kFolder;
     name_ = folder;
     ReportOnce dialogs(services_.dialogs, lastReported_);
-    for (const WantedEntry& entry : FolderEntries(folder, *items, services_)) {
+    for (const WantedEntry& entry :
+         folderLimit_.FirstEntries(FolderEntries(folder, *items, services_))) {
         HandleLine(entry.line, dialogs, [&] { AddAndRecord(entry); });
     }
     lastReported_ = std::move(dialogs.shown);
+    folderLimit_.Report(folder, services_.dialogs);
     return true;
 }
 
@@ -85,6 +87,7 @@ bool LiveEntries::Reload() {
         Apply(*wanted, dialogs);
         ids_.Remember();
         lastReported_ = std::move(dialogs.shown);
+        if (kind_ == Kind::kFolder) folderLimit_.Report(name_, services_.dialogs);
     } catch (const std::exception&) {
         services_.dialogs.ShowMessage(EventFailureText(CurrentNumberedError()),
                                       MessageStyle::kExclamation, "Iconlane");
@@ -96,7 +99,7 @@ std::optional<std::vector<WantedEntry>> LiveEntries::Read(Dialogs& dialogs) {
     if (kind_ == Kind::kFolder) {
         std::optional<std::vector<FolderItem>> items = services_.files.ListFolder(name_);
         if (!items) return std::nullopt;
-        return FolderEntries(name_, *items, services_);
+        return folderLimit_.FirstEntries(FolderEntries(name_, *items, services_));
     }
     std::string text;
     try {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/services.h"
+#include "startup/folderentries.h"
 #include "startup/reloadplan.h"
 #include "tray/entrytable.h"
 #include "tray/iconids.h"
@@ -45,6 +46,7 @@ private:
     std::string name_;
     std::vector<WantedEntry> shown_;      // what each entry number was made from
     std::set<std::string> lastReported_;  // messages of the last load, not shown again
+    FolderLimit folderLimit_;
 };
 
 }  // namespace iconlane

@@ -24,7 +24,12 @@ std::string ChooseDataFolder(const Environment& environment, FileSystem& files) 
     std::string appData = environment.Variable("APPDATA");
     if (appData.empty()) return environment.Variable("TEMP");
     std::string folder = appData + "\\Iconlane";
-    if (files.FindFirst(folder, SearchKind::kFilesAndFolders).empty()) files.CreateFolder(folder);
+    try {
+        if (files.FindFirst(folder, SearchKind::kFilesAndFolders).empty())
+            files.CreateFolder(folder);
+    } catch (const RuntimeError&) {
+        // Only the icons' copies go there: the first of them that cannot be written reports it.
+    }
     return folder;
 }
 
@@ -55,8 +60,10 @@ void Iconlane::Main() {
             help_.Open();
             EndProgram();
         }
+        icons_.Cache().HoldBack();
         RunCommandLine(commandLine);
         ids_.Remember();
+        WriteIconCopies();
     } catch (const std::exception&) {
         RuntimeError error = CurrentNumberedError();
         services_.dialogs.ShowMessage(
@@ -64,6 +71,14 @@ void Iconlane::Main() {
             MessageStyle::kCritical, kApplicationTitle);
         EndProgram();
     }
+}
+
+// Written once every icon is in the tray, so that the copies cost the start-up nothing.
+void Iconlane::WriteIconCopies() {
+    icons_.Cache().WriteHeldBack([this](int index) -> const Picture* {
+        const EntryWindow* window = entries_.EntryWindows(index);
+        return window ? window->Picture1() : nullptr;
+    });
 }
 
 void Iconlane::RunCommandLine(const std::string& commandLine) {

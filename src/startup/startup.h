@@ -15,8 +15,9 @@
 
 namespace iconlane {
 
-// The per-user folder for the icon cache: %APPDATA%\Iconlane, created when missing; without
-// APPDATA the TEMP value as it is (possibly empty).
+// The per-user folder for the icon cache: %APPDATA%\Iconlane, created when missing (a folder that
+// cannot be made, as on a read-only profile, is no reason to stop); without APPDATA the TEMP
+// value as it is (possibly empty).
 std::string ChooseDataFolder(const Environment& environment, FileSystem& files);
 
 class Iconlane {
@@ -39,6 +40,7 @@ public:
 
 private:
     void RunCommandLine(const std::string& commandLine);
+    void WriteIconCopies();
     void RunBatchFile(const std::string& name);
     bool BatchFileExists(const std::string& name);
     void RunFolder(const std::string& name);

@@ -15,10 +15,6 @@ std::string IconResolver::SystemIconLibrary() const {
     return services_.pictures.SystemDirectory() + "\\SHELL32.DLL";
 }
 
-std::string IconResolver::CacheFile(int index) const {
-    return dataFolder_ + "\\" + std::to_string(index) + ".ico";
-}
-
 void IconResolver::ResolveEntryIcon(EntryWindow& window, int index, const std::string& target,
                                     std::int32_t iconNumber) {
     if (!LoadIconFromFile(window, index, target, iconNumber)) {
@@ -97,10 +93,11 @@ std::optional<std::string> IconResolver::ReadRegistryText(const std::string& sub
 }
 
 // The extracted icon is shown, and a copy of it kept in its cache file, which holds exactly the
-// icon's pixels: reading the file back would only give the same picture again, later.
+// icon's pixels: reading the file back would only give the same picture again, later. The copy
+// failing costs the entry nothing.
 void IconResolver::InstallEntryIcon(EntryWindow& window, int index, PicturePtr picture) {
     window.SetPicture1(std::move(picture));
-    services_.pictures.SaveIconFile(*window.Picture1(), CacheFile(index));
+    cache_.Keep(index, *window.Picture1());
 }
 
 }  // namespace iconlane

@@ -1,6 +1,6 @@
 // Finding the picture of an entry whose icon field names no icon file: the target's own icon,
 // the icon its file type is registered with, or a stock icon of the system; each one found is
-// also kept as an icon file in the data folder.
+// also kept as an icon file in the data folder (see IconCache).
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 
 #include "entrywindow/entrywindow.h"
 #include "platform/services.h"
+#include "tray/iconcache.h"
 #include "tray/iconsource.h"
 
 namespace iconlane {
@@ -16,7 +17,7 @@ namespace iconlane {
 class IconResolver {
 public:
     IconResolver(Services& services, const std::string& dataFolder)
-        : services_(services), dataFolder_(dataFolder) {}
+        : services_(services), cache_(services, dataFolder) {}
 
     // Fills Picture1 of entry `index`: icon `iconNumber` of the target, or else the target's
     // icon as its file type gives it.
@@ -32,7 +33,7 @@ public:
     // The file type's icon source; nothing when only the last resort is left.
     std::optional<IconSource> AssociatedIconSource(const std::string& target);
 
-    std::string CacheFile(int index) const;
+    IconCache& Cache() { return cache_; }
     // The system icon library, built afresh from the system folder each time.
     std::string SystemIconLibrary() const;
 
@@ -42,7 +43,7 @@ private:
     void InstallEntryIcon(EntryWindow& window, int index, PicturePtr picture);
 
     Services& services_;
-    const std::string& dataFolder_;
+    IconCache cache_;
     bool inShortcut_ = false;
 };
 

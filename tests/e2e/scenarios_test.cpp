@@ -370,9 +370,12 @@ const Row kRows[] = {
          EXPECT_LE(privateBytes() - before, 2 << 20) << "after " << swaps() - from << " swaps";
          d.spy.passOn = true;
      }},
+    // A file stands where the data folder would be: the icons show all the same, and one message
+    // says that their copies could not be saved.
     {"FolderOfShortcutsShowsTheirPicturesAndCommentsAndFollowsTheFolder",
      [](Driver& d) {
          std::filesystem::create_directories(d.path("$D\\ql\\sub"));
+         d.write("Iconlane", "not a folder");
          shortcut(d, "b.lnk", "", "%E2E_DIR%\\own2.ico");
          shortcut(d, "A.lnk", "Mail, work", "$D\\own1.ico");
          d.write("ql\\desktop.ini", "[.ShellClassInfo]");
@@ -380,6 +383,10 @@ const Row kRows[] = {
          d.writeLines("Iconlane.ini", {"CLICKMODE=SINGLE"});
          d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});
          EXPECT_EQ(waitForTips(2), "Mail, work|b");
+         expectBox(d, "Iconlane",
+                   "Error 53 (File not found) while saving a copy of an icon in the data folder '",
+                   "\\Iconlane'.\n\nThe icons are shown, but their copies could not be saved.",
+                   false);
          EXPECT_TRUE(d.shows(0, true) && d.shows(1, true)) << "not the shortcuts' own pictures";
          d.click(0, 1);
          EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the shortcut's target did not open";
@@ -392,6 +399,7 @@ const Row kRows[] = {
          const std::vector<UINT> first = ids();
          shortcut(d, "Ab.lnk", "Third", "$D\\own3.ico");
          EXPECT_EQ(waitForTips(3), "Mail, work|Third|b");
+         EXPECT_TRUE(d.showsNoDialog()) << "a failing copy reported again";
          const std::vector<UINT> inserted = ids();
          ASSERT_EQ(inserted.size(), 4u);
          EXPECT_TRUE(inserted[3] == first[1] && inserted[2] != first[0] && inserted[2] != first[1]);
@@ -415,6 +423,7 @@ const Row kRows[] = {
              << "not the computer's picture";
          PostMessageA(windowsOf(d.id(), "IconlaneTray")[0], WM_CLOSE, 0, 0);
          ASSERT_TRUE(d.ended());
+         DeleteFileA(d.path("$D\\Iconlane").c_str());  // the profile can be written again
          d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});  // the next log-on
          EXPECT_EQ(waitForTips(3), "Mail, work|b|This PC");
          const std::vector<UINT> again = ids();

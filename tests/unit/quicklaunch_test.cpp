@@ -88,18 +88,21 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
     const struct {
         bool folder;
         std::string before, after, calls;
-        std::size_t messages;  // after the change
-        std::string probe;     // on entry 2: m its menu's "Launch!", t a blink tick, r a new shell
+        std::size_t messages;     // after the change
+        std::size_t started = 0;  // messages at the start
+        std::string probe =
+            "";  // on entry 2: m its menu's "Launch!", t a blink tick, r a new shell
+        std::size_t others = 0;  // files "f01.txt", ... in the folder beside lane.txt
     } cases[] = {
         {false, "a,A\nb,B", "a,A\nb,B2", "Mb:B2 ", 0},
         {false, "a,A\nb,B", "a,A\r\n;c\nb,B\nc,C", "Ac:C ", 0},
         {false, "a,A\nb,B\nc,C", "a,A", "Dc Db ", 0},
-        {false, "a,A\nb,B,1e10", "a,A\nb,B", "Ab:B open b Mb^:B Db Ab:B ", 0, "mtr"},  // mended
-        {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, "tr"},      // broken: no icon, as at start
-        {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, "tr"},      // replaced by a failing line
+        {false, "a,A\nb,B,1e10", "a,A\nb,B", "Ab:B open b Mb^:B Db Ab:B ", 0, 1, "mtr"},  // mended
+        {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, 0, "tr"},   // broken: no icon, as at start
+        {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, 0, "tr"},   // replaced by a failing line
         {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},  // c keeps its id
         {false, "a,A\nb,B", "b,B\na,A", "Db Da Ab:B Aa:A ", 0},
-        {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "Ac:C ", 0},
+        {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "Ac:C ", 0, 1},
         {false, "a,A", "a,A\n%b,B\nc,C", "Ac:C ", 1},
         {false, std::string(30, '\n'), std::string(31, '\n'), "", 1},  // empty lines are entries
         {false, "a,A", "", "", 0},  // the file gone for now: nothing changes
@@ -107,11 +110,15 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
          0},                                         // legacy code page
         {true, "x", "b,B2", "Mlane.txt:lane ", 0},   // rewritten: its picture may differ
         {true, "x", "|b,B2", "Mlane.txt:lane ", 0},  // the folder gone for a while, then back
+        {true, "x", "b,B2", "", 0, 1, "", 39},  // 40 files: the first 30 shown, the count unchanged
+        {true, "x", "", "", 1, 1, "", 40},      // 11 files left out, then 10
     };
     for (const auto& row : cases) {
         fake::FakePlatform platform;
         platform.variables["TEMP"] = "C:\\D";
         platform.files = {{"C:\\L", {"", true}}, {"C:\\L\\lane.txt", {row.before}}};
+        for (std::size_t k = 1; k <= row.others; ++k)
+            platform.files[(k < 10 ? "C:\\L\\f0" : "C:\\L\\f") + std::to_string(k) + ".txt"] = {};
         platform.commandLine = row.folder ? "/folder:C:\\L" : "/BATCH:C:\\L\\lane.txt";
         platform.menuChoice = [] { return kMenuLaunch; };
         Iconlane program(platform.services);
@@ -119,6 +126,10 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         std::size_t messages = 0;
         platform.duringLoop = [&] {
             std::size_t from = platform.trayCalls.size(), seen = platform.seen.size();
+            if (row.folder) EXPECT_EQ(from, std::min<std::size_t>(row.others + 1, 30));
+            EXPECT_EQ(std::count_if(platform.seen.begin(), platform.seen.end(),
+                                    [](auto& text) { return text.starts_with("Iconlane/"); }),
+                      row.started);
             platform.files.erase("C:\\L\\lane.txt");
             if (row.after.starts_with('|')) {
                 platform.files.erase("C:\\L");
@@ -127,7 +138,7 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
             }
             if (!row.after.empty())
                 platform.files["C:\\L\\lane.txt"] = {row.after.substr(row.after.starts_with('|'))};
-            EXPECT_EQ(platform.settled(), !row.after.empty());
+            EXPECT_EQ(platform.settled(), row.folder || !row.after.empty());
             for (char action : row.probe) {
                 TraySlotEvents& second = *program.Entries().EntryWindows(2);
                 if (action == 'm') second.OnTrayMessage(kRightButtonDownMessage);
@@ -155,6 +166,12 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         EXPECT_EQ(platform.watched, "C:\\L");
         EXPECT_EQ(calls, row.calls) << row.before << " -> " << row.after;
         EXPECT_EQ(messages, row.messages) << row.after;
+        if (row.others > 0) {  // told once every icon is in the tray
+            EXPECT_EQ(platform.seen.at(30),
+                      "Iconlane/48: The folder 'C:\\L' holds " + std::to_string(row.others + 1) +
+                          " files; Iconlane shows only the first 30 by name.\n\n"
+                          "The first file left out is 'f31.txt'.");
+        }
     }
 }
 

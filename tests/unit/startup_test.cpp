@@ -77,8 +77,9 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
             "' file as specified "
             "on command line",
         help = "help Iconlane v1.0.0: " + std::string(kHelpMissingText);
-    // The command line (ini, guide: empty, with that file failing to read; folder: a.exe, with
-    // the data folder failing to be made), the targets of the entries made, what the user sees
+    // The command line (ini, guide: empty, with that file failing to read; folder: a batch file,
+    // with the data folder failing to be made and written), the targets of the entries made, what
+    // the user sees
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, Texts>> cases = {
         {"/batch:list.txt", "a.exe|| ;x|c.exe", {"A1", "A2", "A3", "A4", "loop"}},
@@ -93,7 +94,9 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         {"/BATCH:list.txt ", "", {fatal + "Couldn't find 'list.txt " + notFound, "end"}},
         {"/BATCH:" + n201, "", {fatal + "Couldn't find '" + n201.substr(1) + "..." + notFound, "end"}},
         {"/BATCH:nomem.txt", "", {fatal + "error  7 (Out of memory) in main", "end"}},
-        {"folder", "", {fatal + "error  70 (Permission denied) in main", "end"}}};
+        {"folder", "a.exe|| ;x|c.exe", {"A1", "A2", "A3", "A4", "Iconlane/48: Error 53 (File not "
+            "found) while saving a copy of an icon in the data folder 'C:\\AD\\Iconlane'.\n\nThe "
+            "icons are shown, but their copies could not be saved.", "loop"}}};
     // clang-format on
     for (const auto& [commandLine, targets, seen] : cases) {
         FakePlatform platform;
@@ -104,13 +107,15 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
                           {"\\iconids.txt",
                            {"1\tline:a.exe\n2\tline:\n3\tline: ;x\n4\tline:c.exe\n"
                             "5\tline:/batch list.txt"}}};
+        platform.files["C:\\AD\\Iconlane\\iconids.txt"] = platform.files["\\iconids.txt"];
         platform.readErrors = {{"nomem.txt", kBadAlloc}, {kIni, 75}, {kGuide, 75}};
-        platform.commandLine = commandLine == "folder" ? "a.exe" : commandLine;
+        platform.commandLine = commandLine == "folder" ? "/batch:list.txt" : commandLine;
         if (commandLine == "ini" || commandLine == "guide") {
             platform.files[commandLine == "ini" ? kIni : kGuide] = {};
             platform.commandLine = "";
         }
-        if (commandLine == "folder") platform.variables["APPDATA"] = "C:\\AD";
+        if (commandLine == "folder")
+            platform.variables["APPDATA"] = "C:\\AD", platform.saveIconError = kFileNotFound;
         platform.createFolderError = kPermissionDenied;  // only "folder" has a folder to make
         Iconlane program(platform.services);
         ErrorOf([&] { program.Run(); });

@@ -1,0 +1,51 @@
+#include "tray/iconcache.h"
+
+#include <utility>
+
+#include "platform/errors.h"
+#include "platform/textrules.h"
+
+namespace iconlane {
+
+std::string IconCache::FileOf(int index) const {
+    return dataFolder_ + "\\" + std::to_string(index) + ".ico";
+}
+
+void IconCache::Keep(int index, const Picture& picture) {
+    if (holding_) {
+        heldBack_.push_back(index);
+    } else {
+        Write(index, picture);
+    }
+}
+
+void IconCache::HoldBack() {
+    holding_ = true;
+}
+
+void IconCache::WriteHeldBack(const std::function<const Picture*(int index)>& pictureOf) {
+    holding_ = false;
+    std::vector<int> due = std::move(heldBack_);
+    heldBack_.clear();
+    for (int index : due) {
+        if (const Picture* picture = pictureOf(index)) Write(index, *picture);
+    }
+}
+
+// The entry already shows its picture; only the copy is lost, so one message per run says so.
+void IconCache::Write(int index, const Picture& picture) {
+    try {
+        services_.pictures.SaveIconFile(picture, FileOf(index));
+    } catch (const std::exception&) {
+        RuntimeError error = CurrentNumberedError();
+        if (std::exchange(failureReported_, true)) return;
+        services_.dialogs.ShowMessage(
+            "Error " + std::to_string(error.Number()) + " (" + error.Description() +
+                ") while saving a copy of an icon in the data folder '" +
+                QuotedExcerpt(dataFolder_) +
+                "'.\n\nThe icons are shown, but their copies could not be saved.",
+            MessageStyle::kExclamation, "Iconlane");
+    }
+}
+
+}  // namespace iconlane
