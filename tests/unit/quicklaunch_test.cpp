@@ -90,14 +90,15 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         std::string before, after, calls;
         std::size_t messages;     // after the change
         std::size_t started = 0;  // messages at the start
-        std::string probe =
-            "";  // on entry 2: m its menu's "Launch!", t a blink tick, r a new shell
+        // On entry 2: m "Launch!", t a blink tick, r a new shell; u every entry unloaded.
+        std::string probe = "";
         std::size_t others = 0;  // files "f01.txt", ... in the folder beside lane.txt
     } cases[] = {
         {false, "a,A\nb,B", "a,A\nb,B2", "Mb:B2 ", 0},
         {false, "a,A\nb,B", "a,A\r\n;c\nb,B\nc,C", "Ac:C ", 0},
         {false, "a,A\nb,B\nc,C", "a,A", "Dc Db ", 0},
-        {false, "a,A\nb,B,1e10", "a,A\nb,B", "Ab:B open b Mb^:B Db Ab:B ", 0, 1, "mtr"},  // mended
+        {false, "a,A\nb,B,1e10", "a,A\nb,B", "Ab:B open b Mb^:B Db Ab:B Da Db quit ", 0, 1,
+         "mtru"},                                                  // mended
         {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, 0, "tr"},   // broken: no icon, as at start
         {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, 0, "tr"},   // replaced by a failing line
         {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},  // c keeps its id
@@ -144,6 +145,8 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
                 if (action == 'm') second.OnTrayMessage(kRightButtonDownMessage);
                 if (action == 't') second.OnTimer();
                 if (action == 'r') second.OnTaskbarCreated();
+                for (int k = 1; action == 'u' && k <= 2; ++k)
+                    program.Entries().EntryWindows(k)->Unload();
             }
             std::map<std::uint32_t, std::string> names;  // from the map of ids
             LineReader ids(platform.files["C:\\D\\iconids.txt"].contents);
@@ -153,7 +156,7 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
             }
             for (auto at = platform.seen.begin() + seen; at != platform.seen.end(); ++at) {
                 messages += at->starts_with("Iconlane/");
-                if (at->starts_with("open")) calls += *at + " ";
+                if (at->starts_with("open") || *at == "quit") calls += *at + " ";
                 if (!at->starts_with("A") && !at->starts_with("M") && !at->starts_with("D"))
                     continue;
                 const fake::TrayCall& call = platform.trayCalls.at(from++);
