@@ -36,6 +36,7 @@ Iconlane::Iconlane(Services& services)
       events_(services, options_, entries_, help_),
       live_(services, entries_) {
     entries_.SetWindowHandler(&events_);
+    services_.windows.WatchTrayIconSize([this] { entries_.RemakePictures(); });
 }
 
 void Iconlane::Run() {

@@ -39,6 +39,7 @@ void EntryTable::AddEntry(std::string& target, std::string& tooltip, std::string
     window.SetMenuItemEnabled(kMenuExit, !options_.ExitDisabled);
     window.SetMenuItemEnabled(kMenuHelp, !options_.HelpDisabled);
 
+    iconFields_[index] = iconField;
     InstallDownImage(window, index, target, iconField);
 
     window.SetTag(std::to_string(index));
@@ -78,6 +79,7 @@ void EntryTable::UpdateEntry(int index, std::string& target, std::string& toolti
                              std::string& iconField) {
     EntryWindow* window = EntryWindows(index);
     if (window == nullptr || index > entryCount_) throw RuntimeError(kSubscriptOutOfRange);
+    iconFields_[index] = iconField;
     InstallDownImage(*window, index, target, iconField);
     if (tooltip.empty()) tooltip = target;
     window->SetLabelToolTip(tooltip);
@@ -114,6 +116,25 @@ void EntryTable::AddIconAgain(int index) {
     bool added = tray_.AddIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
                                window->LabelToolTip());
     window->SetTrayRetryTimerEnabled(!added);
+}
+
+void EntryTable::RemakePictures() {
+    for (int index = 1; index <= entryCount_; ++index) {
+        EntryWindow* window = windows_[index].get();
+        if (window == nullptr || !window->Loaded()) continue;
+        window->SetPicture2(services_.pictures.UpImage());
+        std::string iconField = iconFields_[index];
+        try {
+            InstallDownImage(*window, index, targets_[index], iconField);
+        } catch (const std::exception&) {
+            // Its source went away since (it is reported when the entries are read again): the
+            // picture it has is still the best there is, and a size change is no time for a box.
+        }
+        if (registered_[index]) {
+            tray_.ModifyIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
+                             window->LabelToolTip());
+        }
+    }
 }
 
 void EntryTable::SetEntryIcon(int index, const std::string& phase) {

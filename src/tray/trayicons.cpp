@@ -17,6 +17,7 @@ TrayIcons::TrayIcons(TrayShell& shell) : shell_(shell) {
     record_.cbSize = kTrayRecordSize;
     record_.uFlags = kTrayFlags;
     record_.uCallbackMessage = kTrayCallbackMessage;
+    record_.uVersion = kTrayVersion;
 }
 
 void TrayIcons::Fill(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
@@ -33,7 +34,10 @@ void TrayIcons::Fill(std::uintptr_t window, std::uint32_t id, std::uintptr_t ico
 bool TrayIcons::AddIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
                         const std::string& tooltip) {
     Fill(window, id, icon, tooltip);
-    return shell_.NotifyIcon(TrayOperation::kAdd, record_);
+    if (!shell_.NotifyIcon(TrayOperation::kAdd, record_)) return false;
+    // The shell keeps a version only for an icon it has, so every add asks again.
+    shell_.NotifyIcon(TrayOperation::kSetVersion, record_);
+    return true;
 }
 
 void TrayIcons::ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
@@ -46,6 +50,12 @@ void TrayIcons::RemoveTrayIcon(std::uintptr_t window, std::uint32_t id) {
     record_.hWnd = window;
     record_.uID = id;
     shell_.NotifyIcon(TrayOperation::kDelete, record_);
+}
+
+void TrayIcons::GiveFocusBack(std::uintptr_t window, std::uint32_t id) {
+    record_.hWnd = window;
+    record_.uID = id;
+    shell_.NotifyIcon(TrayOperation::kSetFocus, record_);
 }
 
 }  // namespace iconlane

@@ -16,13 +16,16 @@ class TrayIcons {
 public:
     explicit TrayIcons(TrayShell& shell);
 
-    // An icon is named by the window that owns it and its id there. True when the shell took it.
+    // An icon is named by the window that owns it and its id there. True when the shell took it;
+    // the icon then asks for the keyboard's notifications.
     bool AddIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
                  const std::string& tooltip);
     void ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
                     const std::string& tooltip);
     // Deletes an icon; every other field keeps the value of the last add or modify.
     void RemoveTrayIcon(std::uintptr_t window, std::uint32_t id);
+    // Puts the keyboard focus back on an icon, where a keyboard user left it.
+    void GiveFocusBack(std::uintptr_t window, std::uint32_t id);
 
     const TrayRecord& Record() const { return record_; }
 

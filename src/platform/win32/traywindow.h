@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -28,7 +29,7 @@ public:
     std::uint32_t Id() const override { return id_; }
     void SetMenuItemEnabled(int item, bool enabled) override;
     bool MenuItemEnabled(int item) const override;
-    int ShowPopupMenu() override;
+    int ShowPopupMenu(MenuPlace place) override;
     void SetTimer(bool enabled, unsigned intervalMs) override;
     void SetRetryTimer(bool enabled, unsigned intervalMs) override;
     void Unload() override;
@@ -44,12 +45,13 @@ private:
 };
 
 // A hidden top-level window of class "IconlaneTray": top-level, so that it hears the shell's
-// "TaskbarCreated" broadcast. It hands each tray notification (wParam: the icon's id) and timer
-// tick to its slot, the shell's restart to every slot in id order, and unloads every slot in id
-// order when it is closed or destroyed.
+// "TaskbarCreated" broadcast and the changes of DPI and display. It hands each tray notification
+// (wParam: the icon's id) and timer tick to its slot, the shell's restart to every slot in id
+// order, and unloads every slot in id order when it is closed or destroyed. A change of the tray's
+// icon size is reported to `iconSizeChanged`, which must outlive the window.
 class Win32TrayWindow {
 public:
-    Win32TrayWindow();
+    explicit Win32TrayWindow(const std::function<void()>& iconSizeChanged);
     ~Win32TrayWindow();
     Win32TrayWindow(const Win32TrayWindow&) = delete;
     Win32TrayWindow& operator=(const Win32TrayWindow&) = delete;
@@ -59,8 +61,9 @@ public:
     void Attach(Win32TraySlot& slot);
     void Detach(std::uint32_t id) { slots_.erase(id); }
     // The window comes to the foreground first and gets a message after the menu closes, so that
-    // the menu closes when the user clicks elsewhere. 0 at once while another menu is open.
-    int ShowPopupMenu(HMENU menu);
+    // the menu takes the keyboard and closes when the user clicks elsewhere. 0 at once while
+    // another menu is open. At the icon `id`, where the shell tells, else at the mouse.
+    int ShowPopupMenu(HMENU menu, MenuPlace place, std::uint32_t id);
     enum class Timer : UINT_PTR { kBlink = 0, kRetry = 1 };
     void SwitchTimer(std::uint32_t id, Timer timer, bool enabled, unsigned intervalMs);
 
@@ -71,9 +74,11 @@ private:
     void Dispatch(std::uint32_t id, Event event);
     void DispatchTimer(UINT_PTR timerId);
     void DispatchTaskbarCreated();
+    void CheckIconSize();
     void UnloadAll();
 
     UINT taskbarCreated_;
+    const std::function<void()>& iconSizeChanged_;
     std::map<std::uint32_t, Win32TraySlot*> slots_;  // in id order, which is entry order
     bool menuOpen_ = false;
     UniqueWindow window_;
@@ -88,9 +93,13 @@ public:
     void QuitMessageLoop() override;
     bool WatchFolder(const std::string& folder, unsigned settleMs,
                      std::function<bool()> settled) override;
+    void WatchTrayIconSize(std::function<void()> changed) override;
+    std::uint64_t Milliseconds() override;
+    unsigned DoubleClickMilliseconds() override;
 
 private:
     FolderWatch watch_;
+    std::function<void()> iconSizeChanged_;
     std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot
 };
 
