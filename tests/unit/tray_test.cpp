@@ -47,9 +47,8 @@ struct Bench {
     // p<k>:<phase>, x the exit question, A / F an entry added / failing after its window is made, e
     // the program ends, s the tray's icon size changes, w<n> n ms pass, k<k> entry k gets Enter
     // while the next target opens; "!" before one: the shell refuses the icon. A menu takes the
-    // next action as the item picked
-    // (-1: picking fails); an open question takes the next ones up to "." (its loop unwinds), y
-    // and n answering it.
+    // next action as the item picked (-1: picking fails); an open question takes the next ones up
+    // to "." (its loop unwinds), y and n answering it.
     Texts Run(const std::string& script) {
         platform.seen.clear();
         actions = std::istringstream(script);
