@@ -53,7 +53,9 @@ void Iconlane::Main() {
             help_.Open();
             EndProgram();
         }
+        entries_.Tray().HoldVersions();
         RunCommandLine(commandLine);
+        entries_.Tray().ReleaseVersions();
     } catch (const std::exception&) {
         RuntimeError error = CurrentNumberedError();
         services_.dialogs.ShowMessage(

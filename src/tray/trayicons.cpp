@@ -36,8 +36,23 @@ bool TrayIcons::AddIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t 
     Fill(window, id, icon, tooltip);
     if (!shell_.NotifyIcon(TrayOperation::kAdd, record_)) return false;
     // The shell keeps a version only for an icon it has, so every add asks again.
-    shell_.NotifyIcon(TrayOperation::kSetVersion, record_);
+    if (holdVersions_) {
+        heldVersions_.emplace_back(window, id);
+    } else {
+        AskForVersion(window, id);
+    }
     return true;
+}
+
+void TrayIcons::AskForVersion(std::uintptr_t window, std::uint32_t id) {
+    record_.hWnd = window;
+    record_.uID = id;
+    shell_.NotifyIcon(TrayOperation::kSetVersion, record_);
+}
+
+void TrayIcons::ReleaseVersions() {
+    holdVersions_ = false;
+    for (const auto& [window, id] : std::exchange(heldVersions_, {})) AskForVersion(window, id);
 }
 
 void TrayIcons::ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,

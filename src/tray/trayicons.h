@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/services.h"
 
@@ -26,15 +28,22 @@ public:
     void RemoveTrayIcon(std::uintptr_t window, std::uint32_t id);
     // Puts the keyboard focus back on an icon, where a keyboard user left it.
     void GiveFocusBack(std::uintptr_t window, std::uint32_t id);
+    // While held, the version each add asks for waits until the hold ends, so that a start shows
+    // its icons as fast as the shell takes them; the versions follow at once.
+    void HoldVersions() { holdVersions_ = true; }
+    void ReleaseVersions();
 
     const TrayRecord& Record() const { return record_; }
 
 private:
     void Fill(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
               const std::string& tooltip);
+    void AskForVersion(std::uintptr_t window, std::uint32_t id);
 
     TrayShell& shell_;
     TrayRecord record_;
+    bool holdVersions_ = false;
+    std::vector<std::pair<std::uintptr_t, std::uint32_t>> heldVersions_;  // window, id
 };
 
 }  // namespace iconlane
