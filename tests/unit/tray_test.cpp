@@ -160,6 +160,7 @@ TEST(EntryTableTest, AnIconsLifeInTheTray) {
                     b.platform.trayCalls.back().record.hIcon == b.platform.lastIcon);
     }
     EXPECT_EQ(b.platform.versions, (Texts{"3:3", "4:3", "2:3", "3:3"}));  // after each add taken
+    EXPECT_EQ(Bench(2).platform.versions, (Texts{"1:3", "2:3"}));  // a start's, once all are in
     std::uintptr_t filled = 0;  // the icon of the latest add or change
     for (const TrayCall& call : b.platform.trayCalls) {
         const TrayRecord& r = call.record;
