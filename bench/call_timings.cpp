@@ -9,6 +9,7 @@
 // olectl.h and shellapi.h need the types of windows.h.
 #include <olectl.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -77,6 +78,11 @@ int main(int argc, char** argv) {
         HICON icon = nullptr;
         times["ExtractIconA"].push_back(
             milliseconds([&] { icon = ExtractIconA(GetModuleHandleA(nullptr), argv[2], 0); }));
+        HICON small = nullptr;  // what the program now calls instead, at the tray's size
+        times["SHDefExtractIconA at the tray's size"].push_back(milliseconds([&] {
+            SHDefExtractIconA(argv[2], 0, 0, &small, nullptr, GetSystemMetrics(SM_CXSMICON));
+        }));
+        DestroyIcon(small);
         IPicture* picture = nullptr;
         times["OleCreatePictureIndirect"].push_back(milliseconds([&] {
             PICTDESC description{sizeof description, PICTYPE_ICON, {}};

@@ -36,9 +36,61 @@ void EntryEvents::OnTrayMessage(EntryWindow& window, int mouseMessage) {
     // The click test comes first: a click message never opens the menu.
     if (mouseMessage == options_.ClickMessage) {
         entries_.LaunchTarget(WholeNumberValue(window.Tag()));
-    } else if (mouseMessage == kRightButtonDownMessage && !options_.RightMenuDisabled) {
-        if (int item = window.ShowPopupMenu(); item != 0) OnMenuItem(window, item);
+        return;
     }
+    IconInput& input = input_[window.IconId()];
+    switch (mouseMessage) {
+        case kRightButtonDownMessage:
+            input.rightButtonSeen = services_.windows.Milliseconds();
+            if (!options_.RightMenuDisabled) OpenMenu(window, MenuPlace::kAtMouse);
+            break;
+        case kRightButtonUpMessage:
+            input.rightButtonSeen = services_.windows.Milliseconds();
+            break;
+        case kContextMenuMessage:
+            // Right after the right button it ends that click, whose press opened the menu.
+            if (!options_.RightMenuDisabled && !WithinDoubleClick(input.rightButtonSeen)) {
+                OpenMenu(window, MenuPlace::kAtIcon);
+            }
+            break;
+        case kKeySelectMessage:
+            LaunchFromKeyboard(window);
+            break;
+        default:
+            break;
+    }
+}
+
+bool EntryEvents::WithinDoubleClick(const std::optional<std::uint64_t>& since) {
+    return since &&
+           services_.windows.Milliseconds() - *since <= services_.windows.DoubleClickMilliseconds();
+}
+
+// The shell may report one key press twice, the second time only once the first launch has
+// returned: a launch still running, or one that returned within a double click's time, is that
+// same press.
+void EntryEvents::LaunchFromKeyboard(EntryWindow& window) {
+    IconInput& input = input_[window.IconId()];
+    if (input.keyLaunchRunning || WithinDoubleClick(input.keyLaunchReturned)) return;
+    input.keyLaunchRunning = true;
+    struct Returned {
+        EntryEvents& events;
+        IconInput& input;
+        ~Returned() {
+            input.keyLaunchRunning = false;
+            input.keyLaunchReturned = events.services_.windows.Milliseconds();
+        }
+    } returned{*this, input};
+    entries_.LaunchTarget(WholeNumberValue(window.Tag()));
+}
+
+// A keyboard user whose menu closes without a choice goes on from the icon.
+void EntryEvents::OpenMenu(EntryWindow& window, MenuPlace place) {
+    int item = window.ShowPopupMenu(place);
+    if (place == MenuPlace::kAtIcon && (item == 0 || item == kMenuCancel)) {
+        entries_.Tray().GiveFocusBack(window.Handle(), window.IconId());
+    }
+    if (item != 0) OnMenuItem(window, item);
 }
 
 void EntryEvents::OnBlinkTick(EntryWindow& window) {

@@ -1,6 +1,9 @@
 // What the entry windows do with their tray notifications, menu choices and blink ticks.
 #pragma once
 
+#include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 
 #include "entrywindow/entrywindow.h"
@@ -12,6 +15,11 @@
 namespace iconlane {
 
 inline constexpr int kRightButtonDownMessage = 516;
+inline constexpr int kRightButtonUpMessage = 517;
+// The menu key or Shift+F10 on an icon, and the end of every right click as well.
+inline constexpr int kContextMenuMessage = 123;
+// Enter or Space on an icon; a left click's own notification (1024) is never acted on.
+inline constexpr int kKeySelectMessage = 1025;
 
 // Every icon starts blinking with its next tick; nothing changes at once.
 void StartAllBlinking(EntryTable& entries);
@@ -26,6 +34,7 @@ public:
     EntryEvents(Services& services, const Options& options, EntryTable& entries, HelpWindow& help);
 
     // The configured click opens the target; the right button opens the menu unless switched off.
+    // Enter opens the target, once per key press; the menu key opens the menu at the icon.
     void OnTrayMessage(EntryWindow& window, int mouseMessage) override;
     // Alternates the icon between the Up image and the entry's own picture.
     void OnBlinkTick(EntryWindow& window) override;
@@ -42,11 +51,21 @@ public:
     [[noreturn]] void ExitAll();
 
 private:
+    // What the keyboard and the right button last did on one icon.
+    struct IconInput {
+        bool keyLaunchRunning = false;
+        std::optional<std::uint64_t> keyLaunchReturned, rightButtonSeen;
+    };
+    bool WithinDoubleClick(const std::optional<std::uint64_t>& since);
+    void LaunchFromKeyboard(EntryWindow& window);
+    void OpenMenu(EntryWindow& window, MenuPlace place);
+
     Services& services_;
     const Options& options_;
     EntryTable& entries_;
     HelpWindow& help_;
-    bool confirming_ = false;  // the exit question waits for its answer
+    bool confirming_ = false;                   // the exit question waits for its answer
+    std::map<std::uint32_t, IconInput> input_;  // by icon id
 };
 
 }  // namespace iconlane

@@ -40,8 +40,8 @@ bool EntryWindow::MenuItemEnabled(int item) const {
     return Loaded() && window_->MenuItemEnabled(item);
 }
 
-int EntryWindow::ShowPopupMenu() {
-    return Loaded() ? window_->ShowPopupMenu() : 0;
+int EntryWindow::ShowPopupMenu(MenuPlace place) {
+    return Loaded() ? window_->ShowPopupMenu(place) : 0;
 }
 
 void EntryWindow::SetFadeTimerEnabled(bool enabled) {

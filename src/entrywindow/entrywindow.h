@@ -69,12 +69,13 @@ public:
     const Picture* Picture1() const { return picture1_.get(); }
     std::uintptr_t Picture1Handle() const { return picture1_ ? picture1_->Handle() : 0; }
     // Picture2, the Up image every entry blinks to.
+    void SetPicture2(PicturePtr picture) { picture2_ = std::move(picture); }
     std::uintptr_t Picture2Handle() const { return picture2_ ? picture2_->Handle() : 0; }
 
     void SetMenuItemEnabled(int item, bool enabled);
     bool MenuItemEnabled(int item) const;
-    // The pop-up menu at the mouse; the item chosen, 0 for none.
-    int ShowPopupMenu();
+    // The pop-up menu; the item chosen, 0 for none.
+    int ShowPopupMenu(MenuPlace place = MenuPlace::kAtMouse);
 
     // tmrFade, the blink clock, and the phase it flips at every tick.
     void SetFadeTimerEnabled(bool enabled);

@@ -133,6 +133,7 @@ public:
     virtual void SaveIconFile(const Picture& picture, const std::string& path) = 0;
     // The system folder, as the system reports it.
     virtual std::string SystemDirectory() = 0;
+    // Pictures are made at the size the tray shows its icons at, as it is when they are made.
     // The image every entry blinks to: shared, never destroyed by its users.
     virtual PicturePtr UpImage() = 0;
     // The program's own icon, for an entry that no other icon can be found for. Shared too.
@@ -180,6 +181,9 @@ public:
     virtual void OnUnload() = 0;
 };
 
+// Where a pop-up menu opens: at the mouse for a click, at the icon for the keyboard.
+enum class MenuPlace { kAtMouse, kAtIcon };
+
 // One entry's share of the program's one hidden tray window: the id its tray icon carries, its
 // own pop-up menu and its own two timers.
 class TraySlot {
@@ -191,9 +195,9 @@ public:
     // Menu items count from 1, in the order of the captions given at creation.
     virtual void SetMenuItemEnabled(int item, bool enabled) = 0;
     virtual bool MenuItemEnabled(int item) const = 0;
-    // Shows the slot's pop-up menu at the mouse and returns the item chosen, 0 for none. Answers
-    // 0 at once while another pop-up menu is open.
-    virtual int ShowPopupMenu() = 0;
+    // Shows the slot's pop-up menu and returns the item chosen, 0 for none. Answers 0 at once
+    // while another pop-up menu is open.
+    virtual int ShowPopupMenu(MenuPlace place) = 0;
     virtual void SetTimer(bool enabled, unsigned intervalMs) = 0;
     virtual void SetRetryTimer(bool enabled, unsigned intervalMs) = 0;
     // Stops the slot's timers and takes it off the window; its OnUnload runs first. Does nothing
@@ -220,6 +224,12 @@ public:
     virtual bool WatchFolder(const std::string& folder, unsigned settleMs,
                              std::function<bool()> settled) = 0;
     virtual void QuitMessageLoop() = 0;
+    // `changed` runs, from the message loop, whenever the size the tray shows its icons at has
+    // changed (the task bar's monitor or its DPI); before the slots hear of a TaskbarCreated.
+    virtual void WatchTrayIconSize(std::function<void()> changed) = 0;
+    // A clock in milliseconds, and the time within which a second click makes a double click.
+    virtual std::uint64_t Milliseconds() = 0;
+    virtual unsigned DoubleClickMilliseconds() = 0;
 };
 
 // What the task bar keeps about one icon it has seen: the program's path as it wrote it (a full

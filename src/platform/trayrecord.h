@@ -6,12 +6,21 @@
 
 namespace iconlane {
 
-enum class TrayOperation : std::uint32_t { kAdd = 0, kModify = 1, kDelete = 2 };
+enum class TrayOperation : std::uint32_t {
+    kAdd = 0,
+    kModify = 1,
+    kDelete = 2,
+    kSetFocus = 3,    // hands the keyboard focus back to the tray, onto the icon
+    kSetVersion = 4,  // asks for the keyboard's notifications, in the version the record names
+};
 
 inline constexpr std::uint32_t kTrayRecordSize = 88;  // the size of the shell's original record
-inline constexpr std::uint32_t kTrayFlags = 7;   // message + icon + tip
+inline constexpr std::uint32_t kTrayFlags = 7;        // message + icon + tip
 inline constexpr std::uint32_t kTrayCallbackMessage = 512;
 inline constexpr std::size_t kTrayTipLength = 64;
+// The notifications of the shells since Windows 2000: Enter and the menu key get their own, and
+// the callback keeps its classic layout (the icon's id, then the message) and the tooltips.
+inline constexpr std::uint32_t kTrayVersion = 3;
 
 struct TrayRecord {
     std::uint32_t cbSize = 0;
@@ -21,6 +30,7 @@ struct TrayRecord {
     std::uint32_t uCallbackMessage = 0;
     std::uintptr_t hIcon = 0;
     std::array<char, kTrayTipLength> szTip{};  // ANSI bytes, not necessarily zero-terminated
+    std::uint32_t uVersion = 0;                // read by kSetVersion only
 };
 
 }  // namespace iconlane

@@ -44,6 +44,7 @@ Iconlane::Iconlane(Services& services)
       promotion_(services.iconRecords, options_, entries_.Tray()) {
     entries_.SetWindowHandler(&events_);
     entries_.Tray().SetBeforeAdd([this] { promotion_.BeforeAdd(); });
+    services_.windows.WatchTrayIconSize([this] { entries_.RemakePictures(); });
 }
 
 void Iconlane::Run() {
@@ -61,7 +62,9 @@ void Iconlane::Main() {
             EndProgram();
         }
         icons_.Cache().HoldBack();
+        entries_.Tray().HoldVersions();
         RunCommandLine(commandLine);
+        entries_.Tray().ReleaseVersions();
         ids_.Remember();
         WriteIconCopies();
     } catch (const std::exception&) {

@@ -53,6 +53,7 @@ void EntryTable::SetUpEntry(int index, std::string& target, std::string& tooltip
     // Until the picture is found the entry is nobody's: it opens nothing and shows nothing.
     window.SetTag("");
     targets_[index].clear();
+    iconFields_[index] = iconField;
     try {
         InstallDownImage(window, index, target, iconField);
     } catch (...) {
@@ -131,6 +132,24 @@ void EntryTable::AddIconAgain(int index) {
     bool added = tray_.AddIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
                                window->LabelToolTip());
     window->SetTrayRetryTimerEnabled(!added);
+}
+
+void EntryTable::RemakePictures() {
+    for (int index = 1; index <= entryCount_; ++index) {
+        EntryWindow* window = windows_[index].get();
+        // An entry whose line failed has no picture in the tray to make again.
+        if (window == nullptr || !window->Loaded() || !registered_[index]) continue;
+        window->SetPicture2(services_.pictures.UpImage());
+        std::string iconField = iconFields_[index];
+        try {
+            InstallDownImage(*window, index, targets_[index], iconField);
+        } catch (const std::exception&) {
+            // Its source went away since (it is reported when the entries are read again): the
+            // picture it has is still the best there is, and a size change is no time for a box.
+        }
+        tray_.ModifyIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
+                         window->LabelToolTip());
+    }
 }
 
 void EntryTable::SetEntryIcon(int index, const std::string& phase) {

@@ -40,6 +40,10 @@ public:
     // restart of the shell, or when the shell did not take it. Retries while the shell refuses.
     void AddIconAgain(int index);
 
+    // Makes every entry's two pictures again, as its add made them, at the size the tray shows
+    // icons at now, and shows them; an entry whose own picture cannot be made again keeps it.
+    void RemakePictures();
+
     // Shows the Up image for the phase "Up" (any letter case), the entry's own picture otherwise.
     void SetEntryIcon(int index, const std::string& phase);
 
@@ -72,6 +76,7 @@ private:
     int entryCount_ = 0;
     int liveIcons_ = 0;
     std::array<std::string, kMaxEntries + 1> targets_;
+    std::array<std::string, kMaxEntries + 1> iconFields_;  // as given, for making pictures again
     std::array<bool, kMaxEntries + 1> registered_{};
     // Last, so the windows unload (and delete their icons) while the rest is still alive.
     std::array<std::unique_ptr<EntryWindow>, kMaxEntries + 1> windows_;

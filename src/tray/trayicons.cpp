@@ -19,6 +19,7 @@ TrayIcons::TrayIcons(TrayShell& shell) : shell_(shell) {
     record_.cbSize = kTrayRecordSize;
     record_.uFlags = kTrayFlags;
     record_.uCallbackMessage = kTrayCallbackMessage;
+    record_.uVersion = kTrayVersion;
 }
 
 void TrayIcons::Fill(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
@@ -36,9 +37,26 @@ bool TrayIcons::AddIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t 
                         const std::string& tooltip) {
     if (beforeAdd_) beforeAdd_();
     Fill(window, id, icon, tooltip);
-    bool taken = shell_.NotifyIcon(TrayOperation::kAdd, record_);
-    if (taken) idsInTray_.insert(id);
-    return taken;
+    if (!shell_.NotifyIcon(TrayOperation::kAdd, record_)) return false;
+    idsInTray_.insert(id);
+    // The shell keeps a version only for an icon it has, so every add asks again.
+    if (holdVersions_) {
+        heldVersions_.emplace_back(window, id);
+    } else {
+        AskForVersion(window, id);
+    }
+    return true;
+}
+
+void TrayIcons::AskForVersion(std::uintptr_t window, std::uint32_t id) {
+    record_.hWnd = window;
+    record_.uID = id;
+    shell_.NotifyIcon(TrayOperation::kSetVersion, record_);
+}
+
+void TrayIcons::ReleaseVersions() {
+    holdVersions_ = false;
+    for (const auto& [window, id] : std::exchange(heldVersions_, {})) AskForVersion(window, id);
 }
 
 void TrayIcons::ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
@@ -52,6 +70,12 @@ void TrayIcons::RemoveTrayIcon(std::uintptr_t window, std::uint32_t id) {
     record_.uID = id;
     shell_.NotifyIcon(TrayOperation::kDelete, record_);
     idsInTray_.erase(id);
+}
+
+void TrayIcons::GiveFocusBack(std::uintptr_t window, std::uint32_t id) {
+    record_.hWnd = window;
+    record_.uID = id;
+    shell_.NotifyIcon(TrayOperation::kSetFocus, record_);
 }
 
 }  // namespace iconlane

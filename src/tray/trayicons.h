@@ -5,6 +5,8 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/services.h"
 
@@ -19,13 +21,20 @@ class TrayIcons {
 public:
     explicit TrayIcons(TrayShell& shell);
 
-    // An icon is named by the window that owns it and its id there. True when the shell took it.
+    // An icon is named by the window that owns it and its id there. True when the shell took it;
+    // the icon then asks for the keyboard's notifications.
     bool AddIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
                  const std::string& tooltip);
     void ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
                     const std::string& tooltip);
     // Deletes an icon; every other field keeps the value of the last add or modify.
     void RemoveTrayIcon(std::uintptr_t window, std::uint32_t id);
+    // Puts the keyboard focus back on an icon, where a keyboard user left it.
+    void GiveFocusBack(std::uintptr_t window, std::uint32_t id);
+    // While held, the version each add asks for waits until the hold ends, so that a start shows
+    // its icons as fast as the shell takes them; the versions follow at once.
+    void HoldVersions() { holdVersions_ = true; }
+    void ReleaseVersions();
 
     const TrayRecord& Record() const { return record_; }
     // The ids of the icons the shell took and that were not deleted since.
@@ -36,11 +45,14 @@ public:
 private:
     void Fill(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
               const std::string& tooltip);
+    void AskForVersion(std::uintptr_t window, std::uint32_t id);
 
     TrayShell& shell_;
     TrayRecord record_;
     std::set<std::uint32_t> idsInTray_;
     std::function<void()> beforeAdd_;
+    bool holdVersions_ = false;
+    std::vector<std::pair<std::uintptr_t, std::uint32_t>> heldVersions_;  // window, id
 };
 
 }  // namespace iconlane

@@ -147,7 +147,7 @@ public:
         pollUntil([&] { return window_ != nullptr; });
     }
     ~TraySpy() { PostMessageA(window_, WM_CLOSE, 0, 0), thread_.join(); }
-    // The icons that calls of an operation (NIM_ADD, NIM_MODIFY, NIM_DELETE) named, and when.
+    // The icons that calls of an operation (NIM_ADD, NIM_MODIFY, NIM_DELETE...) named, and when.
     std::vector<std::pair<Icon, Clock::time_point>> calls(DWORD operation) {
         std::lock_guard lock(mutex_);
         return calls_[operation];
@@ -157,6 +157,11 @@ public:
     std::string picture(Icon icon) {
         std::lock_guard lock(mutex_);
         return pictures_[icon];
+    }
+    // For each call: the width of the picture it carried (0 for none), or the version it set.
+    std::vector<UINT> details(DWORD operation) {
+        std::lock_guard lock(mutex_);
+        return details_[operation];
     }
     std::atomic<int> refuseAdds{0};
     std::atomic<bool> passOn{true};  // off: answers every call itself, at once
@@ -174,7 +179,7 @@ private:
         DestroyWindow(window);
     }
     // Wine's Shell_NotifyIcon sends WM_COPYDATA: the operation, then data that start with window,
-    // id.
+    // id, flags; in Wine 8 the version is the 199th field and the picture's width the 237th.
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
         auto* self = reinterpret_cast<TraySpy*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (message == WM_CLOSE) PostQuitMessage(0);
@@ -186,6 +191,10 @@ private:
         if (fields[2] & NIF_ICON)
             self->pictures_[{fields[0], UINT(fields[1])}].assign(
                 static_cast<const char*>(data->lpData), data->cbData);
+        const bool picture = fields[2] & NIF_ICON && data->cbData > 240 * sizeof(LONG);
+        self->details_[data->dwData].push_back(UINT(data->dwData == NIM_SETVERSION ? fields[198]
+                                                    : picture                      ? fields[236]
+                                                                                   : 0));
         if (data->dwData == NIM_ADD && self->refuseAdds > 0) return --self->refuseAdds, FALSE;
         DWORD_PTR result = TRUE;
         if (self->passOn) SendMessageTimeoutA(taskBar(), message, w, l, 0, 5000, &result);
@@ -194,6 +203,7 @@ private:
     std::mutex mutex_;
     std::map<DWORD, std::vector<std::pair<Icon, Clock::time_point>>> calls_;
     std::map<Icon, std::string> pictures_;
+    std::map<DWORD, std::vector<UINT>> details_;
     std::atomic<HWND> window_{nullptr};
     std::thread thread_;
 };
@@ -367,6 +377,19 @@ public:
     }
     static void press(HWND dialog, int button) {
         PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+    }
+    // Through the input queue, as a keyboard types: only the window that has the keyboard sees it.
+    static void type(std::initializer_list<WORD> keys) {
+        for (WORD key : keys) {
+            INPUT input[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
+            input[0].ki.wVk = input[1].ki.wVk = key, input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            Sleep(60), SendInput(2, input, sizeof input[0]);
+        }
+    }
+    // A notification of icon `n` (in the order added) as the task bar sends it under version 3.
+    void notify(std::size_t n, LPARAM message) {
+        const Icon icon = spy.calls(NIM_ADD).at(n).first;
+        PostMessageA(HWND(LONG_PTR(icon.first)), WM_MOUSEMOVE, icon.second, message);
     }
 
     TraySpy spy;

@@ -9,6 +9,7 @@ namespace {
 
 const std::string kBatch = "/BATCH:$D\\lane.txt", kHuge = std::string(100000, 'x') + ",tip";
 const std::string kError = "Unexpected error #", kCheck = "'\n\nPlease check line syntax";
+const char* const kDesktop = "Control Panel\\Desktop";
 
 // Milliseconds from one call to the next, on average.
 double pace(const std::vector<std::pair<Icon, Clock::time_point>>& calls) {
@@ -168,12 +169,62 @@ const Row kRows[] = {
          GetIconInfo(HICON(LoadImageA(0, d.path("$D\\Iconlane\\1.ico").c_str(), IMAGE_ICON, 0, 0,
                                       LR_LOADFROMFILE)),
                      &own);
-         GetIconInfo(ExtractIconA(nullptr, "C:\\windows\\notepad.exe", 0), &extracted);
+         HICON small = nullptr;  // notepad's own frame of the tray's size, 16 at 96 DPI
+         ExtractIconExA("C:\\windows\\notepad.exe", 0, nullptr, &small, 1);
+         GetIconInfo(small, &extracted);
          BYTE ownBits[4096] = {}, extractedBits[4096] = {};
          GetBitmapBits(own.hbmColor, sizeof ownBits, ownBits),
              GetBitmapBits(extracted.hbmColor, sizeof extractedBits, extractedBits);
          EXPECT_TRUE(own.hbmColor && !memcmp(ownBits, extractedBits, sizeof ownBits))
              << "not notepad's icon";
+         EXPECT_EQ(d.spy.details(NIM_ADD), std::vector<UINT>(3, 16)) << "not the tray's size";
+         EXPECT_EQ(d.spy.details(NIM_SETVERSION), std::vector<UINT>(3, NOTIFYICON_VERSION));
+     }},
+    // LogPixels is read as each program starts: this one sees 144 DPI, the task bar 96.
+    {"At144DpiTheTrayGetsEveryPictureAndTheRedCrossAt24Pixels",
+     [](Driver& d) {
+         const DWORD dpi = 144;
+         RegSetKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+         d.writeLines("lane.txt",
+                      {"C:\\windows\\notepad.exe,Pad", "$D\\marker.exe,Own,$D\\own1.ico"});
+         d.start(kBatch);
+         const std::string tips = waitForTips(2);
+         RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels");
+         EXPECT_EQ(tips, "Pad|Own");
+         d.choose(0, kExit);  // every icon blinks: the red cross, then its own picture
+         pollUntil([&] { return d.spy.calls(NIM_MODIFY).size() >= 4; });
+         std::vector<UINT> shown = d.spy.details(NIM_ADD), blinks = d.spy.details(NIM_MODIFY);
+         blinks.resize(4), shown.insert(shown.end(), blinks.begin(), blinks.end());
+         EXPECT_EQ(shown, std::vector<UINT>(6, 24));
+         std::string cache(7, '\0');
+         std::ifstream(d.path("$D\\Iconlane\\1.ico"), std::ios::binary).read(cache.data(), 7);
+         EXPECT_EQ(cache[6], 24) << "the cache file holds another size than the tray's";
+     }},
+    // Enter and the menu key as the task bar reports them to an icon that asked for version 3.
+    {"EnterOpensTheTargetOnceAndTheMenuKeyOpensTheMenuAndHandsTheFocusBack",
+     [](Driver& d) {
+         d.startLane(2, {"CLICKMODE=DOUBLE"});
+         d.notify(1, NIN_KEYSELECT), d.notify(1, NIN_KEYSELECT);  // one key press, told twice
+         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "Enter did not open the target once";
+         d.notify(1, NIN_KEYSELECT);  // a second press, beyond a double click's time
+         EXPECT_TRUE(d.witnessedSettlesAt(2));
+         d.notify(0, WM_CONTEXTMENU);
+         HWND menu = d.waitFor("#32768");
+         Sleep(200), Driver::type({VK_ESCAPE});
+         EXPECT_TRUE(menu && pollUntil([&] { return !IsWindowVisible(menu); })) << "no menu";
+         EXPECT_TRUE(pollUntil([&] { return d.spy.calls(NIM_SETFOCUS).size() == 1; }, 2s));
+         EXPECT_EQ(d.spy.calls(NIM_SETFOCUS).at(0).first, d.spy.calls(NIM_ADD)[0].first);
+     }},
+    // Keys through the input queue reach the menu only when it took the keyboard.
+    {"ARealRightClickOpensOneMenuThatTakesTheKeyboard",
+     [](Driver& d) {
+         d.startLane(1);
+         d.click(0, 1, true);
+         HWND menu = d.waitFor("#32768");
+         Sleep(200), Driver::type({VK_DOWN, VK_RETURN});  // "Launch!"
+         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the menu did not take the keyboard";
+         EXPECT_TRUE(menu && holdsFor([&] { return !d.waitFor("#32768", 0, 0ms); }, 700ms))
+             << "a second menu";
      }},
     {"ALockedBatchFileEndsStartUpWithAMessage",
      [](Driver& d) {

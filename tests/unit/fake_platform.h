@@ -68,8 +68,8 @@ struct Slot final : TraySlot {
     std::uint32_t Id() const override { return id; }
     void SetMenuItemEnabled(int item, bool on) override { menuEnabled.at(item - 1) = on; }
     bool MenuItemEnabled(int item) const override { return menuEnabled.at(item - 1); }
-    int ShowPopupMenu() override {
-        seen.push_back("menu" + std::to_string(id));
+    int ShowPopupMenu(MenuPlace place) override {
+        seen.push_back("menu" + std::to_string(id) + (place == MenuPlace::kAtIcon ? "@icon" : ""));
         return choice ? choice() : 0;
     }
     void SetTimer(bool on, unsigned ms) override { Note("blink", on, ms); }
@@ -115,12 +115,16 @@ public:
     std::map<std::string, ShortcutDetails> links;         // .lnk path -> what it holds
     std::function<void()> duringLoop;                     // what happens while the loop runs
 
+    std::uint64_t now = 0;  // the clock, in milliseconds; a double click lasts 500
+    std::function<void()> iconSizeChanged, duringOpen;  // duringOpen: once, while opening
+
     // What the program did, in order: `seen` holds messages ("Iconlane!/16: text"), folders made,
-    // the help window, tray calls (operation and id: "A1", "M1^" for the Up image, "D1"), timers
+    // the help window, tray calls (operation and id: "A1", "M1^" for the Up image, "D1", "F1" the
+    // focus handed back; each version asked for goes to `versions`, "1:3"), timers
     // ("blink1 800", "retry1 off"), pop-up menus, targets opened, exit questions, message loops
     // run and left, and the end; `icons` the icons taken from files ("icon file,number"), loaded
     // and saved.
-    Texts seen, icons;
+    Texts seen, icons, versions;
     std::vector<TrayCall> trayCalls;
     std::vector<Slot*> slots;
     std::uintptr_t lastIcon = 0x1000;  // the newest icon extracted or loaded
@@ -235,9 +239,13 @@ public:
         return std::nullopt;
     }
     bool NotifyIcon(TrayOperation operation, const TrayRecord& record) override {
+        if (operation == TrayOperation::kSetVersion) {
+            versions.push_back(std::to_string(record.uID) + ":" + std::to_string(record.uVersion));
+            return true;
+        }
         trayCalls.push_back({operation, record});
         seen.push_back(
-            "AMD"[static_cast<int>(operation)] + std::to_string(record.uID) +
+            "AMDF"[static_cast<int>(operation)] + std::to_string(record.uID) +
             (record.hIcon == kUpImage && operation != TrayOperation::kDelete ? "^" : ""));
         if (operation != TrayOperation::kAdd || refusedAdds == 0) return true;
         return --refusedAdds, false;
@@ -277,8 +285,12 @@ public:
         return iconRecords.has_value();
     }
     bool Watching() const override { return recordsChanged != nullptr; }
+    void WatchTrayIconSize(std::function<void()> changed) override { iconSizeChanged = changed; }
+    std::uint64_t Milliseconds() override { return now; }
+    unsigned DoubleClickMilliseconds() override { return 500; }
     std::int32_t OpenTarget(const std::string& target) override {
         seen.push_back("open " + target);
+        if (auto meanwhile = std::exchange(duringOpen, nullptr)) meanwhile();
         return 42;
     }
     void Ask(const std::string& question, const ExitAnswered& answered) override {

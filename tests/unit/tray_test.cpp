@@ -51,10 +51,10 @@ struct Bench {
     // What is seen while a script runs, of actions: m<k>:<n> tray message n on entry k, b<k> it
     // starts blinking, t<k> its blink tick, u<k> it is unloaded, g<k> the shell lost its icon,
     // p<k>:<phase>, x the exit question, A / F an entry added / failing after its window is made, e
-    // the program ends; "!" before one: the shell refuses the icon. A menu takes the next action as
-    // the item picked
-    // (-1: picking fails); an open question takes the next ones up to "." (its loop unwinds), y
-    // and n answering it.
+    // the program ends, s the tray's icon size changes, w<n> n ms pass, k<k> entry k gets Enter
+    // while the next target opens; "!" before one: the shell refuses the icon. A menu takes the
+    // next action as the item picked (-1: picking fails); an open question takes the next ones up
+    // to "." (its loop unwinds), y and n answering it.
     Texts Run(const std::string& script) {
         platform.seen.clear();
         actions = std::istringstream(script);
@@ -79,6 +79,10 @@ struct Bench {
         if (a[0] == 'x') program.Events().ConfirmExit();
         if (a[0] == 'A' || a[0] == 'F') Add("T", "", a[0] == 'F' ? "1e10" : "");
         if (a[0] == 'e') table.RemoveAllTrayIcons();
+        if (a[0] == 's') platform.iconSizeChanged();
+        if (a[0] == 'w') platform.now += k;
+        auto enter = [this, k] { platform.slots.at(k - 1)->events.OnTrayMessage(1025); };
+        if (a[0] == 'k') platform.duringOpen = enter;
         if (a == "y" || a == "n") questions.back()(a == "y" ? ExitAnswer::kYes : ExitAnswer::kNo);
         if (a == "n") platform.seen.push_back("answered");  // and not ended
         return true;
@@ -188,10 +192,17 @@ TEST(EntryTableTest, AnIconsLifeInTheTray) {
         {"F u1", {"D1"}}, {"!A A A", {"A2", "retry2 2000", "A3", "A4"}},
         {"p3:Up p3:uP p3:- p3:Down", {"M3^", "M3^", "M3", "M3"}},
         {"!g2 g2 g1", {"D2", "A2", "retry2 2000", "D2", "A2", "retry2 off"}},
-        {"b3 t3 g3", {"blink3 800", "M3^", "D3", "A3^", "retry3 off"}}, {"u2 u2 e", {"D2", "D3", "D4"}},
+        {"b3 t3 g3", {"blink3 800", "M3^", "D3", "A3^", "retry3 off"}}, {"s", {"M2", "M3^", "M4"}},
+        {"u2 u2 e", {"D2", "D3", "D4"}},
         {"u3 u4 u4", {"D3", "D4", "quit"}}};
     // clang-format on
-    for (const auto& [script, seen] : steps) EXPECT_EQ(b.Run(script), seen) << script;
+    for (const auto& [script, seen] : steps) {
+        EXPECT_EQ(b.Run(script), seen) << script;  // the pictures of "s" made anew, not reused:
+        EXPECT_TRUE(script != "s" ||
+                    b.platform.trayCalls.back().record.hIcon == b.platform.lastIcon);
+    }
+    EXPECT_EQ(b.platform.versions, (Texts{"3:3", "4:3", "2:3", "3:3"}));  // after each add taken
+    EXPECT_EQ(Bench(2).platform.versions, (Texts{"1:3", "2:3"}));  // a start's, once all are in
     std::uintptr_t filled = 0;  // the icon of the latest add or change
     for (const TrayCall& call : b.platform.trayCalls) {
         const TrayRecord& r = call.record;
@@ -370,7 +381,13 @@ TEST(EntryEventsTest, MenuBlinkingAndTheExitQuestion) {
         {1, "", "x n", {"blink1 800", "ask Exiting Iconlane will remove this icon - Are you sure?", "blink1 off", "M1", "answered"}},
         {2, "", "m1:516 7 m2:516 7 n", join({{"menu1"}, blink, {two, "menu2", two}, stop, {"answered"}})},
         {2, "", "m1:516 7 m2:516 5 y", join({{"menu1"}, blink, {two, "menu2", two, "D1", "D2", "quit", "end"}})},
-        {2, "", "x n x .", join({blink, {two}, stop, {"answered"}, blink, {two}})}};
+        {2, "", "x n x .", join({blink, {two}, stop, {"answered"}, blink, {two}})},
+        // Enter and the menu key; the three messages of a right click open one menu.
+        {2, "CLICKMODE=SINGLE", "m2:514 m2:1024 m2:1025 w500 m2:1025 w1 m2:1025", {"open a2.exe", "open a2.exe", "open a2.exe"}},
+        {2, "", "k2 m2:1025 m1:1025", {"open a2.exe", "open a1.exe"}},
+        {2, "", "m2:123 0 m2:123 3 m2:123 1", {"menu2@icon", "F2", "menu2@icon", "F2", "menu2@icon", "open a2.exe"}},
+        {2, "RIGHTMOUSEMENUDISABLED=TRUE", "m2:123 m2:516 m2:517", {}},
+        {2, "", "m2:516 0 m2:517 m2:123 w501 m2:123 1", {"menu2", "menu2@icon", "open a2.exe"}}};
     // clang-format on
     for (const auto& [entries, ini, script, seen] : cases) {
         Bench b(entries > 9 ? entries / 10 : entries, ini == "guide" ? "" : ini,

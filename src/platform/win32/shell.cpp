@@ -1,10 +1,13 @@
 #include "platform/win32/shell.h"
 
+#include <shlobj.h>
+
 #include <cstring>
 
 #include "platform/errors.h"
 #include "platform/win32/iconfile.h"
 #include "platform/win32/resourceids.h"
+#include "platform/win32/traysize.h"
 
 namespace iconlane::win32 {
 
@@ -31,8 +34,9 @@ PicturePtr Win32Pictures::LoadPictureFile(const std::string& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         throw RuntimeError(kFileNotFound);
     }
-    HANDLE image =
-        LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    // The file's frame of that size, else the nearest one scaled to it.
+    int size = TrayIconPixels();
+    HANDLE image = LoadImageA(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE);
     if (image == nullptr) throw RuntimeError(kInvalidPicture);
     return IconPicture::Owning(static_cast<HICON>(image));
 }
@@ -40,8 +44,13 @@ PicturePtr Win32Pictures::LoadPictureFile(const std::string& path) {
 PicturePtr Win32Pictures::ExtractIconPicture(const std::string& file, std::int32_t number) {
     // -1 asks for the number of icons in the file, which is no icon.
     if (number == -1) return nullptr;
-    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), file.c_str(), static_cast<UINT>(number));
-    if (reinterpret_cast<std::uintptr_t>(icon) <= 1) return nullptr;
+    // The icon's own frame of the tray's size where it has one, else its nearest one scaled.
+    HICON icon = nullptr;
+    UINT size = static_cast<UINT>(TrayIconPixels());
+    if (SHDefExtractIconA(file.c_str(), number, 0, &icon, nullptr, size) != S_OK) {
+        if (icon != nullptr) DestroyIcon(icon);
+        return nullptr;
+    }
     return IconToPicture(icon);
 }
 
@@ -63,14 +72,22 @@ HICON ProgramIcon(int resourceId, int width, int height) {
                                          IMAGE_ICON, width, height, LR_SHARED));
 }
 
+PicturePtr Win32Pictures::ProgramPicture(int resourceId) {
+    int size = TrayIconPixels();
+    UniqueIcon& icon = programIcons_[{resourceId, size}];
+    if (!icon.Valid()) {
+        icon.Reset(static_cast<HICON>(LoadImageA(
+            GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_ICON, size, size, 0)));
+    }
+    return IconPicture::Shared(icon.Get());
+}
+
 PicturePtr Win32Pictures::BuiltInIcon() {
-    return IconPicture::Shared(
-        ProgramIcon(kProgramIconId, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
+    return ProgramPicture(kProgramIconId);
 }
 
 PicturePtr Win32Pictures::UpImage() {
-    return IconPicture::Shared(
-        ProgramIcon(kUpImageId, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
+    return ProgramPicture(kUpImageId);
 }
 
 NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record) {
@@ -94,6 +111,12 @@ std::int32_t Win32Shell::OpenTarget(const std::string& target) {
 
 bool Win32TrayShell::NotifyIcon(TrayOperation operation, const TrayRecord& record) {
     NOTIFYICONDATAA data = ToNotifyIconData(record);
+    // The shell reads a version, and takes the focus call, only from the larger record of
+    // Windows 2000 on.
+    if (operation == TrayOperation::kSetVersion || operation == TrayOperation::kSetFocus) {
+        data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        data.uVersion = record.uVersion;
+    }
     return Shell_NotifyIconA(static_cast<DWORD>(operation), &data) != FALSE;
 }
 

@@ -5,6 +5,9 @@
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
 
+#include <map>
+#include <utility>
+
 #include "platform/services.h"
 #include "platform/win32/handles.h"
 
@@ -28,6 +31,7 @@ private:
 // The icon wrapped into a picture that owns it; null for the icon 0.
 PicturePtr IconToPicture(HICON icon);
 
+// Pictures at the size the tray shows icons at (traysize.h).
 class Win32Pictures final : public Pictures {
 public:
     PicturePtr LoadPictureFile(const std::string& path) override;
@@ -36,6 +40,13 @@ public:
     std::string SystemDirectory() override;
     PicturePtr UpImage() override;
     PicturePtr BuiltInIcon() override;
+
+private:
+    // One of the program's own icons at the tray's size, kept for the program's life: entries
+    // still show an earlier size's until they are made again.
+    PicturePtr ProgramPicture(int resourceId);
+
+    std::map<std::pair<int, int>, UniqueIcon> programIcons_;  // by resource and size
 };
 
 // The shell's record for a tray call, made from the program's record.

@@ -1,10 +1,14 @@
 #include "platform/win32/traywindow.h"
 
+// shellapi.h needs windows.h first, which traywindow.h brings.
+#include <shellapi.h>
+
 #include <string>
 #include <vector>
 
 #include "platform/errors.h"
 #include "platform/trayrecord.h"
+#include "platform/win32/traysize.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -76,8 +80,8 @@ bool Win32TraySlot::MenuItemEnabled(int item) const {
     return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
 }
 
-int Win32TraySlot::ShowPopupMenu() {
-    return loaded_ ? window_.ShowPopupMenu(menu_.Get()) : 0;
+int Win32TraySlot::ShowPopupMenu(MenuPlace place) {
+    return loaded_ ? window_.ShowPopupMenu(menu_.Get(), place, id_) : 0;
 }
 
 void Win32TraySlot::SetTimer(bool enabled, unsigned intervalMs) {
@@ -97,7 +101,8 @@ void Win32TraySlot::Unload() {
     window_.Detach(id_);
 }
 
-Win32TrayWindow::Win32TrayWindow() : taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
+Win32TrayWindow::Win32TrayWindow(const std::function<void()>& iconSizeChanged)
+    : taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")), iconSizeChanged_(iconSizeChanged) {
     RegisterTrayWindowClass(&WindowProc);
     // Never shown; the handle is kept by WindowProc as soon as the window exists.
     CreateWindowExA(0, kTrayWindowClass, kTrayWindowCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
@@ -116,15 +121,25 @@ void Win32TrayWindow::Attach(Win32TraySlot& slot) {
     order_.push_back(slot.Id());
 }
 
-int Win32TrayWindow::ShowPopupMenu(HMENU menu) {
+int Win32TrayWindow::ShowPopupMenu(HMENU menu, MenuPlace place, std::uint32_t id) {
     HWND window = window_.Get();
     if (window == nullptr || menuOpen_) return 0;
     menuOpen_ = true;
-    POINT cursor{};
-    GetCursorPos(&cursor);
+    // At the icon the menu opens beside it, never over it; the notification carries no place.
+    NOTIFYICONIDENTIFIER icon{sizeof icon, window, id, {}};
+    TPMPARAMS beside{sizeof beside, {}};
+    UINT flags = TPM_RETURNCMD | TPM_NONOTIFY;
+    POINT at{};
+    if (place == MenuPlace::kAtIcon &&
+        SUCCEEDED(Shell_NotifyIconGetRect(&icon, &beside.rcExclude))) {
+        at = {beside.rcExclude.left, beside.rcExclude.top};
+        flags |= TPM_BOTTOMALIGN | TPM_VERTICAL;
+    } else {
+        GetCursorPos(&at);
+    }
     SetForegroundWindow(window);
-    int item = static_cast<int>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, window, nullptr));
+    int item = static_cast<int>(TrackPopupMenuEx(menu, flags, at.x, at.y, window,
+                                                 flags & TPM_VERTICAL ? &beside : nullptr));
     PostMessageA(window, WM_NULL, 0, 0);
     menuOpen_ = false;
     return item;
@@ -156,10 +171,19 @@ LRESULT CALLBACK Win32TrayWindow::WindowProc(HWND window, UINT message, WPARAM w
 // WM_CLOSE is left to the default, which destroys the window: every slot is unloaded then.
 LRESULT Win32TrayWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == taskbarCreated_) {
+        // A new task bar may sit on another monitor, or come after a change of DPI.
+        CheckIconSize();
         DispatchTaskbarCreated();
         return 0;
     }
     switch (message) {
+        case WM_DPICHANGED:
+            CheckIconSize();
+            return 0;
+        case WM_SETTINGCHANGE:
+        case WM_DISPLAYCHANGE:
+            CheckIconSize();
+            break;
         case kTrayCallbackMessage:
             // The tray puts the icon's id in wParam, the mouse message number in lParam.
             Dispatch(static_cast<std::uint32_t>(wParam), [lParam](TraySlotEvents& events) {
@@ -202,6 +226,15 @@ void Win32TrayWindow::DispatchTimer(UINT_PTR timerId) {
     }
 }
 
+void Win32TrayWindow::CheckIconSize() {
+    if (!RemeasureTrayIconPixels() || !iconSizeChanged_) return;
+    try {
+        iconSizeChanged_();
+    } catch (...) {
+        ReportUnexpectedFailure();
+    }
+}
+
 // Icons come back in entry order. Each slot is looked up afresh: an event may unload slots.
 void Win32TrayWindow::DispatchTaskbarCreated() {
     std::vector<std::uint32_t> ids = order_;
@@ -225,7 +258,7 @@ void Win32TrayWindow::UnloadAll() {
 
 std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(
     std::uint32_t id, const std::vector<std::string>& menuCaptions, TraySlotEvents& events) {
-    if (!tray_) tray_ = std::make_unique<Win32TrayWindow>();
+    if (!tray_) tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_);
     return std::make_unique<Win32TraySlot>(*tray_, id, CreateMenuOf(menuCaptions), events);
 }
 
@@ -240,6 +273,18 @@ bool Win32WindowSystem::WatchFolder(const std::string& folder, unsigned settleMs
 
 void Win32WindowSystem::QuitMessageLoop() {
     PostQuitMessage(0);
+}
+
+void Win32WindowSystem::WatchTrayIconSize(std::function<void()> changed) {
+    iconSizeChanged_ = std::move(changed);
+}
+
+std::uint64_t Win32WindowSystem::Milliseconds() {
+    return GetTickCount64();
+}
+
+unsigned Win32WindowSystem::DoubleClickMilliseconds() {
+    return GetDoubleClickTime();
 }
 
 }  // namespace iconlane::win32

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -29,7 +30,7 @@ public:
     std::uint32_t Id() const override { return id_; }
     void SetMenuItemEnabled(int item, bool enabled) override;
     bool MenuItemEnabled(int item) const override;
-    int ShowPopupMenu() override;
+    int ShowPopupMenu(MenuPlace place) override;
     void SetTimer(bool enabled, unsigned intervalMs) override;
     void SetRetryTimer(bool enabled, unsigned intervalMs) override;
     void Unload() override;
@@ -45,12 +46,13 @@ private:
 };
 
 // A hidden top-level window of class "IconlaneTray": top-level, so that it hears the shell's
-// "TaskbarCreated" broadcast. It hands each tray notification (wParam: the icon's id) and timer
-// tick to its slot, the shell's restart to every slot in id order, and unloads every slot in id
-// order when it is closed or destroyed.
+// "TaskbarCreated" broadcast and the changes of DPI and display. It hands each tray notification
+// (wParam: the icon's id) and timer tick to its slot, the shell's restart to every slot in id
+// order, and unloads every slot in id order when it is closed or destroyed. A change of the tray's
+// icon size is reported to `iconSizeChanged`, which must outlive the window.
 class Win32TrayWindow {
 public:
-    Win32TrayWindow();
+    explicit Win32TrayWindow(const std::function<void()>& iconSizeChanged);
     ~Win32TrayWindow();
     Win32TrayWindow(const Win32TrayWindow&) = delete;
     Win32TrayWindow& operator=(const Win32TrayWindow&) = delete;
@@ -63,8 +65,9 @@ public:
         std::erase(order_, id);
     }
     // The window comes to the foreground first and gets a message after the menu closes, so that
-    // the menu closes when the user clicks elsewhere. 0 at once while another menu is open.
-    int ShowPopupMenu(HMENU menu);
+    // the menu takes the keyboard and closes when the user clicks elsewhere. 0 at once while
+    // another menu is open. At the icon `id`, where the shell tells, else at the mouse.
+    int ShowPopupMenu(HMENU menu, MenuPlace place, std::uint32_t id);
     enum class Timer : UINT_PTR { kBlink = 0, kRetry = 1 };
     void SwitchTimer(std::uint32_t id, Timer timer, bool enabled, unsigned intervalMs);
 
@@ -75,9 +78,11 @@ private:
     void Dispatch(std::uint32_t id, Event event);
     void DispatchTimer(UINT_PTR timerId);
     void DispatchTaskbarCreated();
+    void CheckIconSize();
     void UnloadAll();
 
     UINT taskbarCreated_;
+    const std::function<void()>& iconSizeChanged_;
     std::map<std::uint32_t, Win32TraySlot*> slots_;
     // The ids in the order their slots came, which is entry order: entries are only ever added
     // after the last one and taken away from the last one down.
@@ -97,10 +102,14 @@ public:
                      std::function<bool()> settled) override;
     // Something else the message loop serves; it must outlive the loop.
     void AddWaitable(LoopWaitable& waitable) { waitables_.push_back(&waitable); }
+    void WatchTrayIconSize(std::function<void()> changed) override;
+    std::uint64_t Milliseconds() override;
+    unsigned DoubleClickMilliseconds() override;
 
 private:
     FolderWatch watch_;
     std::vector<LoopWaitable*> waitables_{&watch_};
+    std::function<void()> iconSizeChanged_;
     std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot
 };
 

@@ -1,0 +1,52 @@
+#include "platform/win32/traysize.h"
+
+#include <windows.h>
+
+namespace iconlane::win32 {
+namespace {
+
+// The DPI functions of Windows 8.1 and 10; looked up, so that the program still starts on older
+// systems (and on Wine versions without them), where the plain metric is all there is.
+using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using MetricsForDpi = int(WINAPI*)(int, UINT);
+constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+
+template <typename Function>
+Function Lookup(const char* library, const char* name) {
+    HMODULE module = GetModuleHandleA(library);
+    if (module == nullptr) module = LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    FARPROC found = module != nullptr ? GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+}
+
+// GetSystemMetrics alone keeps the DPI the user signed in with until the next sign-in.
+int MeasureTrayIconPixels() {
+    static const auto dpiForMonitor = Lookup<DpiForMonitor>("shcore.dll", "GetDpiForMonitor");
+    static const auto metricsForDpi = Lookup<MetricsForDpi>("user32.dll", "GetSystemMetricsForDpi");
+    HWND taskBar = FindWindowA("Shell_TrayWnd", nullptr);
+    UINT dpiX = 0, dpiY = 0;
+    if (taskBar != nullptr && dpiForMonitor != nullptr && metricsForDpi != nullptr &&
+        SUCCEEDED(dpiForMonitor(MonitorFromWindow(taskBar, MONITOR_DEFAULTTOPRIMARY), kEffectiveDpi,
+                                &dpiX, &dpiY)) &&
+        dpiX != 0) {
+        if (int pixels = metricsForDpi(SM_CXSMICON, dpiX); pixels > 0) return pixels;
+    }
+    return GetSystemMetrics(SM_CXSMICON);
+}
+
+int measured = 0;
+
+}  // namespace
+
+int TrayIconPixels() {
+    if (measured == 0) measured = MeasureTrayIconPixels();
+    return measured;
+}
+
+bool RemeasureTrayIconPixels() {
+    int before = TrayIconPixels();
+    measured = MeasureTrayIconPixels();
+    return measured != before;
+}
+
+}  // namespace iconlane::win32
