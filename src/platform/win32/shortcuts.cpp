@@ -10,6 +10,7 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/itempicture.h"
 #include "platform/win32/shell.h"
+#include "platform/win32/traysize.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -40,11 +41,6 @@ ShortcutDetails DetailsOf(IShellLinkA& link) {
     details.hasItemList = link.GetIDList(&items) == S_OK && items != nullptr;
     ILFree(items);
     return details;
-}
-
-// The size ExtractIconA gives every other entry picture.
-int EntryPictureSize() {
-    return GetSystemMetrics(SM_CXICON);
 }
 
 }  // namespace
@@ -91,7 +87,7 @@ std::optional<ShortcutDetails> Win32Shortcuts::ReadShortcut(const std::string& p
 }
 
 PicturePtr Win32Shortcuts::ItemListPicture(const std::string& path) {
-    return IconToPicture(ShortcutItemIcon(WideText(path), EntryPictureSize()));
+    return IconToPicture(ShortcutItemIcon(WideText(path), TrayIconPixels()));
 }
 
 }  // namespace iconlane::win32
