@@ -127,11 +127,13 @@ std::int32_t EntryTable::LaunchTarget(int index) {
 void EntryTable::AddIconAgain(int index) {
     EntryWindow* window = EntryWindows(index);
     if (window == nullptr || !registered_[index] || !window->Loaded()) return;
-    // An icon the shell still has would refuse the add: it is deleted first.
-    tray_.RemoveTrayIcon(window->Handle(), window->IconId());
-    bool added = tray_.AddIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
-                               window->LabelToolTip());
-    window->SetTrayRetryTimerEnabled(!added);
+    // A shell that only changed its scale still has the icon and refuses the add: the icon is then
+    // changed in place, keeping its place among the others.
+    bool shown = tray_.AddIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
+                               window->LabelToolTip()) ||
+                 tray_.ModifyIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
+                                  window->LabelToolTip());
+    window->SetTrayRetryTimerEnabled(!shown);
 }
 
 void EntryTable::RemakePictures() {

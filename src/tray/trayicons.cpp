@@ -59,10 +59,10 @@ void TrayIcons::ReleaseVersions() {
     for (const auto& [window, id] : std::exchange(heldVersions_, {})) AskForVersion(window, id);
 }
 
-void TrayIcons::ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
+bool TrayIcons::ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
                            const std::string& tooltip) {
     Fill(window, id, icon, tooltip);
-    shell_.NotifyIcon(TrayOperation::kModify, record_);
+    return shell_.NotifyIcon(TrayOperation::kModify, record_);
 }
 
 void TrayIcons::RemoveTrayIcon(std::uintptr_t window, std::uint32_t id) {

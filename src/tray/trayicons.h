@@ -25,7 +25,7 @@ public:
     // the icon then asks for the keyboard's notifications.
     bool AddIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
                  const std::string& tooltip);
-    void ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
+    bool ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
                     const std::string& tooltip);
     // Deletes an icon; every other field keeps the value of the last add or modify.
     void RemoveTrayIcon(std::uintptr_t window, std::uint32_t id);

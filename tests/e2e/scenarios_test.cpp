@@ -361,11 +361,17 @@ const Row kRows[] = {
                  EXPECT_EQ(notifyIcon(NIM_MODIFY, {LONG(LONG_PTR(window)), k}),
                            window == holder[0] && ids.contains(k))
                      << k;
+         const auto taskbarCreated = [] {
+             DWORD_PTR ignored = 0;
+             SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, 0,
+                                 5000, &ignored);
+         };
+         taskbarCreated();  // as after a change of scale: the shell still has the icons
+         EXPECT_EQ(waitForTips(3), "Lane 1|Lane 2|Lane 3");
+         EXPECT_EQ(d.spy.calls(NIM_DELETE).size(), 0u) << "taken out instead of changed in place";
          for (const auto& call : d.spy.calls(NIM_ADD)) notifyIcon(NIM_DELETE, call.first);
          ASSERT_EQ(waitForTips(0), "") << "the shell did not lose the icons";
-         DWORD_PTR ignored = 0;
-         SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, 0,
-                             5000, &ignored);
+         taskbarCreated();
          EXPECT_EQ(waitForTips(3), "Lane 1|Lane 2|Lane 3");
          for (std::size_t n = 0; n < 3; ++n) EXPECT_TRUE(d.shows(n, true)) << "icon " << n;
      }},

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -126,6 +127,7 @@ public:
     // and saved.
     Texts seen, icons, versions;
     std::vector<TrayCall> trayCalls;
+    std::set<std::uint32_t> inTray;  // the ids of the icons the shell has
     std::vector<Slot*> slots;
     std::uintptr_t lastIcon = 0x1000;  // the newest icon extracted or loaded
     bool questionOpen = false;
@@ -247,8 +249,12 @@ public:
         seen.push_back(
             "AMDF"[static_cast<int>(operation)] + std::to_string(record.uID) +
             (record.hIcon == kUpImage && operation != TrayOperation::kDelete ? "^" : ""));
-        if (operation != TrayOperation::kAdd || refusedAdds == 0) return true;
-        return --refusedAdds, false;
+        // As a shell does: an icon it has refuses a second add, one it lacks any other call.
+        const bool held = inTray.contains(record.uID);
+        if (operation == TrayOperation::kDelete) return inTray.erase(record.uID) > 0;
+        if (operation != TrayOperation::kAdd) return held;
+        if (refusedAdds > 0) return --refusedAdds, false;
+        return inTray.insert(record.uID).second;
     }
     std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, const Texts& menu,
                                              TraySlotEvents& events) override {
