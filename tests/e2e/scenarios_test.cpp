@@ -470,7 +470,8 @@ const Row kRows[] = {
          LPITEMIDLIST computer = nullptr;
          SHFILEINFOA info{};
          SHGetSpecialFolderLocation(0, CSIDL_DRIVES, &computer);
-         SHGetFileInfoA(LPCSTR(computer), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_ICON);
+         SHGetFileInfoA(LPCSTR(computer), 0, &info, sizeof info,
+                        SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON);  // the tray's size here
          ICONINFO parts{};
          std::string bits(1 << 16, '\0');
          GetIconInfo(info.hIcon, &parts);
