@@ -6,7 +6,7 @@
 #include "entrywindow/entryevents.h"
 #include "help/helpwindow.h"
 #include "platform/services.h"
-#include "startup/liveentries.h"
+#include "lane/liveentries.h"
 #include "startup/options.h"
 #include "tray/entrytable.h"
 #include "tray/iconids.h"

@@ -4,7 +4,7 @@
 #include "entrywindow/entryevents.h"
 #include "fake_platform.h"
 #include "platform/textreader.h"
-#include "startup/folderentries.h"
+#include "lane/folderentries.h"
 #include "startup/startup.h"
 #include "tray/iconresolution.h"
 #include "tray/shortcutpicture.h"

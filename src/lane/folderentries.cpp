@@ -1,4 +1,4 @@
-#include "startup/folderentries.h"
+#include "lane/folderentries.h"
 
 #include <algorithm>
 

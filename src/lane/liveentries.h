@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/services.h"
-#include "startup/folderentries.h"
-#include "startup/reloadplan.h"
+#include "lane/folderentries.h"
+#include "lane/reloadplan.h"
 #include "tray/entrytable.h"
 #include "tray/iconids.h"
 

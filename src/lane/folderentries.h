@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/services.h"
-#include "startup/reloadplan.h"
+#include "lane/reloadplan.h"
 
 namespace iconlane {
 

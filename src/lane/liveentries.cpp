@@ -1,9 +1,9 @@
-#include "startup/liveentries.h"
+#include "lane/liveentries.h"
 
 #include "platform/errors.h"
 #include "platform/textreader.h"
 #include "startup/entryline.h"
-#include "startup/folderentries.h"
+#include "lane/folderentries.h"
 
 namespace iconlane {
 namespace {

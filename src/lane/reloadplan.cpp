@@ -1,4 +1,4 @@
-#include "startup/reloadplan.h"
+#include "lane/reloadplan.h"
 
 #include <algorithm>
 
