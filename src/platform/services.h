@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/layout.h"
+#include "platform/menus.h"
 #include "platform/trayrecord.h"
 
 namespace iconlane {
@@ -181,9 +182,6 @@ public:
     virtual void OnUnload() = 0;
 };
 
-// Where a pop-up menu opens: at the mouse for a click, at the icon for the keyboard.
-enum class MenuPlace { kAtMouse, kAtIcon };
-
 // One entry's share of the program's one hidden tray window: the id its tray icon carries, its
 // own pop-up menu and its own two timers.
 class TraySlot {
@@ -227,6 +225,13 @@ public:
     // `changed` runs, from the message loop, whenever the size the tray shows its icons at has
     // changed (the task bar's monitor or its DPI); before the slots hear of a TaskbarCreated.
     virtual void WatchTrayIconSize(std::function<void()> changed) = 0;
+    // Shows a pop-up menu, owned by the tray window, and waits until it closes. Answers at once,
+    // with nothing shown, while another menu is open.
+    virtual MenuChoice ShowMenu(const MenuRequest& request) = 0;
+    // Closes every menu that is open, as Esc would.
+    virtual void CloseMenus() = 0;
+    // Control and Shift as they are held now (a tray notification carries no keys).
+    virtual HeldKeys KeysHeld() = 0;
     // A clock in milliseconds, and the time within which a second click makes a double click.
     virtual std::uint64_t Milliseconds() = 0;
     virtual unsigned DoubleClickMilliseconds() = 0;

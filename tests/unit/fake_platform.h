@@ -292,6 +292,9 @@ public:
     }
     bool Watching() const override { return recordsChanged != nullptr; }
     void WatchTrayIconSize(std::function<void()> changed) override { iconSizeChanged = changed; }
+    MenuChoice ShowMenu(const MenuRequest&) override { return {}; }
+    void CloseMenus() override {}
+    HeldKeys KeysHeld() override { return {}; }
     std::uint64_t Milliseconds() override { return now; }
     unsigned DoubleClickMilliseconds() override { return 500; }
     std::int32_t OpenTarget(const std::string& target) override {

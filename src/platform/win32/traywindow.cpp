@@ -279,6 +279,17 @@ void Win32WindowSystem::WatchTrayIconSize(std::function<void()> changed) {
     iconSizeChanged_ = std::move(changed);
 }
 
+// Not yet: the menus of folders and of the shell come next.
+MenuChoice Win32WindowSystem::ShowMenu(const MenuRequest&) {
+    return {};
+}
+
+void Win32WindowSystem::CloseMenus() {}
+
+HeldKeys Win32WindowSystem::KeysHeld() {
+    return {};
+}
+
 std::uint64_t Win32WindowSystem::Milliseconds() {
     return GetTickCount64();
 }

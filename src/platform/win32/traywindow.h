@@ -103,6 +103,9 @@ public:
     // Something else the message loop serves; it must outlive the loop.
     void AddWaitable(LoopWaitable& waitable) { waitables_.push_back(&waitable); }
     void WatchTrayIconSize(std::function<void()> changed) override;
+    MenuChoice ShowMenu(const MenuRequest& request) override;
+    void CloseMenus() override;
+    HeldKeys KeysHeld() override;
     std::uint64_t Milliseconds() override;
     unsigned DoubleClickMilliseconds() override;
 
