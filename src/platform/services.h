@@ -31,6 +31,9 @@ public:
     virtual ~Environment() = default;
     // The value of a process environment variable; empty when it is undefined.
     virtual std::string Variable(const std::string& name) const = 0;
+    // The user's roaming application-data folder as the shell keeps it, which APPDATA names in
+    // an ordinary environment; empty when the shell knows none.
+    virtual std::string RoamingFolder() const = 0;
 };
 
 struct ProgramVersion {

@@ -18,9 +18,10 @@ using namespace fake;
 
 // The program started on a batch file of entries "a<k>.exe", tooltip "Tip<k>", and the options
 // file `ini`; entry `failed` fails after its window is made. Entry k's icon id is k, as an earlier
-// run left them in the map of ids.
+// run left them in the map of ids. TEMP names the data folder.
 struct Bench {
-    explicit Bench(int count = 0, const std::string& ini = "", int failed = 0) {
+    explicit Bench(int count = 0, const std::string& ini = "", int failed = 0,
+                   const std::string& temp = "C:\\Data") {
         std::string batch, ids;
         for (int k = 1; k <= count; ++k) {
             batch += "a" + std::to_string(k) + ".exe,Tip" + std::to_string(k);
@@ -30,7 +31,7 @@ struct Bench {
         platform.files = {{"list.txt", {batch}},
                           {"C:\\Apps\\Iconlane.ini", {ini}},
                           {"C:\\Data\\iconids.txt", {ids}}};
-        platform.variables["TEMP"] = "C:\\Data";
+        platform.variables["TEMP"] = temp;
         platform.commandLine = "/BATCH:list.txt";
         platform.menuChoice = [this] {
             int item = 0;
@@ -116,6 +117,7 @@ TEST(IconIdsTest, AnEntryKeepsTheIdItWasGivenFirst) {
         std::string map;  // as an earlier run left it
         std::vector<std::string> asked;
         std::vector<std::uint32_t> ids;
+        std::string folder = "C:\\D";  // the data folder; none: the map is neither read nor written
     } cases[] = {
         {"",
          {bravo, FileIdentity("bravo.LNK"), LineIdentity("a.exe", 1)},
@@ -123,17 +125,21 @@ TEST(IconIdsTest, AnEntryKeepsTheIdItWasGivenFirst) {
         {std::to_string(derived) + "\tfile:other", {bravo}, {derived % kMaxIconId + 1}},
         {"7\tfile:bravo.lnk\r\n8\tline:a.exe#2", {LineIdentity("A.EXE", 2), bravo}, {8, 7}},
         {"junk\n0\tx\n65536\ty\n9\t\n12\tfile:bravo.lnk", {bravo}, {12}},
-        {"\xFF\xFE garbage", {bravo}, {derived}}};
+        {"\xFF\xFE garbage", {bravo}, {derived}},
+        {"7\tfile:bravo.lnk", {bravo, bravo}, {derived, derived}, ""}};
     for (const auto& row : cases) {
         FakePlatform platform;
-        platform.files["C:\\D\\iconids.txt"] = {row.map};
-        std::string folder = "C:\\D";
-        IconIds ids(platform, folder);
+        platform.files[row.folder + "\\iconids.txt"] = {row.map};
+        IconIds ids(platform, row.folder);
         std::vector<std::uint32_t> given;
         for (const std::string& identity : row.asked) given.push_back(ids.IdFor(identity));
         EXPECT_EQ(given, row.ids) << row.map;
         ids.Remember();
-        IconIds again(platform, folder);  // the next run reads what this one wrote
+        EXPECT_EQ(platform.files.size(), 1u);  // the map only, in its folder
+        if (row.folder.empty()) {
+            EXPECT_EQ(platform.files.begin()->second.contents, row.map);
+        }
+        IconIds again(platform, row.folder);  // the next run reads what this one wrote
         for (std::size_t n = 0; n < given.size(); ++n)
             EXPECT_EQ(again.IdFor(row.asked[n]), given[n]) << row.asked[n];
     }
@@ -296,9 +302,9 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
     // clang-format on
     EXPECT_EQ(ErrorOf([] { RegistryText(""); }), kInvalidArgument);  // a read without the NUL
     for (const auto& [target, number, values, after] : cases) {
-        for (int saveError : {0, 75}) {
+        for (int saveError : {0, 75, -1}) {  // -1: no data folder, so no copy
             SCOPED_TRACE(target + " " + std::to_string(number) + " " + std::to_string(saveError));
-            Bench b;
+            Bench b(0, "", 0, saveError < 0 ? "" : "C:\\Data");
             for (const auto& [key, text] : values) b.platform.registry[key] = text + '\0';
             if (values.contains(".txt") && values.at(".txt").empty())
                 b.platform.registry[".txt"] = "";
@@ -315,7 +321,7 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
             const std::uintptr_t shown = builtIn ? FakePlatform::kBuiltInIcon : b.platform.lastIcon;
             ASSERT_EQ(b.platform.trayCalls.size(), 1u);  // an unsaved copy costs no icon
             EXPECT_EQ(b.platform.trayCalls[0].record.hIcon, shown);
-            EXPECT_EQ(b.platform.seen.size(), !builtIn && saveError ? 2u : 1u);
+            EXPECT_EQ(b.platform.seen.size(), !builtIn && saveError > 0 ? 2u : 1u);
         }
     }
 }

@@ -1,8 +1,9 @@
 #include "platform/win32/system.h"
 
 #include <windows.h>
-// commctrl.h needs the types of windows.h.
+// commctrl.h and shlobj.h need the types of windows.h.
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "platform/textrules.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/iconfile.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -107,6 +109,14 @@ std::string Win32Environment::Variable(const std::string& name) const {
         }
         value.resize(length);  // too small: length is the size needed, terminator included
     }
+}
+
+// The shell's own record of the folder, which holds also where no environment was handed down.
+std::string Win32Environment::RoamingFolder() const {
+    wchar_t folder[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK)
+        return {};
+    return NarrowBuffer(folder, MAX_PATH);
 }
 
 std::optional<std::string> Win32Registry::ReadClassesRootDefault(const std::string& subkey) {

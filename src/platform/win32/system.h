@@ -14,6 +14,7 @@ public:
 class Win32Environment final : public Environment {
 public:
     std::string Variable(const std::string& name) const override;
+    std::string RoamingFolder() const override;
 };
 
 class Win32Process final : public Process {
