@@ -1,6 +1,6 @@
 // The window and run-time services the program calls on, as small interfaces. The real ones talk
-// to Win32 (platform/win32); tests hand the program fakes. Texts are in the system's ANSI code
-// page.
+// to Win32 (platform/win32); tests hand the program fakes. Texts are UTF-8: the Win32 side hands
+// them to the system as UTF-16, whatever the process code page.
 #pragma once
 
 #include <cstdint>
@@ -147,9 +147,9 @@ public:
 class Registry {
 public:
     virtual ~Registry() = default;
-    // The default value of a key under HKEY_CLASSES_ROOT as read into a 260-byte buffer: the bytes
-    // written, terminating NUL included. Nothing when the key cannot be opened or its value cannot
-    // be read (a value needing more than 260 bytes included).
+    // The default value of a key under HKEY_CLASSES_ROOT as read into a buffer of 260 characters:
+    // the characters written, terminating NUL included. Nothing when the key cannot be opened or
+    // its value cannot be read (a value needing more than 260 characters included).
     virtual std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) = 0;
 };
 

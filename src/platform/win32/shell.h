@@ -50,7 +50,7 @@ private:
 };
 
 // The shell's record for a tray call, made from the program's record.
-NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record);
+NOTIFYICONDATAW ToNotifyIconData(const TrayRecord& record);
 
 class Win32TrayShell final : public TrayShell {
 public:
