@@ -7,6 +7,7 @@
 
 #include "entrywindow/entryevents.h"
 #include "fake_platform.h"
+#include "platform/iconframes.h"
 #include "startup/startup.h"
 #include "tray/iconids.h"
 #include "tray/iconsource.h"
@@ -107,6 +108,51 @@ TEST(TrayIconsTest, TheTipIsTheTextAndAZeroCutOrPaddedWithBlanksTo64) {
         const auto formed = FormTip(text);
         EXPECT_EQ(std::string(formed.begin(), formed.end()), tip);
     }
+}
+
+// A directory of frames (width, height, bits a pixel; 0 stands for 256), each followed in a file
+// by an image of 8 bytes; in a group, frame n is the icon resource 100 + n.
+std::string IconDirectory(const std::vector<std::array<int, 3>>& frames, IconDirectoryKind kind) {
+    const bool file = kind == IconDirectoryKind::kFile;
+    std::string bytes{0, 0, 1, 0, char(frames.size()), 0}, images;
+    for (const auto& [width, height, bits] : frames) {
+        const std::size_t location =
+            file ? 6 + 16 * frames.size() + images.size() : 100 + bytes.size() / 14;
+        bytes += {char(width),    char(height),       0, 0, 1, 0, char(bits), 0, 8, 0, 0, 0,
+                  char(location), char(location >> 8)};
+        if (file) bytes += std::string(2, '\0'), images += std::string(8, 'i');
+    }
+    return bytes + images;
+}
+
+// Scaled down, a frame keeps its detail; scaled up, it blurs.
+TEST(IconFramesTest, TheSmallestFrameAtLeastTheSizeElseTheLargestWithTheMostColours) {
+    using Frames = std::vector<std::array<int, 3>>;
+    const Frames own = {{16, 16, 4}, {32, 32, 4}, {48, 48, 4}, {64, 64, 4}};
+    // The frames, the size asked for, the frame chosen
+    // clang-format off
+    const std::vector<std::tuple<Frames, int, int, std::size_t>> cases = {
+        {own, 16, 16, 0}, {own, 20, 20, 1}, {own, 24, 24, 1}, {own, 40, 40, 2}, {own, 96, 96, 3},
+        {{{32, 32, 4}, {16, 16, 32}, {32, 32, 32}}, 20, 20, 2},
+        {{{33, 32, 4}, {66, 64, 4}}, 41, 40, 1},
+        {{{0, 0, 32}, {48, 48, 32}}, 64, 64, 0}, {{{16, 16, 4}}, 20, 20, 0}};
+    // clang-format on
+    for (const auto kind : {IconDirectoryKind::kFile, IconDirectoryKind::kGroup}) {
+        for (const auto& [given, width, height, chosen] : cases) {
+            const std::vector<IconFrame> frames =
+                ReadIconDirectory(IconDirectory(given, kind), kind);
+            ASSERT_EQ(frames.size(), given.size());
+            EXPECT_EQ(ChooseIconFrame(frames, width, height), chosen) << width << " " << chosen;
+            const std::size_t image = 6 + 16 * given.size() + 8 * chosen;
+            EXPECT_EQ(frames[chosen].location,
+                      kind == IconDirectoryKind::kFile ? image : 100 + chosen);
+        }
+    }
+    // No icon at all, and a frame whose image the file does not hold whole.
+    const std::string cut = IconDirectory(own, IconDirectoryKind::kFile);
+    EXPECT_TRUE(ReadIconDirectory("this is text, not an icon", IconDirectoryKind::kFile).empty());
+    EXPECT_EQ(ReadIconDirectory(cut.substr(0, cut.size() - 1), IconDirectoryKind::kFile).size(),
+              3u);
 }
 
 // An id belongs to what an entry is; once given it stays, whatever else comes, goes or collides.

@@ -175,7 +175,10 @@ void Win32HelpWindow::CreateWindowAndControls() {
         windowClass.hInstance = instance;
         windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconId));
+        windowClass.hIcon =
+            ProgramIcon(kProgramIconId, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+        windowClass.hIconSm = ProgramIcon(kProgramIconId, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON));
         windowClass.lpszClassName = kHelpWindowClass;
         if (!RegisterClassExW(&windowClass)) throw RuntimeError(kOutOfMemory);
     }

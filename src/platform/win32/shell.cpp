@@ -3,11 +3,16 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <map>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "platform/errors.h"
+#include "platform/iconframes.h"
 #include "platform/win32/iconfile.h"
 #include "platform/win32/resourceids.h"
+#include "platform/win32/system.h"
 #include "platform/win32/traysize.h"
 #include "platform/win32/widetext.h"
 
@@ -31,16 +36,59 @@ PicturePtr IconToPicture(HICON icon) {
     return icon == nullptr ? nullptr : IconPicture::Owning(icon);
 }
 
+namespace {
+
+// One frame's image drawn at width x height: the system scales it to that size.
+HICON IconFromFrame(std::string_view image, int width, int height) {
+    auto* bits = reinterpret_cast<BYTE*>(const_cast<char*>(image.data()));
+    return CreateIconFromResourceEx(bits, static_cast<DWORD>(image.size()), TRUE, 0x00030000, width,
+                                    height, LR_DEFAULTCOLOR);
+}
+
+std::string_view ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    HRSRC found = FindResourceW(module, name, type);
+    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (data == nullptr) return {};
+    return std::string_view(static_cast<const char*>(data), SizeofResource(module, found));
+}
+
+// The program's own icon from the frame ChooseIconFrame picks, as for an icon file: the system's
+// own choice would scale a smaller frame up (16 to 20 pixels at 125 %).
+HICON LoadProgramIcon(int resourceId, int width, int height) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    std::string_view group = ResourceBytes(module, MAKEINTRESOURCEW(resourceId),
+                                           reinterpret_cast<LPCWSTR>(RT_GROUP_ICON));
+    std::vector<IconFrame> frames = ReadIconDirectory(group, IconDirectoryKind::kGroup);
+    if (frames.empty()) return nullptr;
+    const IconFrame& frame = frames[ChooseIconFrame(frames, width, height)];
+    std::string_view image =
+        ResourceBytes(module, MAKEINTRESOURCEW(frame.location), reinterpret_cast<LPCWSTR>(RT_ICON));
+    return image.empty() ? nullptr : IconFromFrame(image, width, height);
+}
+
+}  // namespace
+
 PicturePtr Win32Pictures::LoadPictureFile(const std::string& path) {
     DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         throw RuntimeError(kFileNotFound);
     }
-    // The file's frame of that size, else the nearest one scaled to it.
-    int size = TrayIconPixels();
-    HANDLE image = LoadImageW(nullptr, Wide(path).c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE);
-    if (image == nullptr) throw RuntimeError(kInvalidPicture);
-    return IconPicture::Owning(static_cast<HICON>(image));
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const RuntimeError&) {
+        throw RuntimeError(kInvalidPicture);
+    }
+    // The file's frame of the tray's size, else the nearest larger one scaled down.
+    std::vector<IconFrame> frames = ReadIconDirectory(bytes, IconDirectoryKind::kFile);
+    if (frames.empty()) throw RuntimeError(kInvalidPicture);
+    const int size = TrayIconPixels();
+    const IconFrame& frame = frames[ChooseIconFrame(frames, size, size)];
+    HICON icon =
+        IconFromFrame(std::string_view(bytes).substr(frame.location, frame.bytes), size, size);
+    if (icon == nullptr) throw RuntimeError(kInvalidPicture);
+    return IconPicture::Owning(icon);
 }
 
 PicturePtr Win32Pictures::ExtractIconPicture(const std::string& file, std::int32_t number) {
@@ -68,19 +116,18 @@ std::string Win32Pictures::SystemDirectory() {
     return Narrow(std::wstring_view(buffer, length < MAX_PATH ? length : 0));
 }
 
+// Kept for the program's life, one a picture and size, as the system keeps its shared icons.
 HICON ProgramIcon(int resourceId, int width, int height) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
-                                         IMAGE_ICON, width, height, LR_SHARED));
+    static std::map<std::tuple<int, int, int>, UniqueIcon> loaded;
+    UniqueIcon& icon = loaded[{resourceId, width, height}];
+    if (!icon.Valid()) icon.Reset(LoadProgramIcon(resourceId, width, height));
+    return icon.Get();
 }
 
+// Entries still show an earlier size's picture until they are made again: it stays.
 PicturePtr Win32Pictures::ProgramPicture(int resourceId) {
-    int size = TrayIconPixels();
-    UniqueIcon& icon = programIcons_[{resourceId, size}];
-    if (!icon.Valid()) {
-        icon.Reset(static_cast<HICON>(LoadImageW(
-            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_ICON, size, size, 0)));
-    }
-    return IconPicture::Shared(icon.Get());
+    const int size = TrayIconPixels();
+    return IconPicture::Shared(ProgramIcon(resourceId, size, size));
 }
 
 PicturePtr Win32Pictures::BuiltInIcon() {
