@@ -50,6 +50,18 @@ UniqueMenu CreateMenuOf(const std::vector<std::string>& captions) {
     return menu;
 }
 
+// A program run as administrator hears no message registered by a program of lower integrity, the
+// shell's TaskbarCreated included, unless its window lets it in: else its icons would stay away
+// after Explorer restarts. Windows 7 on; looked up, so that an older system still starts.
+void AllowTaskbarCreated(HWND window, UINT taskbarCreated) {
+    using ChangeFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
+    if (found != nullptr) {
+        reinterpret_cast<ChangeFilter>(reinterpret_cast<void*>(found))(window, taskbarCreated,
+                                                                       MSGFLT_ALLOW, nullptr);
+    }
+}
+
 // Each slot has two timers on the window; their ids carry the slot's id and which timer it is.
 constexpr UINT_PTR TimerId(std::uint32_t slot, Win32TrayWindow::Timer timer) {
     return UINT_PTR{slot} * 2 + static_cast<UINT_PTR>(timer);
@@ -110,6 +122,7 @@ Win32TrayWindow::Win32TrayWindow(const std::function<void()>& iconSizeChanged)
     CreateWindowExW(0, kTrayWindowClass, kTrayWindowCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
                     nullptr, GetModuleHandleW(nullptr), this);
     if (!window_.Valid()) throw RuntimeError(kOutOfMemory);
+    AllowTaskbarCreated(window_.Get(), taskbarCreated_);
 }
 
 Win32TrayWindow::~Win32TrayWindow() {
