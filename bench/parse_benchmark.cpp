@@ -17,6 +17,7 @@ public:
     std::string Variable(const std::string& name) const override {
         return name == "windir" ? "C:\\Windows" : std::string();
     }
+    std::string RoamingFolder() const override { return {}; }
 };
 
 std::string batchFile() {

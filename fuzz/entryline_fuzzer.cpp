@@ -4,6 +4,7 @@
 
 struct NoVariables : iconlane::Environment {  // an undefined %NAME% leaves the target as written
     std::string Variable(const std::string&) const override { return ""; }
+    std::string RoamingFolder() const override { return ""; }
 };
 struct Reports : iconlane::Dialogs {
     void ShowMessage(const std::string& text, iconlane::MessageStyle,

@@ -1,6 +1,6 @@
 // The window and run-time services the program calls on, as small interfaces. The real ones talk
-// to Win32 (platform/win32); tests hand the program fakes. Texts are in the system's ANSI code
-// page.
+// to Win32 (platform/win32); tests hand the program fakes. Texts are UTF-8: the Win32 side hands
+// them to the system as UTF-16, whatever the process code page.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +31,9 @@ public:
     virtual ~Environment() = default;
     // The value of a process environment variable; empty when it is undefined.
     virtual std::string Variable(const std::string& name) const = 0;
+    // The user's roaming application-data folder as the shell keeps it, which APPDATA names in
+    // an ordinary environment; empty when the shell knows none.
+    virtual std::string RoamingFolder() const = 0;
 };
 
 struct ProgramVersion {
@@ -146,9 +149,9 @@ public:
 class Registry {
 public:
     virtual ~Registry() = default;
-    // The default value of a key under HKEY_CLASSES_ROOT as read into a 260-byte buffer: the bytes
-    // written, terminating NUL included. Nothing when the key cannot be opened or its value cannot
-    // be read (a value needing more than 260 bytes included).
+    // The default value of a key under HKEY_CLASSES_ROOT as read into a buffer of 260 characters:
+    // the characters written, terminating NUL included. Nothing when the key cannot be opened or
+    // its value cannot be read (a value needing more than 260 characters included).
     virtual std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) = 0;
 };
 

@@ -29,7 +29,7 @@ struct TrayRecord {
     std::uint32_t uFlags = 0;
     std::uint32_t uCallbackMessage = 0;
     std::uintptr_t hIcon = 0;
-    std::array<char, kTrayTipLength> szTip{};  // ANSI bytes, not necessarily zero-terminated
+    std::array<char, kTrayTipLength> szTip{};  // UTF-8, not necessarily zero-terminated
     std::uint32_t uVersion = 0;                // read by kSetVersion only
 };
 

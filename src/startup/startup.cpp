@@ -15,12 +15,8 @@ constexpr const char* kApplicationTitle = "Iconlane!";
 // shortcuts is over by then.
 constexpr unsigned kSettleMs = 300;
 
-}  // namespace
-
-std::string ChooseDataFolder(const Environment& environment, FileSystem& files) {
-    std::string appData = environment.Variable("APPDATA");
-    if (appData.empty()) return environment.Variable("TEMP");
-    std::string folder = appData + "\\Iconlane";
+std::string OwnFolderIn(const std::string& parent, FileSystem& files) {
+    std::string folder = parent + "\\Iconlane";
     try {
         if (files.FindFirst(folder, SearchKind::kFilesAndFolders).empty())
             files.CreateFolder(folder);
@@ -28,6 +24,20 @@ std::string ChooseDataFolder(const Environment& environment, FileSystem& files) 
         // Only the icons' copies go there: the first of them that cannot be written reports it.
     }
     return folder;
+}
+
+}  // namespace
+
+// Without APPDATA and TEMP (a program started with an empty environment) an empty folder would
+// put the files in the root of the current drive: the shell's own record of the folder comes
+// next, and without it nothing is written at all.
+std::string ChooseDataFolder(const Environment& environment, FileSystem& files) {
+    if (std::string appData = environment.Variable("APPDATA"); !appData.empty())
+        return OwnFolderIn(appData, files);
+    if (std::string temp = environment.Variable("TEMP"); !temp.empty()) return temp;
+    if (std::string roaming = environment.RoamingFolder(); !roaming.empty())
+        return OwnFolderIn(roaming, files);
+    return {};
 }
 
 Iconlane::Iconlane(Services& services)

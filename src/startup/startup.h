@@ -16,9 +16,10 @@
 
 namespace iconlane {
 
-// The per-user folder for the icon cache: %APPDATA%\Iconlane, created when missing (a folder that
-// cannot be made, as on a read-only profile, is no reason to stop); without APPDATA the TEMP
-// value as it is (possibly empty).
+// The per-user folder for the icon cache and the map of icon ids: %APPDATA%\Iconlane, created
+// when missing (a folder that cannot be made, as on a read-only profile, is no reason to stop);
+// without APPDATA the TEMP value as it is; without either, Iconlane in the roaming folder the
+// shell knows, made the same way; else empty: no data folder, and nothing is written.
 std::string ChooseDataFolder(const Environment& environment, FileSystem& files);
 
 class Iconlane {

@@ -11,7 +11,9 @@ std::string IconCache::FileOf(int index) const {
     return dataFolder_ + "\\" + std::to_string(index) + ".ico";
 }
 
+// Without a data folder there is no place for copies: the entry's picture is all there is.
 void IconCache::Keep(int index, const Picture& picture) {
+    if (dataFolder_.empty()) return;
     if (holding_) {
         heldBack_.push_back(index);
     } else {

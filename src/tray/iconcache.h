@@ -20,6 +20,7 @@ public:
     std::string FileOf(int index) const;
 
     // Writes `picture` as entry `index`'s file; while writes are held back, only notes the entry.
+    // Without a data folder (empty) nothing is written.
     void Keep(int index, const Picture& picture);
 
     // From now on Keep only notes the entries, so that their files cost the start-up nothing.

@@ -75,8 +75,10 @@ std::uint32_t IconIds::FreeIdFrom(std::uint32_t id) const {
 }
 
 // A map that is missing or cannot be read is rebuilt: its ids come back as they were derived.
+// Without a data folder there is no map: "\iconids.txt" would be the root of the current drive.
 void IconIds::Load() {
     loaded_ = true;
+    if (dataFolder_.empty()) return;
     std::string text;
     try {
         text = files_.ReadFile(MapFile());
@@ -97,7 +99,7 @@ void IconIds::Load() {
 // Losing the map costs only the users' show/hide choices for new ids, so a failure to write it
 // is no error the user sees.
 void IconIds::Remember() {
-    if (!std::exchange(changed_, false)) return;
+    if (!std::exchange(changed_, false) || dataFolder_.empty()) return;
     while (records_.size() > kMaxRemembered) {
         auto unused = std::find_if(records_.begin(), records_.end(),
                                    [](const Record& record) { return !record.usedNow; });

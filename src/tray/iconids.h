@@ -42,7 +42,8 @@ public:
     // identity or, where that is taken, the next free value.
     std::uint32_t IdFor(const std::string& identity);
     // Writes the map when new ids were given since it was read or last written: once after the
-    // entries of a start or a reload, not once an entry.
+    // entries of a start or a reload, not once an entry. Without a data folder (empty) the map is
+    // neither read nor written: the ids are the derived ones.
     void Remember();
 
     std::string MapFile() const { return dataFolder_ + "\\iconids.txt"; }

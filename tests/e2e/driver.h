@@ -210,6 +210,24 @@ private:
 
 inline constexpr COLORREF kOwnColours[] = {RGB(0, 160, 0), RGB(0, 0, 200), RGB(200, 160, 0)};
 
+// An .ico file of square frames (size, colour), each one colour all over at 32 bits a pixel.
+inline std::string iconFile(const std::vector<std::pair<int, COLORREF>>& frames) {
+    std::string directory{0, 0, 1, 0, char(frames.size()), 0}, images;
+    for (const auto& [size, c] : frames) {
+        const BITMAPINFOHEADER header{40, size, 2 * size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::string image(reinterpret_cast<const char*>(&header), sizeof header);
+        for (int p = 0; p < size * size; ++p)
+            image += {char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c)), -1};
+        image += std::string(size * ((size + 31) / 32 * 4), '\0');  // the mask: every pixel shows
+        const DWORD bytes = DWORD(image.size()), at = DWORD(6 + 16 * frames.size() + images.size());
+        directory += {char(size), char(size), 0, 0, 1, 0, 32, 0};
+        directory.append(reinterpret_cast<const char*>(&bytes), 4);
+        directory.append(reinterpret_cast<const char*>(&at), 4);
+        images += image;
+    }
+    return directory + images;
+}
+
 // A fresh folder C:\iconlane-e2e\<name> ("$D" in the texts given) with marker.exe, the launch
 // witness, the guide and own1.ico..own3.ico, 32 x 32 squares of kOwnColours.
 class Driver {
@@ -219,15 +237,8 @@ public:
         CopyFileA(built("ICONLANE_E2E_MARKER").c_str(), path("$D\\marker.exe").c_str(), 0);
         CopyFileA(built("ICONLANE_EXE", "Iconlane.rtf").c_str(), path("$D\\Iconlane.rtf").c_str(),
                   0);
-        for (int n = 0; n < 3; ++n) {  // one image of 32 bits a pixel: 0x10A8 bytes at offset 22
-            std::string ico("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0\xA8\x10\0\0\x16\0\0\0", 22);
-            const BITMAPINFOHEADER header{40, 32, 64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-            ico.append(reinterpret_cast<const char*>(&header), sizeof header);
-            const COLORREF c = kOwnColours[n];
-            for (int p = 0; p < 32 * 32; ++p)
-                ico += {char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c)), -1};
-            write("own" + std::to_string(n + 1) + ".ico", ico + std::string(32 * 4, '\0'));
-        }
+        for (int n = 0; n < 3; ++n)
+            write("own" + std::to_string(n + 1) + ".ico", iconFile({{32, kOwnColours[n]}}));
     }
     // Ends the program as the system does: dialogs closed, then WM_CLOSE to the icons' window.
     ~Driver() {

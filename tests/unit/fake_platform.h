@@ -103,6 +103,7 @@ public:
 
     // The machine as the test sets it up.
     std::map<std::string, std::string> variables;
+    std::string roamingFolder;  // the shell's, without APPDATA
     std::string programFolder = "C:\\Apps", commandLine, currentFolder = "C:\\Work";
     std::map<std::string, FileEntry> files;  // full path -> entry
     std::map<std::string, int> readErrors;   // path -> error reading it fails with
@@ -160,6 +161,7 @@ public:
     std::string Variable(const std::string& name) const override {
         return variables.contains(name) ? variables.at(name) : "";
     }
+    std::string RoamingFolder() const override { return roamingFolder; }
     ProgramVersion Version() const override { return version; }
     std::string DecimalSeparator() const override { return decimalSeparator; }
     std::string ProgramFolder() const override { return programFolder; }

@@ -17,18 +17,25 @@ namespace {
 using namespace fake;
 constexpr const char *kIni = "C:\\Apps\\Iconlane.ini", *kGuide = "C:\\Apps\\Iconlane.rtf";
 
-TEST(StartupTest, DataFolderIsUnderAppDataElseTemp) {
-    // APPDATA, what stands at C:\AD\Iconlane already (d a folder, f a file), the folder chosen
+TEST(StartupTest, DataFolderIsUnderAppDataElseTempElseTheShellsRoamingFolder) {
+    // APPDATA, TEMP, the shell's roaming folder, what stands at the folder chosen already (d a
+    // folder, f a file), the folder chosen
     // clang-format off
-    const std::vector<std::tuple<std::string, char, std::string, Texts>> cases = {
-        {"C:\\AD", '-', "C:\\AD\\Iconlane", {"mkdir C:\\AD\\Iconlane"}},
-        {"C:\\AD", 'd', "C:\\AD\\Iconlane", {}}, {"C:\\AD", 'f', "C:\\AD\\Iconlane", {}},
-        {"", '-', "C:\\T", {}}};
+    const std::vector<std::tuple<std::string, std::string, std::string, char, std::string, Texts>>
+        cases = {
+        {"C:\\AD", "C:\\T", "C:\\R", '-', "C:\\AD\\Iconlane", {"mkdir C:\\AD\\Iconlane"}},
+        {"C:\\AD", "", "", 'd', "C:\\AD\\Iconlane", {}},
+        {"C:\\AD", "", "", 'f', "C:\\AD\\Iconlane", {}},
+        {"", "C:\\T", "C:\\R", '-', "C:\\T", {}},
+        {"", "", "C:\\R", '-', "C:\\R\\Iconlane", {"mkdir C:\\R\\Iconlane"}},
+        {"", "", "C:\\R", 'd', "C:\\R\\Iconlane", {}},
+        {"", "", "", '-', "", {}}};  // no data folder: never the root of the current drive
     // clang-format on
-    for (const auto& [appData, existing, folder, seen] : cases) {
+    for (const auto& [appData, temp, roaming, existing, folder, seen] : cases) {
         FakePlatform platform;
-        platform.variables = {{"APPDATA", appData}, {"TEMP", "C:\\T"}};
-        if (existing != '-') platform.files["C:\\AD\\ICONLANE"] = {"", existing == 'd'};
+        platform.variables = {{"APPDATA", appData}, {"TEMP", temp}};
+        platform.roamingFolder = roaming;
+        if (existing != '-') platform.files[folder] = {"", existing == 'd'};
         EXPECT_EQ(ChooseDataFolder(platform, platform), folder);
         EXPECT_EQ(platform.seen, seen) << existing;
     }
@@ -108,10 +115,11 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
                           {"bad.txt", {"a.exe,A,1e10"}},
                           {"empty.txt", {}},
                           {"nomem.txt", {}},
-                          {"\\iconids.txt",
+                          {"C:\\T\\iconids.txt",
                            {"1\tline:a.exe\n2\tline:\n3\tline: ;x\n4\tline:c.exe\n"
                             "5\tline:/batch list.txt"}}};
-        platform.files["C:\\AD\\Iconlane\\iconids.txt"] = platform.files["\\iconids.txt"];
+        platform.files["C:\\AD\\Iconlane\\iconids.txt"] = platform.files["C:\\T\\iconids.txt"];
+        platform.variables["TEMP"] = "C:\\T";
         platform.readErrors = {{"nomem.txt", kBadAlloc}, {kIni, 75}, {kGuide, 75}};
         platform.commandLine = commandLine == "folder" ? "/batch:list.txt" : commandLine;
         platform.listsHeldElsewhere = commandLine.starts_with("held ");

@@ -7,6 +7,7 @@
 
 #include "entrywindow/entryevents.h"
 #include "fake_platform.h"
+#include "platform/iconframes.h"
 #include "startup/startup.h"
 #include "tray/iconids.h"
 #include "tray/iconsource.h"
@@ -18,9 +19,10 @@ using namespace fake;
 
 // The program started on a batch file of entries "a<k>.exe", tooltip "Tip<k>", and the options
 // file `ini`; entry `failed` fails after its window is made. Entry k's icon id is k, as an earlier
-// run left them in the map of ids.
+// run left them in the map of ids. TEMP names the data folder.
 struct Bench {
-    explicit Bench(int count = 0, const std::string& ini = "", int failed = 0) {
+    explicit Bench(int count = 0, const std::string& ini = "", int failed = 0,
+                   const std::string& temp = "C:\\Data") {
         std::string batch, ids;
         for (int k = 1; k <= count; ++k) {
             batch += "a" + std::to_string(k) + ".exe,Tip" + std::to_string(k);
@@ -30,7 +32,7 @@ struct Bench {
         platform.files = {{"list.txt", {batch}},
                           {"C:\\Apps\\Iconlane.ini", {ini}},
                           {"C:\\Data\\iconids.txt", {ids}}};
-        platform.variables["TEMP"] = "C:\\Data";
+        platform.variables["TEMP"] = temp;
         platform.commandLine = "/BATCH:list.txt";
         platform.menuChoice = [this] {
             int item = 0;
@@ -108,6 +110,51 @@ TEST(TrayIconsTest, TheTipIsTheTextAndAZeroCutOrPaddedWithBlanksTo64) {
     }
 }
 
+// A directory of frames (width, height, bits a pixel; 0 stands for 256), each followed in a file
+// by an image of 8 bytes; in a group, frame n is the icon resource 100 + n.
+std::string IconDirectory(const std::vector<std::array<int, 3>>& frames, IconDirectoryKind kind) {
+    const bool file = kind == IconDirectoryKind::kFile;
+    std::string bytes{0, 0, 1, 0, char(frames.size()), 0}, images;
+    for (const auto& [width, height, bits] : frames) {
+        const std::size_t location =
+            file ? 6 + 16 * frames.size() + images.size() : 100 + bytes.size() / 14;
+        bytes += {char(width),    char(height),       0, 0, 1, 0, char(bits), 0, 8, 0, 0, 0,
+                  char(location), char(location >> 8)};
+        if (file) bytes += std::string(2, '\0'), images += std::string(8, 'i');
+    }
+    return bytes + images;
+}
+
+// Scaled down, a frame keeps its detail; scaled up, it blurs.
+TEST(IconFramesTest, TheSmallestFrameAtLeastTheSizeElseTheLargestWithTheMostColours) {
+    using Frames = std::vector<std::array<int, 3>>;
+    const Frames own = {{16, 16, 4}, {32, 32, 4}, {48, 48, 4}, {64, 64, 4}};
+    // The frames, the size asked for, the frame chosen
+    // clang-format off
+    const std::vector<std::tuple<Frames, int, int, std::size_t>> cases = {
+        {own, 16, 16, 0}, {own, 20, 20, 1}, {own, 24, 24, 1}, {own, 40, 40, 2}, {own, 96, 96, 3},
+        {{{32, 32, 4}, {16, 16, 32}, {32, 32, 32}}, 20, 20, 2},
+        {{{33, 32, 4}, {66, 64, 4}}, 41, 40, 1},
+        {{{0, 0, 32}, {48, 48, 32}}, 64, 64, 0}, {{{16, 16, 4}}, 20, 20, 0}};
+    // clang-format on
+    for (const auto kind : {IconDirectoryKind::kFile, IconDirectoryKind::kGroup}) {
+        for (const auto& [given, width, height, chosen] : cases) {
+            const std::vector<IconFrame> frames =
+                ReadIconDirectory(IconDirectory(given, kind), kind);
+            ASSERT_EQ(frames.size(), given.size());
+            EXPECT_EQ(ChooseIconFrame(frames, width, height), chosen) << width << " " << chosen;
+            const std::size_t image = 6 + 16 * given.size() + 8 * chosen;
+            EXPECT_EQ(frames[chosen].location,
+                      kind == IconDirectoryKind::kFile ? image : 100 + chosen);
+        }
+    }
+    // No icon at all, and a frame whose image the file does not hold whole.
+    const std::string cut = IconDirectory(own, IconDirectoryKind::kFile);
+    EXPECT_TRUE(ReadIconDirectory("this is text, not an icon", IconDirectoryKind::kFile).empty());
+    EXPECT_EQ(ReadIconDirectory(cut.substr(0, cut.size() - 1), IconDirectoryKind::kFile).size(),
+              3u);
+}
+
 // An id belongs to what an entry is; once given it stays, whatever else comes, goes or collides.
 TEST(IconIdsTest, AnEntryKeepsTheIdItWasGivenFirst) {
     const std::string bravo = FileIdentity("Bravo.lnk");
@@ -116,6 +163,7 @@ TEST(IconIdsTest, AnEntryKeepsTheIdItWasGivenFirst) {
         std::string map;  // as an earlier run left it
         std::vector<std::string> asked;
         std::vector<std::uint32_t> ids;
+        std::string folder = "C:\\D";  // the data folder; none: the map is neither read nor written
     } cases[] = {
         {"",
          {bravo, FileIdentity("bravo.LNK"), LineIdentity("a.exe", 1)},
@@ -123,17 +171,21 @@ TEST(IconIdsTest, AnEntryKeepsTheIdItWasGivenFirst) {
         {std::to_string(derived) + "\tfile:other", {bravo}, {derived % kMaxIconId + 1}},
         {"7\tfile:bravo.lnk\r\n8\tline:a.exe#2", {LineIdentity("A.EXE", 2), bravo}, {8, 7}},
         {"junk\n0\tx\n65536\ty\n9\t\n12\tfile:bravo.lnk", {bravo}, {12}},
-        {"\xFF\xFE garbage", {bravo}, {derived}}};
+        {"\xFF\xFE garbage", {bravo}, {derived}},
+        {"7\tfile:bravo.lnk", {bravo, bravo}, {derived, derived}, ""}};
     for (const auto& row : cases) {
         FakePlatform platform;
-        platform.files["C:\\D\\iconids.txt"] = {row.map};
-        std::string folder = "C:\\D";
-        IconIds ids(platform, folder);
+        platform.files[row.folder + "\\iconids.txt"] = {row.map};
+        IconIds ids(platform, row.folder);
         std::vector<std::uint32_t> given;
         for (const std::string& identity : row.asked) given.push_back(ids.IdFor(identity));
         EXPECT_EQ(given, row.ids) << row.map;
         ids.Remember();
-        IconIds again(platform, folder);  // the next run reads what this one wrote
+        EXPECT_EQ(platform.files.size(), 1u);  // the map only, in its folder
+        if (row.folder.empty()) {
+            EXPECT_EQ(platform.files.begin()->second.contents, row.map);
+        }
+        IconIds again(platform, row.folder);  // the next run reads what this one wrote
         for (std::size_t n = 0; n < given.size(); ++n)
             EXPECT_EQ(again.IdFor(row.asked[n]), given[n]) << row.asked[n];
     }
@@ -296,9 +348,9 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
     // clang-format on
     EXPECT_EQ(ErrorOf([] { RegistryText(""); }), kInvalidArgument);  // a read without the NUL
     for (const auto& [target, number, values, after] : cases) {
-        for (int saveError : {0, 75}) {
+        for (int saveError : {0, 75, -1}) {  // -1: no data folder, so no copy
             SCOPED_TRACE(target + " " + std::to_string(number) + " " + std::to_string(saveError));
-            Bench b;
+            Bench b(0, "", 0, saveError < 0 ? "" : "C:\\Data");
             for (const auto& [key, text] : values) b.platform.registry[key] = text + '\0';
             if (values.contains(".txt") && values.at(".txt").empty())
                 b.platform.registry[".txt"] = "";
@@ -315,7 +367,7 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
             const std::uintptr_t shown = builtIn ? FakePlatform::kBuiltInIcon : b.platform.lastIcon;
             ASSERT_EQ(b.platform.trayCalls.size(), 1u);  // an unsaved copy costs no icon
             EXPECT_EQ(b.platform.trayCalls[0].record.hIcon, shown);
-            EXPECT_EQ(b.platform.seen.size(), !builtIn && saveError ? 2u : 1u);
+            EXPECT_EQ(b.platform.seen.size(), !builtIn && saveError > 0 ? 2u : 1u);
         }
     }
 }

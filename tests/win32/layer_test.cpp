@@ -1,6 +1,8 @@
-// What the Win32 layer does that no scenario sees: the icon files it writes, the 260-byte buffer
-// it reads registry values into, the names its directory search refuses and a watched folder
-// that is deleted and made again, and how lists are claimed and handed over.
+// What the Win32 layer does that no scenario sees: the icon files it writes, the 260-character
+// buffer it reads registry values into, the names its directory search refuses, a watched folder
+// that is deleted and made again, and text that reaches the system whole without the UTF-8 code
+// page (this program has no manifest: its code page is the system's legacy one), and how lists
+// are claimed and handed over.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,10 +14,12 @@
 #include <thread>
 
 #include "platform/errors.h"
+#include "platform/textreader.h"
 #include "platform/win32/folderwatch.h"
 #include "platform/win32/runninglists.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
+#include "tray/trayicons.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -224,6 +228,77 @@ TEST(RunningListsTest, AHandOverIsServedByTheHolderOfThatListAlone) {
     for (auto& list : lists) list->OnTimeout(), list->OnTimeout();
     EXPECT_EQ(reloads[0], 0);
     EXPECT_EQ(reloads[1], 1);
+}
+
+// Without the UTF-8 code page (which Windows before 10 version 1903 ignores), a folder named
+// "Café" holds a program the shell starts (the witness writes launches.txt beside itself), an
+// icon file, and a batch file saved in the legacy code page, which reads as the editor meant it.
+TEST(WideTextTest, PathsWithAccentsReachTheSystemWhole) {
+    ASSERT_NE(GetACP(), UINT{CP_UTF8}) << "the process must not run with the UTF-8 code page";
+    ScratchFolder scratch;
+    const std::string cafe = scratch.Path("Caf\xC3\xA9");
+    const auto at = [&](const char* name) { return std::filesystem::u8path(cafe + "\\" + name); };
+    std::filesystem::create_directory(std::filesystem::u8path(cafe));
+    std::string marker = std::getenv("ICONLANE_E2E_MARKER");
+    std::replace(marker.begin(), marker.end(), '/', '\\');
+    std::filesystem::copy_file("Z:" + marker, at("marker.exe"));
+    EXPECT_GT(Win32Shell().OpenTarget(cafe + "\\marker.exe"), 32);
+    for (ULONGLONG end = GetTickCount64() + 10000;
+         !std::filesystem::exists(at("launches.txt")) && GetTickCount64() < end;)
+        Sleep(20);
+    EXPECT_TRUE(std::filesystem::exists(at("launches.txt"))) << "the program was not started";
+
+    Win32Pictures pictures;
+    const std::string library = pictures.SystemDirectory() + "\\SHELL32.DLL";
+    pictures.SaveIconFile(*pictures.ExtractIconPicture(library, 0), scratch.Path("1.ico"));
+    std::filesystem::copy_file(scratch.Path("1.ico"), at("own.ico"));
+    EXPECT_NE(pictures.LoadPictureFile(cafe + "\\own.ico")->Handle(), 0u);
+
+    std::ofstream(at("lane.txt"), std::ios::binary) << "Caf\xE9 au lait";
+    EXPECT_EQ(TextOfFile(Win32FileSystem().ReadFile(cafe + "\\lane.txt"), Win32Process()),
+              "Caf\xC3\xA9 au lait");
+}
+
+// Wine's tray gets each Shell_NotifyIcon call as WM_COPYDATA (window, id, flags, message, then
+// the tip in 128 UTF-16 characters): a window of its class in front of it takes the tip.
+LRESULT CALLBACK TipSpy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* tip = reinterpret_cast<std::wstring*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message != WM_COPYDATA || tip == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    const auto* data = static_cast<const char*>(reinterpret_cast<COPYDATASTRUCT*>(lParam)->lpData);
+    *tip = reinterpret_cast<const wchar_t*>(data + 16);
+    return TRUE;
+}
+
+// Accents, and characters beyond 16 bits (two UTF-16 characters each, never split), reach the
+// tray whole; a long plain tip shows its first 64 characters.
+TEST(WideTextTest, TooltipsReachTheTrayWhole) {
+    ASSERT_NE(GetACP(), UINT{CP_UTF8}) << "the process must not run with the UTF-8 code page";
+    const WNDCLASSW spyClass{0,       &TipSpy, 0,       0,       nullptr,
+                             nullptr, nullptr, nullptr, nullptr, L"Shell_TrayWnd"};
+    RegisterClassW(&spyClass);
+    HWND spy = CreateWindowExW(WS_EX_TOPMOST, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                               nullptr, nullptr, nullptr);
+    std::wstring tip;
+    SetWindowLongPtrW(spy, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&tip));
+    std::string smiles;
+    std::wstring wideSmiles;
+    for (int n = 0; n < 16; ++n) smiles += "\xF0\x9F\x98\x80", wideSmiles += L"\xD83D\xDE00";
+    const std::pair<std::string, std::wstring> tips[] = {
+        {"Caf\xC3\xA9 au lait", L"Caf\xE9 au lait"},
+        {smiles + "x", wideSmiles},  // 64 bytes and a 65th: cut before it
+        {std::string(70, 't'), std::wstring(64, L't')}};
+    for (const auto& [text, shown] : tips) {
+        TrayRecord record;
+        record.hWnd = reinterpret_cast<std::uintptr_t>(spy);
+        record.uID = 1;
+        record.uFlags = NIF_TIP;
+        record.szTip = FormTip(text);
+        tip.clear();
+        EXPECT_TRUE(Win32TrayShell().NotifyIcon(TrayOperation::kModify, record));
+        EXPECT_TRUE(tip == shown) << text;
+    }
+    DestroyWindow(spy);
 }
 
 }  // namespace

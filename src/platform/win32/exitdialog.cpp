@@ -3,6 +3,7 @@
 #include "platform/win32/resourceids.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -64,8 +65,8 @@ void Win32ExitDialog::Ask(const std::string& question, const ExitAnswered& answe
 void ExitQuestionDialog::Run() {
     LoadCommonControls();
     std::vector<WORD> dialogTemplate = ExitDialogTemplate();
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
-                            reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), nullptr,
+    DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
+                            reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), nullptr,
                             &DialogProc, reinterpret_cast<LPARAM>(this));
     if (failure_) std::rethrow_exception(failure_);
 }
@@ -74,9 +75,9 @@ INT_PTR CALLBACK ExitQuestionDialog::DialogProc(HWND dialog, UINT message, WPARA
                                                 LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         reinterpret_cast<ExitQuestionDialog*>(lParam)->dialog_ = dialog;
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     }
-    auto* self = reinterpret_cast<ExitQuestionDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* self = reinterpret_cast<ExitQuestionDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
     return self == nullptr ? FALSE : self->HandleMessage(message, wParam, lParam);
 }
 
@@ -125,12 +126,12 @@ INT_PTR ExitQuestionDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
-HWND ExitQuestionDialog::AddControl(const char* windowClass, const char* text, DWORD style,
-                                    int id) {
-    HWND control = CreateWindowExA(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                                   dialog_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(control, WM_SETFONT, SendMessageA(dialog_, WM_GETFONT, 0, 0), FALSE);
+HWND ExitQuestionDialog::AddControl(const wchar_t* windowClass, const std::string& text,
+                                    DWORD style, int id) {
+    HWND control = CreateWindowExW(
+        0, windowClass, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, dialog_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(control, WM_SETFONT, SendMessageW(dialog_, WM_GETFONT, 0, 0), FALSE);
     return control;
 }
 
@@ -139,20 +140,20 @@ void ExitQuestionDialog::LayOut() {
     HDC screen = GetDC(nullptr);
     dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
-    label_ = AddControl("STATIC", question_.c_str(), SS_LEFT | SS_NOPREFIX, kLabelId);
-    no_ = AddControl("BUTTON", "&No", WS_TABSTOP | BS_DEFPUSHBUTTON, IDNO);
-    yes_ = AddControl("BUTTON", "&Yes", WS_TABSTOP | BS_PUSHBUTTON, IDYES);
-    image_ = AddControl("STATIC", "", SS_ICON | SS_REALSIZECONTROL, kImageId);
+    label_ = AddControl(L"STATIC", question_, SS_LEFT | SS_NOPREFIX, kLabelId);
+    no_ = AddControl(L"BUTTON", "&No", WS_TABSTOP | BS_DEFPUSHBUTTON, IDNO);
+    yes_ = AddControl(L"BUTTON", "&Yes", WS_TABSTOP | BS_PUSHBUTTON, IDYES);
+    image_ = AddControl(L"STATIC", "", SS_ICON | SS_REALSIZECONTROL, kImageId);
 
     RECT frame{0, 0, ToPixels(kClientWidthTwips, dpi_), ToPixels(kClientHeightTwips, dpi_)};
     AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
     RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
     SetWindowPos(dialog_, HWND_TOP, (work.left + work.right - width) / 2,
                  (work.top + work.bottom - height) / 2, width, height, 0);
     PlaceControls();
-    SendMessageA(dialog_, DM_SETDEFID, IDNO, 0);
+    SendMessageW(dialog_, DM_SETDEFID, IDNO, 0);
     SetFocus(no_);
 }
 
@@ -166,19 +167,19 @@ void ExitQuestionDialog::PlaceControls() {
     place(no_, kNoButton);
     place(yes_, kYesButton);
     place(image_, kImage);
-    labelFont_.Reset(CreateFontA(-MulDiv(825, dpi_, 7200), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+    labelFont_.Reset(CreateFontW(-MulDiv(825, dpi_, 7200), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 DEFAULT_QUALITY, DEFAULT_PITCH, "Microsoft Sans Serif"));
-    SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.Get()), TRUE);
+                                 DEFAULT_QUALITY, DEFAULT_PITCH, L"Microsoft Sans Serif"));
+    SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.Get()), TRUE);
 
     int small = MulDiv(16, dpi_, 96);
-    SendMessageA(no_, BM_SETIMAGE, IMAGE_ICON,
+    SendMessageW(no_, BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(ProgramIcon(kUpImageId, small, small)));
-    SendMessageA(yes_, BM_SETIMAGE, IMAGE_ICON,
+    SendMessageW(yes_, BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(ProgramIcon(kTickImageId, small, small)));
     HICON question =
         ProgramIcon(kQuestionImageId, ToPixels(kImage.right, dpi_), ToPixels(kImage.bottom, dpi_));
-    SendMessageA(image_, STM_SETICON, reinterpret_cast<WPARAM>(question), 0);
+    SendMessageW(image_, STM_SETICON, reinterpret_cast<WPARAM>(question), 0);
 }
 
 }  // namespace iconlane::win32

@@ -32,7 +32,7 @@ private:
     void Answer(ExitAnswer answer);
     void LayOut();
     void PlaceControls();
-    HWND AddControl(const char* windowClass, const char* text, DWORD style, int id);
+    HWND AddControl(const wchar_t* windowClass, const std::string& text, DWORD style, int id);
 
     HWND dialog_ = nullptr;
     HWND label_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/system.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -23,7 +24,7 @@ FolderItem ItemOf(const std::string& name, DWORD attributes, DWORD sizeHigh, DWO
 }
 
 bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -33,8 +34,8 @@ std::optional<std::vector<FolderItem>> Win32FileSystem::ListFolder(const std::st
     // Wildcards are refused by the attribute query, so they never widen the listing.
     if (folder.empty() || !IsFolder(folder)) return std::nullopt;
     bool separated = folder.back() == '\\' || folder.back() == '/';
-    WIN32_FIND_DATAA found;
-    UniqueFind search(FindFirstFileA((folder + (separated ? "*" : "\\*")).c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueFind search(FindFirstFileW(Wide(folder + (separated ? "*" : "\\*")).c_str(), &found));
     std::vector<FolderItem> items;
     if (!search.Valid()) {
         // An empty drive root has no "." either.
@@ -42,17 +43,17 @@ std::optional<std::vector<FolderItem>> Win32FileSystem::ListFolder(const std::st
         return std::nullopt;
     }
     do {
-        std::string name = found.cFileName;
+        std::string name = NarrowBuffer(found.cFileName, MAX_PATH);
         if (name == "." || name == "..") continue;
         items.push_back(ItemOf(name, found.dwFileAttributes, found.nFileSizeHigh,
                                found.nFileSizeLow, found.ftLastWriteTime));
-    } while (FindNextFileA(search.Get(), &found));
+    } while (FindNextFileW(search.Get(), &found));
     return items;
 }
 
 std::optional<FolderItem> Win32FileSystem::Details(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (path.empty() || !GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
         return std::nullopt;
     }
     std::size_t separator = path.find_last_of("\\/:");

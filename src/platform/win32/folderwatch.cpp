@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/widetext.h"
+
 namespace iconlane::win32 {
 namespace {
 
@@ -32,19 +34,19 @@ bool FolderWatch::Start(const std::string& folder, unsigned settleMs,
     std::string parent = ParentOf(folder);
     if (!parent.empty()) {
         parent_.Reset(
-            FindFirstChangeNotificationA(parent.c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME));
+            FindFirstChangeNotificationW(Wide(parent).c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME));
     }
     return change_.Valid();
 }
 
 void FolderWatch::Watch() {
-    change_.Reset(FindFirstChangeNotificationA(folder_.c_str(), FALSE, kChanges));
+    change_.Reset(FindFirstChangeNotificationW(Wide(folder_).c_str(), FALSE, kChanges));
     created_ = change_.Valid() ? Created() : 0;
 }
 
 ULONGLONG FolderWatch::Created() const {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(folder_.c_str(), GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExW(Wide(folder_).c_str(), GetFileExInfoStandard, &data) ||
         !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return 0;
     }
@@ -122,10 +124,10 @@ void RunMessageLoop(const std::vector<LoopWaitable*>& waitables) {
             continue;
         }
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) return;
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
         // Also after messages: a steady stream of them must not hold a settled change back.
         for (LoopWaitable* waitable : waitables) waitable->OnTimeout();

@@ -9,11 +9,12 @@
 #include "platform/win32/resourceids.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 namespace {
 
-constexpr const char* kHelpWindowClass = "frmHelp";
+constexpr const wchar_t* kHelpWindowClass = L"frmHelp";
 constexpr DWORD kHelpWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr int kDesignWidthTwips = 6705;
 constexpr int kDesignHeightTwips = 5310;
@@ -101,19 +102,19 @@ float Win32HelpWindow::InnerHeight() const {
 }
 
 void Win32HelpWindow::SetTitle(const std::string& title) {
-    SetWindowTextA(window_, title.c_str());
+    SetWindowTextW(window_, Wide(title).c_str());
 }
 
 void Win32HelpWindow::SetPlainText(const std::string& text) {
-    SetWindowTextA(textBox_, text.c_str());
+    SetWindowTextW(textBox_, Wide(text).c_str());
 }
 
 void Win32HelpWindow::LoadRichText(const std::string& path) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) throw RuntimeError(FileErrorNumber(GetLastError()));
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(file.Get()), 0, &ReadStream};
-    SendMessageA(textBox_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    SendMessageW(textBox_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
     if (stream.dwError != 0) throw RuntimeError(kPathFileAccessError);
 }
 
@@ -143,76 +144,79 @@ bool Win32HelpWindow::ShowModal(HelpWindowEvents& events) {
 void Win32HelpWindow::RunModalLoop() {
     MSG message;
     while (window_ != nullptr) {
-        if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
             PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
-        if (window_ == nullptr || !IsDialogMessageA(window_, &message)) {
+        if (window_ == nullptr || !IsDialogMessageW(window_, &message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
 }
 
 // RichEdit comes from the system folder only, never from the program's or the current folder.
 void Win32HelpWindow::CreateWindowAndControls() {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     LoadCommonControls();
     if (richEdit_ == nullptr) {
-        char system[MAX_PATH];
-        UINT length = GetSystemDirectoryA(system, MAX_PATH);
-        std::string library =
-            std::string(system, length < MAX_PATH ? length : 0) + "\\msftedit.dll";
-        richEdit_ = LoadLibraryA(library.c_str());
+        wchar_t system[MAX_PATH];
+        UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        std::wstring library =
+            std::wstring(system, length < MAX_PATH ? length : 0) + L"\\msftedit.dll";
+        richEdit_ = LoadLibraryW(library.c_str());
         if (richEdit_ == nullptr) throw RuntimeError(FileErrorNumber(GetLastError()));
     }
-    WNDCLASSEXA windowClass{};
-    if (!GetClassInfoExA(instance, kHelpWindowClass, &windowClass)) {
+    WNDCLASSEXW windowClass{};
+    if (!GetClassInfoExW(instance, kHelpWindowClass, &windowClass)) {
         windowClass = {};
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = &WindowProc;
         windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kProgramIconId));
+        windowClass.hIcon =
+            ProgramIcon(kProgramIconId, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+        windowClass.hIconSm = ProgramIcon(kProgramIconId, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON));
         windowClass.lpszClassName = kHelpWindowClass;
-        if (!RegisterClassExA(&windowClass)) throw RuntimeError(kOutOfMemory);
+        if (!RegisterClassExW(&windowClass)) throw RuntimeError(kOutOfMemory);
     }
 
     dpi_ = ScreenDpi();
     RECT frame{0, 0, ToPixels(kDesignWidthTwips, dpi_), ToPixels(kDesignHeightTwips, dpi_)};
     AdjustWindowRectEx(&frame, kHelpWindowStyle, FALSE, WS_EX_APPWINDOW);
-    CreateWindowExA(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kHelpWindowClass, "", kHelpWindowStyle,
+    CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kHelpWindowClass, L"", kHelpWindowStyle,
                     CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                     frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (window_ == nullptr) throw RuntimeError(kOutOfMemory);
 
-    auto child = [&](const char* windowClass, const char* text, DWORD style, int id,
+    auto child = [&](const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
                      const RECT& twips) {
-        return CreateWindowExA(
+        return CreateWindowExW(
             0, windowClass, text, WS_CHILD | WS_VISIBLE | style, ToPixels(twips.left, dpi_),
             ToPixels(twips.top, dpi_), ToPixels(twips.right, dpi_), ToPixels(twips.bottom, dpi_),
             window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     };
     // The Ok button comes first in the tab order, the text box second.
-    okButton_ = child("BUTTON", "&Ok!", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, kOkButton);
-    textBox_ = child("RICHEDIT50W", "",
+    okButton_ = child(L"BUTTON", L"&Ok!", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, kOkButton);
+    textBox_ = child(L"RICHEDIT50W", L"",
                      WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
                          ES_AUTOVSCROLL | ES_SAVESEL,
                      100, kTextBox);
-    SendMessageA(okButton_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+    SendMessageW(okButton_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);
     int tick = MulDiv(32, dpi_, 96);
-    SendMessageA(okButton_, BM_SETIMAGE, IMAGE_ICON,
+    SendMessageW(okButton_, BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(ProgramIcon(kTickImageId, tick, tick)));
 
     // The text starts in MS Sans Serif at 8.5 points; a loaded guide brings its own formats.
-    CHARFORMAT2A format{};
+    CHARFORMAT2W format{};
     format.cbSize = sizeof format;
     format.dwMask = CFM_FACE | CFM_SIZE;
     format.yHeight = 170;
-    lstrcpynA(format.szFaceName, "MS Sans Serif", LF_FACESIZE);
-    SendMessageA(textBox_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    lstrcpynW(format.szFaceName, L"MS Sans Serif", LF_FACESIZE);
+    SendMessageW(textBox_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
     controls_[0] = std::make_unique<ChildControl>(textBox_, dpi_);
     controls_[1] = std::make_unique<ChildControl>(okButton_, dpi_);
 }
@@ -224,7 +228,7 @@ void Win32HelpWindow::ChangeDpi(int dpi, const RECT& frame) {
     controls_[0] = std::make_unique<ChildControl>(textBox_, dpi_);
     controls_[1] = std::make_unique<ChildControl>(okButton_, dpi_);
     int tick = MulDiv(32, dpi_, 96);
-    SendMessageA(okButton_, BM_SETIMAGE, IMAGE_ICON,
+    SendMessageW(okButton_, BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(ProgramIcon(kTickImageId, tick, tick)));
     SetWindowPos(window_, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -234,12 +238,12 @@ LRESULT CALLBACK Win32HelpWindow::WindowProc(HWND window, UINT message, WPARAM w
                                              LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* self =
-            static_cast<Win32HelpWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            static_cast<Win32HelpWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<Win32HelpWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    auto* self = reinterpret_cast<Win32HelpWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     return self->HandleMessage(message, wParam, lParam);
 }
 
@@ -257,15 +261,15 @@ LRESULT Win32HelpWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) DestroyWindow(window);
             return 0;
         case WM_NCDESTROY:
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             window_ = textBox_ = okButton_ = nullptr;
             // Destroyed from a sent message, the modal loop would wait on for a posted one.
-            PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+            PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
             break;
         default:
             break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace iconlane::win32

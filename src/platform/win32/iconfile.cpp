@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -52,8 +53,8 @@ Dib ReadDib(HDC screen, HBITMAP bitmap, int width, int height, WORD bitsPerPixel
 
 // True when the file at `path` holds exactly `contents`; false also when it cannot be read.
 bool FileHolds(const std::string& path, const std::string& contents) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) ||
         size.QuadPart != static_cast<LONGLONG>(contents.size())) {
@@ -77,11 +78,11 @@ std::string EncodeIconFile(HICON icon) {
     if (!GetIconInfo(icon, &info)) throw RuntimeError(kInvalidPicture);
     UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
     BITMAP maskBitmap{}, colourBitmap{};
-    if (!GetObjectA(mask.Get(), sizeof maskBitmap, &maskBitmap))
+    if (!GetObjectW(mask.Get(), sizeof maskBitmap, &maskBitmap))
         throw RuntimeError(kInvalidPicture);
     // A monochrome icon keeps its mask above its image in one bitmap of double height.
     bool monochrome = !colour.Valid();
-    if (!monochrome && !GetObjectA(colour.Get(), sizeof colourBitmap, &colourBitmap)) {
+    if (!monochrome && !GetObjectW(colour.Get(), sizeof colourBitmap, &colourBitmap)) {
         throw RuntimeError(kInvalidPicture);
     }
     int width = maskBitmap.bmWidth;
@@ -136,9 +137,10 @@ std::string EncodeIconFile(HICON icon) {
 }
 
 void WriteFileReplacing(const std::string& path, const std::string& contents) {
-    std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+    const std::wstring target = Wide(path);
+    const std::wstring temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     {
-        UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) throw RuntimeError(FileErrorNumber(GetLastError()));
         DWORD written = 0;
@@ -147,13 +149,13 @@ void WriteFileReplacing(const std::string& path, const std::string& contents) {
             written != contents.size()) {
             DWORD error = GetLastError();
             file.Reset();
-            DeleteFileA(temporary.c_str());
+            DeleteFileW(temporary.c_str());
             throw RuntimeError(FileErrorNumber(error));
         }
     }
-    if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DWORD error = GetLastError();
-        DeleteFileA(temporary.c_str());
+        DeleteFileW(temporary.c_str());
         throw RuntimeError(FileErrorNumber(error));
     }
 }

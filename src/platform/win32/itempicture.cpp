@@ -103,7 +103,7 @@ HICON ItemIcon(const Request& request, CreateInstance create) {
 // library stays loaded while it runs, even when the tray has stopped waiting and ended meanwhile.
 DWORD WINAPI AskShell(void* parameter) {
     auto* request = static_cast<Request*>(parameter);
-    HMODULE ole32 = LoadLibraryA("ole32.dll");
+    HMODULE ole32 = LoadLibraryW(L"ole32.dll");
     auto initialize = Lookup<Initialize>(ole32, "CoInitializeEx");
     auto create = Lookup<CreateInstance>(ole32, "CoCreateInstance");
     auto uninitialize = Lookup<Uninitialize>(ole32, "CoUninitialize");

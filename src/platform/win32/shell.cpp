@@ -2,12 +2,19 @@
 
 #include <shlobj.h>
 
-#include <cstring>
+#include <algorithm>
+#include <map>
+#include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "platform/errors.h"
+#include "platform/iconframes.h"
 #include "platform/win32/iconfile.h"
 #include "platform/win32/resourceids.h"
+#include "platform/win32/system.h"
 #include "platform/win32/traysize.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 
@@ -29,16 +36,59 @@ PicturePtr IconToPicture(HICON icon) {
     return icon == nullptr ? nullptr : IconPicture::Owning(icon);
 }
 
+namespace {
+
+// One frame's image drawn at width x height: the system scales it to that size.
+HICON IconFromFrame(std::string_view image, int width, int height) {
+    auto* bits = reinterpret_cast<BYTE*>(const_cast<char*>(image.data()));
+    return CreateIconFromResourceEx(bits, static_cast<DWORD>(image.size()), TRUE, 0x00030000, width,
+                                    height, LR_DEFAULTCOLOR);
+}
+
+std::string_view ResourceBytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    HRSRC found = FindResourceW(module, name, type);
+    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (data == nullptr) return {};
+    return std::string_view(static_cast<const char*>(data), SizeofResource(module, found));
+}
+
+// The program's own icon from the frame ChooseIconFrame picks, as for an icon file: the system's
+// own choice would scale a smaller frame up (16 to 20 pixels at 125 %).
+HICON LoadProgramIcon(int resourceId, int width, int height) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    std::string_view group = ResourceBytes(module, MAKEINTRESOURCEW(resourceId),
+                                           reinterpret_cast<LPCWSTR>(RT_GROUP_ICON));
+    std::vector<IconFrame> frames = ReadIconDirectory(group, IconDirectoryKind::kGroup);
+    if (frames.empty()) return nullptr;
+    const IconFrame& frame = frames[ChooseIconFrame(frames, width, height)];
+    std::string_view image =
+        ResourceBytes(module, MAKEINTRESOURCEW(frame.location), reinterpret_cast<LPCWSTR>(RT_ICON));
+    return image.empty() ? nullptr : IconFromFrame(image, width, height);
+}
+
+}  // namespace
+
 PicturePtr Win32Pictures::LoadPictureFile(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         throw RuntimeError(kFileNotFound);
     }
-    // The file's frame of that size, else the nearest one scaled to it.
-    int size = TrayIconPixels();
-    HANDLE image = LoadImageA(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE);
-    if (image == nullptr) throw RuntimeError(kInvalidPicture);
-    return IconPicture::Owning(static_cast<HICON>(image));
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const RuntimeError&) {
+        throw RuntimeError(kInvalidPicture);
+    }
+    // The file's frame of the tray's size, else the nearest larger one scaled down.
+    std::vector<IconFrame> frames = ReadIconDirectory(bytes, IconDirectoryKind::kFile);
+    if (frames.empty()) throw RuntimeError(kInvalidPicture);
+    const int size = TrayIconPixels();
+    const IconFrame& frame = frames[ChooseIconFrame(frames, size, size)];
+    HICON icon =
+        IconFromFrame(std::string_view(bytes).substr(frame.location, frame.bytes), size, size);
+    if (icon == nullptr) throw RuntimeError(kInvalidPicture);
+    return IconPicture::Owning(icon);
 }
 
 PicturePtr Win32Pictures::ExtractIconPicture(const std::string& file, std::int32_t number) {
@@ -47,7 +97,7 @@ PicturePtr Win32Pictures::ExtractIconPicture(const std::string& file, std::int32
     // The icon's own frame of the tray's size where it has one, else its nearest one scaled.
     HICON icon = nullptr;
     UINT size = static_cast<UINT>(TrayIconPixels());
-    if (SHDefExtractIconA(file.c_str(), number, 0, &icon, nullptr, size) != S_OK) {
+    if (SHDefExtractIconW(Wide(file).c_str(), number, 0, &icon, nullptr, size) != S_OK) {
         if (icon != nullptr) DestroyIcon(icon);
         return nullptr;
     }
@@ -61,25 +111,23 @@ void Win32Pictures::SaveIconFile(const Picture& picture, const std::string& path
 }
 
 std::string Win32Pictures::SystemDirectory() {
-    char buffer[260];
-    UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
-    if (length >= sizeof buffer) length = 0;
-    return std::string(buffer, length);
+    wchar_t buffer[MAX_PATH];
+    UINT length = GetSystemDirectoryW(buffer, MAX_PATH);
+    return Narrow(std::wstring_view(buffer, length < MAX_PATH ? length : 0));
 }
 
+// Kept for the program's life, one a picture and size, as the system keeps its shared icons.
 HICON ProgramIcon(int resourceId, int width, int height) {
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
-                                         IMAGE_ICON, width, height, LR_SHARED));
+    static std::map<std::tuple<int, int, int>, UniqueIcon> loaded;
+    UniqueIcon& icon = loaded[{resourceId, width, height}];
+    if (!icon.Valid()) icon.Reset(LoadProgramIcon(resourceId, width, height));
+    return icon.Get();
 }
 
+// Entries still show an earlier size's picture until they are made again: it stays.
 PicturePtr Win32Pictures::ProgramPicture(int resourceId) {
-    int size = TrayIconPixels();
-    UniqueIcon& icon = programIcons_[{resourceId, size}];
-    if (!icon.Valid()) {
-        icon.Reset(static_cast<HICON>(LoadImageA(
-            GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_ICON, size, size, 0)));
-    }
-    return IconPicture::Shared(icon.Get());
+    const int size = TrayIconPixels();
+    return IconPicture::Shared(ProgramIcon(resourceId, size, size));
 }
 
 PicturePtr Win32Pictures::BuiltInIcon() {
@@ -90,34 +138,39 @@ PicturePtr Win32Pictures::UpImage() {
     return ProgramPicture(kUpImageId);
 }
 
-NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record) {
-    NOTIFYICONDATAA data{};
-    // The original record layout; its size differs between 32-bit (88 bytes) and 64-bit builds.
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+// The tip's 64 bytes of UTF-8 are at most 64 UTF-16 characters (a character of four bytes takes
+// two), so it is never cut here, and no character is split. A tip of 64 characters has no
+// terminating zero within the original record; the zeroed characters behind it stop a reader.
+NOTIFYICONDATAW ToNotifyIconData(const TrayRecord& record) {
+    NOTIFYICONDATAW data{};
+    // The original record layout; its size differs between 32-bit and 64-bit builds.
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
     data.hWnd = reinterpret_cast<HWND>(record.hWnd);
     data.uID = record.uID;
     data.uFlags = record.uFlags;
     data.uCallbackMessage = record.uCallbackMessage;
     data.hIcon = reinterpret_cast<HICON>(record.hIcon);
-    // A 64-character tip has no terminating zero; the zeroed fields behind it stop a reader.
-    std::memcpy(data.szTip, record.szTip.data(), record.szTip.size());
+    std::string_view tip(record.szTip.data(), record.szTip.size());
+    const std::wstring wide = Wide(tip.substr(0, tip.find('\0')));
+    std::copy_n(wide.begin(), std::min(wide.size(), kTrayTipLength), data.szTip);
     return data;
 }
 
 std::int32_t Win32Shell::OpenTarget(const std::string& target) {
-    HINSTANCE result = ShellExecuteA(nullptr, "Open", target.c_str(), "", "", SW_SHOWNORMAL);
+    HINSTANCE result =
+        ShellExecuteW(nullptr, L"Open", Wide(target).c_str(), L"", L"", SW_SHOWNORMAL);
     return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(result));
 }
 
 bool Win32TrayShell::NotifyIcon(TrayOperation operation, const TrayRecord& record) {
-    NOTIFYICONDATAA data = ToNotifyIconData(record);
+    NOTIFYICONDATAW data = ToNotifyIconData(record);
     // The shell reads a version, and takes the focus call, only from the larger record of
     // Windows 2000 on.
     if (operation == TrayOperation::kSetVersion || operation == TrayOperation::kSetFocus) {
-        data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        data.cbSize = NOTIFYICONDATAW_V2_SIZE;
         data.uVersion = record.uVersion;
     }
-    return Shell_NotifyIconA(static_cast<DWORD>(operation), &data) != FALSE;
+    return Shell_NotifyIconW(static_cast<DWORD>(operation), &data) != FALSE;
 }
 
 }  // namespace iconlane::win32

@@ -5,9 +5,6 @@
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
 
-#include <map>
-#include <utility>
-
 #include "platform/services.h"
 #include "platform/win32/handles.h"
 
@@ -42,15 +39,12 @@ public:
     PicturePtr BuiltInIcon() override;
 
 private:
-    // One of the program's own icons at the tray's size, kept for the program's life: entries
-    // still show an earlier size's until they are made again.
+    // One of the program's own icons at the tray's size, shared (ProgramIcon).
     PicturePtr ProgramPicture(int resourceId);
-
-    std::map<std::pair<int, int>, UniqueIcon> programIcons_;  // by resource and size
 };
 
 // The shell's record for a tray call, made from the program's record.
-NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record);
+NOTIFYICONDATAW ToNotifyIconData(const TrayRecord& record);
 
 class Win32TrayShell final : public TrayShell {
 public:
@@ -62,7 +56,8 @@ public:
     std::int32_t OpenTarget(const std::string& target) override;
 };
 
-// One of the program's own icons at the given size: shared, never destroyed by its users.
+// One of the program's own icons at the given size, from its frame of that size, else the nearest
+// larger one scaled down: shared, never destroyed by its users.
 HICON ProgramIcon(int resourceId, int width, int height);
 
 }  // namespace iconlane::win32

@@ -11,32 +11,26 @@
 #include "platform/win32/itempicture.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/traysize.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 namespace {
 
-std::wstring WideText(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(static_cast<std::size_t>(length - 1));
-    return wide;
-}
-
-ShortcutDetails DetailsOf(IShellLinkA& link) {
+ShortcutDetails DetailsOf(IShellLinkW& link) {
     ShortcutDetails details;
-    char text[INFOTIPSIZE + 1] = {};
-    if (SUCCEEDED(link.GetDescription(text, INFOTIPSIZE))) details.description = text;
-    char icon[MAX_PATH + 1] = {};
+    wchar_t text[INFOTIPSIZE + 1] = {};
+    if (SUCCEEDED(link.GetDescription(text, INFOTIPSIZE)))
+        details.description = NarrowBuffer(text, INFOTIPSIZE);
+    wchar_t icon[MAX_PATH + 1] = {};
     int number = 0;
     if (SUCCEEDED(link.GetIconLocation(icon, MAX_PATH, &number))) {
-        details.iconFile = icon;
+        details.iconFile = NarrowBuffer(icon, MAX_PATH);
         details.iconNumber = number;
     }
     // The path as stored: no search for a moved target, which could take long or show a window.
-    char target[MAX_PATH + 1] = {};
-    if (link.GetPath(target, MAX_PATH, nullptr, 0) == S_OK) details.target = target;
+    wchar_t target[MAX_PATH + 1] = {};
+    if (link.GetPath(target, MAX_PATH, nullptr, 0) == S_OK)
+        details.target = NarrowBuffer(target, MAX_PATH);
     PIDLIST_ABSOLUTE items = nullptr;
     details.hasItemList = link.GetIDList(&items) == S_OK && items != nullptr;
     ILFree(items);
@@ -57,7 +51,7 @@ Win32Shortcuts::~Win32Shortcuts() {
 bool Win32Shortcuts::StartCom() {
     if (tried_) return createInstance_ != nullptr;
     tried_ = true;
-    ole32_ = LoadLibraryA("ole32.dll");
+    ole32_ = LoadLibraryW(L"ole32.dll");
     if (ole32_ == nullptr) return false;
     using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
     auto initialize = reinterpret_cast<Initialize>(
@@ -74,20 +68,20 @@ bool Win32Shortcuts::StartCom() {
 
 std::optional<ShortcutDetails> Win32Shortcuts::ReadShortcut(const std::string& path) {
     if (!StartCom()) return std::nullopt;
-    ComRef<IShellLinkA> link;
-    if (FAILED(createInstance_(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    ComRef<IShellLinkW> link;
+    if (FAILED(createInstance_(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                link.ReceiveAny()))) {
         return std::nullopt;
     }
     ComRef<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.ReceiveAny()))) return std::nullopt;
-    std::wstring widePath = WideText(path);
+    std::wstring widePath = Wide(path);
     if (widePath.empty() || FAILED(file->Load(widePath.c_str(), STGM_READ))) return std::nullopt;
     return DetailsOf(*link);
 }
 
 PicturePtr Win32Shortcuts::ItemListPicture(const std::string& path) {
-    return IconToPicture(ShortcutItemIcon(WideText(path), TrayIconPixels()));
+    return IconToPicture(ShortcutItemIcon(Wide(path), TrayIconPixels()));
 }
 
 }  // namespace iconlane::win32

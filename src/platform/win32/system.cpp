@@ -1,12 +1,13 @@
 #include "platform/win32/system.h"
 
 #include <windows.h>
-// commctrl.h needs the types of windows.h.
+// commctrl.h and shlobj.h need the types of windows.h.
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 #include "platform/commandline.h"
 #include "platform/errors.h"
@@ -18,18 +19,18 @@
 namespace iconlane::win32 {
 namespace {
 
-// Files larger than this are refused: the program only reads small text files.
+// Files larger than this are refused: the program only reads small text and icon files.
 constexpr LONGLONG kMaxTextFileSize = 64LL * 1024 * 1024;
 // Characters of a run without blanks that one line of a message box shows, even of wide letters,
 // on a 1024-pixel screen.
 constexpr int kMaxMessageRun = 80;
 
-bool Matches(const WIN32_FIND_DATAA& found, SearchKind kind) {
+bool Matches(const WIN32_FIND_DATAW& found, SearchKind kind) {
     DWORD attributes = found.dwFileAttributes;
     if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return false;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
-    std::string name = found.cFileName;
-    return kind == SearchKind::kFilesAndFolders && name != "." && name != "..";
+    std::wstring_view name = found.cFileName;
+    return kind == SearchKind::kFilesAndFolders && name != L"." && name != L"..";
 }
 
 // Characters no file name may hold. The system's search takes < > and " for wildcards of its own
@@ -62,10 +63,10 @@ int FileErrorNumber(unsigned long systemError) {
 }
 
 void RestrictLibrarySearch() {
-    SetDllDirectoryA("");
+    SetDllDirectoryW(L"");
     // Present from Windows 8 on (and on Windows 7 with its update); looked up, not imported.
     using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
-    FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     if (found != nullptr) {
         reinterpret_cast<SetDefaultDirectories>(reinterpret_cast<void*>(found))(
             LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -76,7 +77,7 @@ void RestrictLibrarySearch() {
 // keeps about 3 MB less in memory. The manifest makes this load the themed version 6.
 void LoadCommonControls() {
     static const bool loaded = [] {
-        HMODULE library = LoadLibraryA("comctl32.dll");
+        HMODULE library = LoadLibraryW(L"comctl32.dll");
         if (library == nullptr) return false;
         using Initialize = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
         FARPROC found = GetProcAddress(library, "InitCommonControlsEx");
@@ -93,50 +94,59 @@ void Win32Dialogs::ShowMessage(const std::string& text, MessageStyle style,
     // Some systems break a message box's lines only at blanks: a quoted line without any would
     // make the box wider than the screen.
     std::string shown = BreakLongRuns(text, kMaxMessageRun);
-    MessageBoxA(nullptr, shown.c_str(), title.c_str(), static_cast<UINT>(style) | MB_OK);
+    MessageBoxW(nullptr, Wide(shown).c_str(), Wide(title).c_str(),
+                static_cast<UINT>(style) | MB_OK);
 }
 
 std::string Win32Environment::Variable(const std::string& name) const {
-    std::string value(256, '\0');
+    const std::wstring wideName = Wide(name);
+    std::wstring value(256, L'\0');
     for (;;) {
-        DWORD length =
-            GetEnvironmentVariableA(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(),
+                                               static_cast<DWORD>(value.size()));
         if (length == 0) return {};
         if (length < value.size()) {
             value.resize(length);
-            return value;
+            return Narrow(value);
         }
         value.resize(length);  // too small: length is the size needed, terminator included
     }
 }
 
+// The shell's own record of the folder, which holds also where no environment was handed down.
+std::string Win32Environment::RoamingFolder() const {
+    wchar_t folder[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK)
+        return {};
+    return NarrowBuffer(folder, MAX_PATH);
+}
+
 std::optional<std::string> Win32Registry::ReadClassesRootDefault(const std::string& subkey) {
     HKEY opened = nullptr;
-    if (RegOpenKeyA(HKEY_CLASSES_ROOT, subkey.c_str(), &opened) != ERROR_SUCCESS) {
+    if (RegOpenKeyW(HKEY_CLASSES_ROOT, Wide(subkey).c_str(), &opened) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     UniqueKey key(opened);
-    // A fixed buffer of 260 bytes: a longer value counts as unreadable.
-    char buffer[260];
-    std::memset(buffer, ' ', sizeof buffer);
+    // A fixed buffer of 260 characters: a longer value counts as unreadable.
+    wchar_t buffer[260];
     DWORD type = 0, count = sizeof buffer;
-    LONG result = RegQueryValueExA(key.Get(), nullptr, nullptr, &type,
+    LONG result = RegQueryValueExW(key.Get(), nullptr, nullptr, &type,
                                    reinterpret_cast<BYTE*>(buffer), &count);
     if (result != ERROR_SUCCESS || count > sizeof buffer) return std::nullopt;
-    return std::string(buffer, count);
+    return Narrow(std::wstring_view(buffer, count / sizeof(wchar_t)));
 }
 
 std::string ProgramFilePath() {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
             break;
         }
         path.resize(path.size() * 2);
     }
-    return path;
+    return Narrow(path);
 }
 
 std::string Win32Process::ProgramFolder() const {
@@ -150,7 +160,8 @@ std::string Win32Process::ProgramFolder() const {
 // Read from the program's own version resource, without version.dll: that library is no known
 // system DLL, and one planted beside the program would be loaded in its place.
 ProgramVersion Win32Process::Version() const {
-    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), RT_VERSION);
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO),
+                                reinterpret_cast<LPCWSTR>(RT_VERSION));
     HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
     const auto* data = static_cast<const BYTE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
     if (data == nullptr) return {};
@@ -167,13 +178,14 @@ ProgramVersion Win32Process::Version() const {
 }
 
 std::string Win32Process::DecimalSeparator() const {
-    char separator[8] = ".";
-    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
-    return separator;
+    wchar_t separator[8] = L".";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, std::size(separator));
+    return NarrowBuffer(separator, std::size(separator));
 }
 
+// Taken as UTF-16 and turned into the program's text once, whatever the process code page.
 std::string Win32Process::CommandLine() const {
-    return ArgumentsOf(GetCommandLineA());
+    return ArgumentsOf(Narrow(GetCommandLineW()));
 }
 
 std::string Win32Process::CurrentFolder() const {
@@ -189,52 +201,50 @@ void Win32Process::EndNow() {
     ExitProcess(0);
 }
 
-// The program itself runs with the UTF-8 code page; the locale still names the one the system
-// gives programs that do not ask for it, which is what old editors saved in.
+// The system's locale names the code page it gives programs that do not ask for UTF-8, which is
+// what old editors saved in, whatever this process itself runs with (where the system is set to
+// "UTF-8 for worldwide language support", that is UTF-8 and there is no other: 1252 then).
 std::string Win32Process::FromLegacyCodePage(const std::string& bytes) const {
-    char number[8] = {};
+    wchar_t number[8] = {};
     UINT codePage = 1252;
-    if (GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, number, sizeof number) >
-            0 &&
-        std::atoi(number) > 0 && std::atoi(number) != CP_UTF8) {
-        codePage = static_cast<UINT>(std::atoi(number));
+    if (GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, number,
+                       std::size(number)) > 0) {
+        const long found = std::wcstol(number, nullptr, 10);
+        if (found > 0 && found != CP_UTF8) codePage = static_cast<UINT>(found);
     }
-    int size = static_cast<int>(bytes.size());
-    int wideLength = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-    if (wideLength <= 0) return bytes;
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), wideLength);
-    int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, text.data(), length, nullptr, nullptr);
-    return text;
+    std::wstring wide = WideFromCodePage(bytes, codePage);
+    return wide.empty() ? bytes : Narrow(wide);
 }
 
 std::string Win32FileSystem::FindFirst(const std::string& pattern, SearchKind kind) {
     if (pattern.empty()) return {};
     if (HasRefusedCharacter(pattern)) throw RuntimeError(kBadFileName);
-    WIN32_FIND_DATAA found;
-    UniqueFind search(FindFirstFileA(pattern.c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueFind search(FindFirstFileW(Wide(pattern).c_str(), &found));
     if (!search.Valid()) {
         // Not found and no more files mean nothing matches; a name the system refuses is an error.
         if (FileErrorNumber(GetLastError()) == kBadFileName) throw RuntimeError(kBadFileName);
         return {};
     }
     do {
-        if (Matches(found, kind)) return found.cFileName;
-    } while (FindNextFileA(search.Get(), &found));
+        if (Matches(found, kind)) return NarrowBuffer(found.cFileName, MAX_PATH);
+    } while (FindNextFileW(search.Get(), &found));
     return {};
 }
 
 void Win32FileSystem::CreateFolder(const std::string& path) {
-    if (!CreateDirectoryA(path.c_str(), nullptr))
+    if (!CreateDirectoryW(Wide(path).c_str(), nullptr))
         throw RuntimeError(FileErrorNumber(GetLastError()));
 }
 
 std::string Win32FileSystem::ReadFile(const std::string& path) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return ReadWholeFile(path);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) throw RuntimeError(FileErrorNumber(GetLastError()));
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size)) throw RuntimeError(FileErrorNumber(GetLastError()));

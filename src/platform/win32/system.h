@@ -14,6 +14,7 @@ public:
 class Win32Environment final : public Environment {
 public:
     std::string Variable(const std::string& name) const override;
+    std::string RoamingFolder() const override;
 };
 
 class Win32Process final : public Process {
@@ -48,6 +49,10 @@ void RestrictLibrarySearch();
 
 // Loads the themed common controls once, before the first dialog is shown.
 void LoadCommonControls();
+
+// The whole contents of a file of at most 64 MB (larger ones fail with error 7); other failures
+// with the numbered error of the system's.
+std::string ReadWholeFile(const std::string& path);
 
 // The program file's full path, however long.
 std::string ProgramFilePath();

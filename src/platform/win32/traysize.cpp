@@ -12,18 +12,19 @@ using MetricsForDpi = int(WINAPI*)(int, UINT);
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 
 template <typename Function>
-Function Lookup(const char* library, const char* name) {
-    HMODULE module = GetModuleHandleA(library);
-    if (module == nullptr) module = LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+Function Lookup(const wchar_t* library, const char* name) {
+    HMODULE module = GetModuleHandleW(library);
+    if (module == nullptr) module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     FARPROC found = module != nullptr ? GetProcAddress(module, name) : nullptr;
     return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
 }
 
 // GetSystemMetrics alone keeps the DPI the user signed in with until the next sign-in.
 int MeasureTrayIconPixels() {
-    static const auto dpiForMonitor = Lookup<DpiForMonitor>("shcore.dll", "GetDpiForMonitor");
-    static const auto metricsForDpi = Lookup<MetricsForDpi>("user32.dll", "GetSystemMetricsForDpi");
-    HWND taskBar = FindWindowA("Shell_TrayWnd", nullptr);
+    static const auto dpiForMonitor = Lookup<DpiForMonitor>(L"shcore.dll", "GetDpiForMonitor");
+    static const auto metricsForDpi =
+        Lookup<MetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
+    HWND taskBar = FindWindowW(L"Shell_TrayWnd", nullptr);
     UINT dpiX = 0, dpiY = 0;
     if (taskBar != nullptr && dpiForMonitor != nullptr && metricsForDpi != nullptr &&
         SUCCEEDED(dpiForMonitor(MonitorFromWindow(taskBar, MONITOR_DEFAULTTOPRIMARY), kEffectiveDpi,

@@ -9,33 +9,33 @@
 #include "platform/errors.h"
 #include "platform/trayrecord.h"
 #include "platform/win32/traysize.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 namespace {
 
-constexpr const char* kTrayWindowClass = "IconlaneTray";
-constexpr const char* kTrayWindowCaption = "Iconlane";
+constexpr const wchar_t* kTrayWindowCaption = L"Iconlane";
 
 // The portable side reports the failures of its events itself; whatever still escapes one must
 // not unwind through the window system, so it is reported here.
 void ReportUnexpectedFailure() {
     try {
         std::string text = EventFailureText(CurrentNumberedError());
-        MessageBoxA(nullptr, text.c_str(), "Iconlane", MB_ICONEXCLAMATION | MB_OK);
+        MessageBoxW(nullptr, Wide(text).c_str(), L"Iconlane", MB_ICONEXCLAMATION | MB_OK);
     } catch (...) {
-        MessageBoxA(nullptr, "Unexpected error", "Iconlane", MB_ICONEXCLAMATION | MB_OK);
+        MessageBoxW(nullptr, L"Unexpected error", L"Iconlane", MB_ICONEXCLAMATION | MB_OK);
     }
 }
 
 void RegisterTrayWindowClass(WNDPROC procedure) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA windowClass{};
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    if (GetClassInfoExA(instance, kTrayWindowClass, &windowClass)) return;
+    if (GetClassInfoExW(instance, kTrayWindowClassName, &windowClass)) return;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    windowClass.lpszClassName = kTrayWindowClass;
-    if (!RegisterClassExA(&windowClass)) throw RuntimeError(kOutOfMemory);
+    windowClass.lpszClassName = kTrayWindowClassName;
+    if (!RegisterClassExW(&windowClass)) throw RuntimeError(kOutOfMemory);
 }
 
 UniqueMenu CreateMenuOf(const std::vector<std::string>& captions) {
@@ -44,15 +44,21 @@ UniqueMenu CreateMenuOf(const std::vector<std::string>& captions) {
     UINT item = 1;
     for (const std::string& caption : captions) {
         UINT flags = caption == "-" ? MF_SEPARATOR : MF_STRING;
-        AppendMenuA(menu.Get(), flags, item++, caption == "-" ? nullptr : caption.c_str());
+        AppendMenuW(menu.Get(), flags, item++, caption == "-" ? nullptr : Wide(caption).c_str());
     }
     return menu;
 }
 
-// Windows of lower rights (an Iconlane started normally while this one runs elevated) may post it.
+// A program run as administrator hears no message registered by a program of lower integrity (the
+// shell's TaskbarCreated, a second start's hand-over) unless its window lets it in: else its icons
+// would stay away after Explorer restarts. Windows 7 on; looked up, so that an older system still
+// starts.
 void LetThrough(HWND window, UINT message) {
-    if (window != nullptr && message != 0) {
-        ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
+    using ChangeFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
+    if (window != nullptr && message != 0 && found != nullptr) {
+        reinterpret_cast<ChangeFilter>(reinterpret_cast<void*>(found))(window, message,
+                                                                       MSGFLT_ALLOW, nullptr);
     }
 }
 
@@ -110,14 +116,15 @@ void Win32TraySlot::Unload() {
 
 Win32TrayWindow::Win32TrayWindow(const std::function<void()>& iconSizeChanged,
                                  const TrayWindowListener& listener)
-    : taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")),
+    : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")),
       iconSizeChanged_(iconSizeChanged),
       listener_(listener) {
     RegisterTrayWindowClass(&WindowProc);
     // Never shown; the handle is kept by WindowProc as soon as the window exists.
-    CreateWindowExA(0, kTrayWindowClass, kTrayWindowCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                    nullptr, GetModuleHandleA(nullptr), this);
+    CreateWindowExW(0, kTrayWindowClassName, kTrayWindowCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                    nullptr, GetModuleHandleW(nullptr), this);
     if (!window_.Valid()) throw RuntimeError(kOutOfMemory);
+    LetThrough(window_.Get(), taskbarCreated_);
     LetThrough(window_.Get(), listener_.message);
 }
 
@@ -151,7 +158,7 @@ int Win32TrayWindow::ShowPopupMenu(HMENU menu, MenuPlace place, std::uint32_t id
     SetForegroundWindow(window);
     int item = static_cast<int>(TrackPopupMenuEx(menu, flags, at.x, at.y, window,
                                                  flags & TPM_VERTICAL ? &beside : nullptr));
-    PostMessageA(window, WM_NULL, 0, 0);
+    PostMessageW(window, WM_NULL, 0, 0);
     menuOpen_ = false;
     return item;
 }
@@ -170,12 +177,12 @@ LRESULT CALLBACK Win32TrayWindow::WindowProc(HWND window, UINT message, WPARAM w
                                              LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* self =
-            static_cast<Win32TrayWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            static_cast<Win32TrayWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->window_.Reset(window);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<Win32TrayWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    auto* self = reinterpret_cast<Win32TrayWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     return self->HandleMessage(window, message, wParam, lParam);
 }
 
@@ -212,13 +219,13 @@ LRESULT Win32TrayWindow::HandleMessage(HWND window, UINT message, WPARAM wParam,
             UnloadAll();
             return 0;
         case WM_NCDESTROY:
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             window_.Release();
             break;
         default:
             break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 template <typename Event>

@@ -10,6 +10,10 @@ namespace iconlane::win32 {
 // UTF-8 to UTF-16. Bytes that are no UTF-8 become U+FFFD, as the system converts them.
 std::wstring Wide(std::string_view text);
 
+// Bytes in a code page of the system (a legacy ANSI one, for text saved by older editors) to
+// UTF-16; empty when the system knows no such code page.
+std::wstring WideFromCodePage(std::string_view bytes, unsigned codePage);
+
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Narrow(std::wstring_view text);
 
