@@ -382,6 +382,18 @@ const Row kRows[] = {
          ASSERT_EQ(d.spy.calls(NIM_ADD).size(), 3u);
          EXPECT_NEAR(pace(d.spy.calls(NIM_ADD)), 2000, 150);
      }},
+    // At log-on the task bar may take an icon while answering that it did not.
+    {"AnIconTakenWhileTheAddFailedGetsItsVersionAtTheRetry",
+     [](Driver& d) {
+         d.spy.takeLate = 1;
+         d.startLane(1);
+         ASSERT_TRUE(pollUntil([&] { return d.spy.calls(NIM_MODIFY).size() == 1; }));
+         EXPECT_TRUE(pollUntil(
+             [&] { return d.spy.details(NIM_SETVERSION) == std::vector<UINT>{NOTIFYICON_VERSION}; },
+             2s))
+             << "no version for the icon";
+         EXPECT_EQ(d.spy.calls(NIM_ADD).size(), 2u);  // the retry's add fails: it is there
+     }},
     {"HelpWhileTheQuestionIsOpenBringsItToTheFrontAndYesEnds",
      [](Driver& d) {
          d.startLane(2);

@@ -106,7 +106,8 @@ public:
     std::string programFolder = "C:\\Apps", commandLine;
     std::map<std::string, FileEntry> files;  // full path -> entry
     std::map<std::string, int> readErrors;   // path -> error reading it fails with
-    int createFolderError = 0, saveIconError = 0, refusedAdds = 0;
+    // refusedAdds: adds the shell refuses; addsTakenLate: adds it answers false to but takes.
+    int createFolderError = 0, saveIconError = 0, refusedAdds = 0, addsTakenLate = 0;
     std::map<std::string, int> iconCounts{{kLibrary, 300}};  // file -> icons it holds
     std::map<std::string, std::string> registry;  // subkey -> bytes of its value, NUL included
     ProgramVersion version{1, 0, 0};
@@ -127,18 +128,19 @@ public:
     // and saved.
     Texts seen, icons, versions;
     std::vector<TrayCall> trayCalls;
-    std::set<std::uint32_t> inTray;  // the ids of the icons the shell has
+    std::vector<std::uint32_t> inTray;  // the ids of the icons the shell has, in the order shown
     std::vector<Slot*> slots;
     std::uintptr_t lastIcon = 0x1000;  // the newest icon extracted or loaded
     bool questionOpen = false;
     std::string watched;            // the folder watched for changes
     std::function<bool()> settled;  // what the loop runs once a change there has settled
     // The task bar's records of icons (none: a system that keeps none), the known folders, the
-    // records promoted, and what runs while the records are watched.
+    // records promoted, what runs while the records are watched and how many listings fail.
     std::optional<std::map<std::string, TrayIconRecord>> iconRecords;
     std::map<std::string, std::string> knownFolders;
     Texts promoted;
     std::function<void()> recordsChanged;
+    int unreadableListings = 0;
 
     Services services{*this, *this, *this, *this, *this, *this, *this,
                       *this, *this, *this, *this, *this, *this};
@@ -249,12 +251,15 @@ public:
         seen.push_back(
             "AMDF"[static_cast<int>(operation)] + std::to_string(record.uID) +
             (record.hIcon == kUpImage && operation != TrayOperation::kDelete ? "^" : ""));
-        // As a shell does: an icon it has refuses a second add, one it lacks any other call.
-        const bool held = inTray.contains(record.uID);
-        if (operation == TrayOperation::kDelete) return inTray.erase(record.uID) > 0;
+        // As a shell does: an icon it has refuses a second add, one it lacks any other call; a
+        // new icon goes at the end.
+        const bool held = std::ranges::count(inTray, record.uID) > 0;
+        if (operation == TrayOperation::kDelete) return std::erase(inTray, record.uID) > 0;
         if (operation != TrayOperation::kAdd) return held;
+        if (held) return false;
         if (refusedAdds > 0) return --refusedAdds, false;
-        return inTray.insert(record.uID).second;
+        inTray.push_back(record.uID);
+        return addsTakenLate > 0 ? (--addsTakenLate, false) : true;
     }
     std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, const Texts& menu,
                                              TraySlotEvents& events) override {

@@ -98,7 +98,8 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         {false, "a,A\nb,B", "a,A\r\n;c\nb,B\nc,C", "Ac:C ", 0},
         {false, "a,A\nb,B\nc,C", "a,A", "Dc Db ", 0},
         {false, "a,A\nb,B,1e10", "a,A\nb,B", "Ab:B open b Mb^:B Ab:B Da Db quit ", 0, 1,
-         "mtru"},                                                  // mended
+         "mtru"},                                                               // mended
+        {false, "a,A\nb,B,1e10\nc,C", "a,A\nb,B\nc,C", "Ab:B Dc Ac:C ", 0, 1},  // c after b
         {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, 0, "tr"},   // broken: no icon, as at start
         {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, 0, "tr"},   // replaced by a failing line
         {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},  // c keeps its id

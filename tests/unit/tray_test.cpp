@@ -49,12 +49,14 @@ struct Bench {
         return ErrorOf([&] { table.AddEntry(id, target, tooltip, iconField); });
     }
     // What is seen while a script runs, of actions: m<k>:<n> tray message n on entry k, b<k> it
-    // starts blinking, t<k> its blink tick, u<k> it is unloaded, g<k> the shell lost its icon,
-    // p<k>:<phase>, x the exit question, A / F an entry added / failing after its window is made, e
-    // the program ends, s the tray's icon size changes, w<n> n ms pass, k<k> entry k gets Enter
-    // while the next target opens; "!" before one: the shell refuses the icon. A menu takes the
-    // next action as the item picked (-1: picking fails); an open question takes the next ones up
-    // to "." (its loop unwinds), y and n answering it.
+    // starts blinking, t<k> its blink tick, u<k> it is unloaded, g<k> the shell restarted, r<k>
+    // its retry tick, p<k>:<phase>, x the exit question, A / F an entry added / failing after its
+    // window is made, e the program ends, s the tray's icon size changes, w<n> n ms pass, k<k>
+    // entry k gets Enter while the next target opens, c icon copies cannot be saved from now on, o
+    // the ids in the order the tray shows them ("tray 1 2"); "!" before one: the shell refuses the
+    // icon, "?": it answers false but takes it. A menu takes the next action as the item picked
+    // (-1: picking fails); an open question takes the next ones up to "." (its loop unwinds), y and
+    // n answering it.
     Texts Run(const std::string& script) {
         platform.seen.clear();
         actions = std::istringstream(script);
@@ -67,14 +69,20 @@ struct Bench {
         std::string a;
         if (!(actions >> a) || a == ".") return false;
         platform.refusedAdds = a[0] == '!' ? 1 : 0;
-        if (a[0] == '!') a.erase(0, 1);
+        platform.addsTakenLate = a[0] == '?' ? 1 : 0;
+        if (a[0] == '!' || a[0] == '?') a.erase(0, 1);
         const int k = std::atoi(a.c_str() + 1);
         const std::string arg = a.substr(a.find(':') + 1);
         if (a[0] == 'm') platform.slots.at(k - 1)->events.OnTrayMessage(std::stoi(arg));
         if (a[0] == 't') platform.slots.at(k - 1)->events.OnTimer();
         if (a[0] == 'b') table.EntryWindows(k)->SetFadeTimerEnabled(true);
         if (a[0] == 'u') platform.slots.at(k - 1)->Unload();
-        if (a[0] == 'g') table.AddIconAgain(k);
+        if (a[0] == 'g') table.AddIconAgain(k, true);
+        if (a[0] == 'r') platform.slots.at(k - 1)->events.OnRetryTimer();
+        if (a[0] == 'c') platform.saveIconError = kPathFileAccessError;
+        std::string tray = "tray";
+        for (std::uint32_t id : platform.inTray) tray += " " + std::to_string(id);
+        if (a[0] == 'o') platform.seen.push_back(tray);  // as the shell shows them
         if (a[0] == 'p') table.SetEntryIcon(k, arg == "-" ? "Up " : arg);
         if (a[0] == 'x') program.Events().ConfirmExit();
         if (a[0] == 'A' || a[0] == 'F') Add("T", "", a[0] == 'F' ? "1e10" : "");
@@ -184,24 +192,36 @@ TEST(EntryTableTest, ThirtyEntriesAtMostAndAFailedOneKeepsItsNumber) {
 
 // An icon is deleted once, by whoever unloads its window, and the last one leaves the message loop;
 // icons the shell lost are put back as they show, retried every 2 s while it refuses them, and
-// one it still has is changed in place; the phase "Up" in any letter case shows the Up image.
+// one it still has is changed in place; an icon taken at a retry puts the later ones back behind
+// it; the phase "Up" in any letter case shows the Up image. The icons the program counts are the
+// shell's, and a copy that cannot be saved is told once the pictures are all made.
 TEST(EntryTableTest, AnIconsLifeInTheTray) {
     Bench b;
+    const std::string copyLost =
+        "Iconlane/48: Error 75 (Path/File access error) while saving a copy of an icon in the data "
+        "folder 'C:\\Data'.\n\nThe icons are shown, but their copies could not be saved.";
     // clang-format off
     const std::vector<std::pair<std::string, Texts>> steps = {
-        {"F u1", {"D1"}}, {"!A A A", {"A2", "retry2 2000", "A3", "A4"}},
+        {"F u1", {"D1"}}, {"!A A A o", {"A2", "retry2 2000", "A3", "A4", "tray 3 4"}},
         {"p3:Up p3:uP p3:- p3:Down", {"M3^", "M3^", "M3", "M3"}},
-        {"!g2 g2 g1", {"A2", "M2", "retry2 2000", "A2", "retry2 off"}},
-        {"b3 t3 g3", {"blink3 800", "M3^", "A3^", "M3^", "retry3 off"}}, {"s", {"M2", "M3^", "M4"}},
-        {"u2 u2 e", {"D2", "D3", "D4"}},
-        {"u3 u4 u4", {"D3", "D4", "quit"}}};
+        {"!r2 r2 g1 o",
+         {"A2", "M2", "retry2 2000", "A2", "retry2 off", "D4", "D3", "A3", "A4", "tray 2 3 4"}},
+        {"b3 t3 g3", {"blink3 800", "M3^", "A3^", "M3^", "retry3 off"}},
+        {"?A r5 o", {"A5", "retry5 2000", "A5", "M5", "retry5 off", "tray 2 3 4 5"}},
+        {"c s", {"M2", "M3^", "M4", "M5", copyLost}},
+        {"u2 u2 e", {"D2", "D3", "D4", "D5"}},
+        {"u3 u4 u5 u5", {"D3", "D4", "D5", "quit"}}};
     // clang-format on
     for (const auto& [script, seen] : steps) {
         EXPECT_EQ(b.Run(script), seen) << script;  // the pictures of "s" made anew, not reused:
-        EXPECT_TRUE(script != "s" ||
+        EXPECT_TRUE(script != "c s" ||
                     b.platform.trayCalls.back().record.hIcon == b.platform.lastIcon);
+        const auto& shell = b.platform.inTray;
+        EXPECT_EQ(b.table.Tray().IdsInTray(), std::set<std::uint32_t>(shell.begin(), shell.end()))
+            << script;
     }
-    EXPECT_EQ(b.platform.versions, (Texts{"3:3", "4:3", "2:3"}));  // after each add taken
+    // After each icon taken, by whatever route.
+    EXPECT_EQ(b.platform.versions, (Texts{"3:3", "4:3", "2:3", "3:3", "4:3", "3:3", "5:3"}));
     EXPECT_EQ(Bench(2).platform.versions, (Texts{"1:3", "2:3"}));  // a start's, once all are in
     std::uintptr_t filled = 0;  // the icon of the latest add or change
     for (const TrayCall& call : b.platform.trayCalls) {
@@ -316,6 +336,7 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
             ASSERT_EQ(b.platform.trayCalls.size(), 1u);  // an unsaved copy costs no icon
             EXPECT_EQ(b.platform.trayCalls[0].record.hIcon, shown);
             EXPECT_EQ(b.platform.seen.size(), !builtIn && saveError ? 2u : 1u);
+            EXPECT_EQ(b.platform.seen[0], "A1");  // a lost copy is told once the icon is in
         }
     }
 }
