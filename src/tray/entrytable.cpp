@@ -16,6 +16,13 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
+std::string IconFileOf(std::string& iconField, FileSystem& files) {
+    if (LowerCase(iconField).find(".ico") == std::string::npos) return {};
+    std::string folder = FolderOf(iconField);
+    iconField = LowerCase(files.FindFirst(iconField, SearchKind::kFilesOnly));
+    return iconField.find(".ico") == std::string::npos ? std::string() : folder + iconField;
+}
+
 EntryTable::EntryTable(Services& services, const Options& options, IconResolver& icons)
     : services_(services), options_(options), icons_(icons), tray_(services.tray) {}
 
@@ -123,13 +130,9 @@ void EntryTable::TakeOutOfTray(int index, EntryWindow& window) {
 // names none), under the name the search matched.
 void EntryTable::InstallDownImage(EntryWindow& window, int index, const std::string& target,
                                   std::string& iconField) {
-    std::string folder;
-    if (LowerCase(iconField).find(".ico") != std::string::npos) {
-        folder = FolderOf(iconField);
-        iconField = LowerCase(services_.files.FindFirst(iconField, SearchKind::kFilesOnly));
-    }
-    if (iconField.find(".ico") != std::string::npos) {
-        window.SetPicture1(services_.pictures.LoadPictureFile(folder + iconField));
+    std::string file = IconFileOf(iconField, services_.files);
+    if (!file.empty()) {
+        window.SetPicture1(services_.pictures.LoadPictureFile(file));
     } else {
         icons_.ResolveEntryIcon(window, index, target, WholeNumberValue(iconField));
     }

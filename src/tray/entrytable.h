@@ -15,6 +15,12 @@ namespace iconlane {
 
 inline constexpr int kMaxEntries = 30;
 
+// The .ico file an icon field names, as an entry loads it: the first file its name (wildcards
+// allowed) matches, in the folder the field names (the current folder when it names none). Empty
+// when it names none: the entry then takes the field as an icon number. `iconField` becomes the
+// name matched, in lower case. Fails with bad file name (52) for a name no file can have.
+std::string IconFileOf(std::string& iconField, FileSystem& files);
+
 class EntryTable {
 public:
     EntryTable(Services& services, const Options& options, IconResolver& icons);
