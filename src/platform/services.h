@@ -108,8 +108,12 @@ public:
     // Nothing when the file cannot be read as a shortcut.
     virtual std::optional<ShortcutDetails> ReadShortcut(const std::string& path) = 0;
     // The shell's own picture of the item a shortcut's item list points to, owning its icon, at
-    // the size of the other entry pictures; null when the shell gives none, or none in time.
+    // the size of the other entry pictures; null when the shell gives none, or none in time. One
+    // question per shortcut is open at most: while one waits, null comes at once.
     virtual std::unique_ptr<Picture> ItemListPicture(const std::string& path) = 0;
+    // `arrived` runs, only ever from RunMessageLoop, when the shell answers late about a shortcut;
+    // ItemListPicture asked from inside it gives that answer at once.
+    virtual void WhenItemPictureArrives(std::function<void(const std::string& path)> arrived) = 0;
 };
 
 // A picture whose handle is an icon handle (0 for no icon). Destroying the picture releases the

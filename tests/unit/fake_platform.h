@@ -115,7 +115,9 @@ public:
     std::function<int()> menuChoice;
     std::function<void(const ExitAnswered&)> exitAnswer;  // the user at the question; else No
     std::map<std::string, ShortcutDetails> links;         // .lnk path -> what it holds
-    std::function<void()> duringLoop;                     // what happens while the loop runs
+    std::set<std::string> lateItems;  // shortcuts whose item picture the shell gives late
+    std::function<void(const std::string&)> itemPictureArrived;
+    std::function<void()> duringLoop;  // what happens while the loop runs
 
     std::uint64_t now = 0;  // the clock, in milliseconds; a double click lasts 500
     std::function<void()> iconSizeChanged, duringOpen;  // duringOpen: once, while opening
@@ -217,8 +219,12 @@ public:
     }
     PicturePtr ItemListPicture(const std::string& path) override {
         icons.push_back("icon " + path + ",item list");
-        if (!links.contains(path) || !links[path].hasItemList) return nullptr;
+        if (!links.contains(path) || !links[path].hasItemList || lateItems.contains(path))
+            return nullptr;
         return std::make_unique<FakePicture>(lastIcon += 0x10);
+    }
+    void WhenItemPictureArrives(std::function<void(const std::string&)> arrived) override {
+        itemPictureArrived = std::move(arrived);
     }
     PicturePtr LoadPictureFile(const std::string& path) override {
         icons.push_back("load " + path);

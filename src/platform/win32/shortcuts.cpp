@@ -11,6 +11,7 @@
 #include "platform/win32/itempicture.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/traysize.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -87,7 +88,12 @@ std::optional<ShortcutDetails> Win32Shortcuts::ReadShortcut(const std::string& p
 }
 
 PicturePtr Win32Shortcuts::ItemListPicture(const std::string& path) {
-    return IconToPicture(ShortcutItemIcon(WideText(path), TrayIconPixels()));
+    return IconToPicture(itemPictures_.Ask(Wide(path), TrayIconPixels()));
+}
+
+void Win32Shortcuts::WhenItemPictureArrives(std::function<void(const std::string&)> arrived) {
+    itemPictures_.WhenArrived(
+        [arrived = std::move(arrived)](const std::wstring& path) { arrived(Narrow(path)); });
 }
 
 }  // namespace iconlane::win32

@@ -28,6 +28,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Shortcuts shortcuts;
     Win32TrayIconRecords iconRecords;
     windows.AddWaitable(iconRecords);
+    windows.AddWaitable(shortcuts.LateAnswers());
     iconlane::Services services{dialogs, environment, process,    files,      pictures,
                                 tray,    windows,     shell,      exitDialog, registry,
                                 help,    shortcuts,   iconRecords};
