@@ -284,7 +284,7 @@ public:
     void QuitMessageLoop() override { seen.push_back("quit"); }
     std::string ProgramPath() override { return programFolder + "\\Iconlane.exe"; }
     std::optional<Texts> RecordNames() override {
-        if (!iconRecords) return std::nullopt;
+        if (!iconRecords || unreadableListings-- > 0) return std::nullopt;
         Texts names;
         for (const auto& record : *iconRecords) names.push_back(record.first);
         return names;
@@ -292,12 +292,15 @@ public:
     std::optional<TrayIconRecord> ReadRecord(const std::string& name) override {
         return iconRecords->at(name);
     }
-    void Promote(const std::string& name) override { promoted.push_back(name); }
+    void Promote(const std::string& name) override {
+        promoted.push_back(name);
+        iconRecords->at(name).promoted = 1;
+    }
     std::optional<std::string> KnownFolder(const std::string& guid) override {
         if (knownFolders.contains(guid)) return knownFolders[guid];
         return std::nullopt;
     }
-    bool Watch(unsigned, std::function<void()> changed) override {
+    bool Watch(unsigned, unsigned, std::function<void()> changed) override {
         if (iconRecords) recordsChanged = std::move(changed);
         return iconRecords.has_value();
     }

@@ -234,42 +234,59 @@ TEST(EntryTableTest, AnIconsLifeInTheTray) {
 }
 
 // With SHOWICONS, a record the task bar writes for one of the icons in the tray is shown on the
-// task bar once; a record there before, another program's, one for an id not in the tray or for
-// an unknown folder is left alone, one still being written is looked at again; without the option
-// nothing is watched. The paths are compared without letter case, known folders expanded.
+// task bar once, when it has not changed for a second, whatever order its values came in; a
+// record there before, another program's, one for an id not in the tray or for an unknown folder
+// is left alone, and so is every record when they could not be listed as the icons came. One
+// for an icon that comes later is shown when it comes. Without the option nothing is watched.
+// The paths are compared without letter case, known folders expanded.
 TEST(IconPromotionTest, OnlyRecordsNewForTheProgramsOwnIconsAreShown) {
     const std::string own = "|C:\\Apps\\Iconlane.exe|",
                       apps = "{A995A995-0000-4000-8000-00000000A995}";
-    // The options file, records before icons 1 and 2 come ("name|path|uid"), records written
-    // afterwards (each a change), the records shown
+    // The options file (";unlisted": the records cannot be listed as icons 1 and 2 come), records
+    // before they come ("name|path|uid|shown"), records written afterwards (each a change, 100 ms
+    // apart), the records shown once all has been quiet for a second and icon 3 has come
     // clang-format off
     const std::vector<std::tuple<std::string, Texts, Texts, std::string>> cases = {
         {"SHOWICONS=TRUE", {}, {"n|c:\\apps\\ICONLANE.EXE|2"}, "n"},
         {"SHOWICONS=TRUE", {"o" + own + "1"}, {"n" + own + "2"}, "n"},
-        {"SHOWICONS=TRUE", {}, {"f|C:\\Other\\Iconlane.exe|1", "u" + own + "3"}, ""},
+        {"SHOWICONS=TRUE", {}, {"f|C:\\Other\\Iconlane.exe|1", "u" + own + "4"}, ""},
         {"SHOWICONS=TRUE", {}, {"g|" + apps + "\\Iconlane.exe|1", "h|{0}\\Iconlane.exe|2"}, "g"},
         {"SHOWICONS=TRUE", {}, {"n||1", "n" + own + "-", "n" + own + "1"}, "n"},
+        {"SHOWICONS=TRUE", {}, {"n" + own + "1", "n" + own + "1|0"}, "n"},
+        {"SHOWICONS=TRUE", {}, {"u" + own + "3"}, "u"},
+        {"SHOWICONS=TRUE,;unlisted", {"o" + own + "1"}, {"n" + own + "2"}, ""},
         {"", {}, {"n" + own + "1"}, ""}};
     // clang-format on
     for (const auto& [ini, before, after, shown] : cases) {
         Bench b(0, ini);
         auto& records = b.platform.iconRecords.emplace();
         b.platform.knownFolders[apps] = "C:\\Apps";
-        auto write = [&](const std::string& text) {
-            const std::size_t bar = text.find('|'), last = text.rfind('|');
-            const std::string uid = text.substr(last + 1);
-            records[text.substr(0, bar)] = {
-                text.substr(bar + 1, last - bar - 1),
-                uid == "-" ? std::nullopt : std::optional(std::stoul(uid))};
+        const auto quiet = [&](unsigned ms) {
+            b.platform.now += ms;
             if (b.platform.recordsChanged) b.platform.recordsChanged();
         };
+        auto write = [&](const std::string& text) {
+            Texts part;
+            std::istringstream fields(text);
+            for (std::string field; std::getline(fields, field, '|');) part.push_back(field);
+            const auto number = [&](std::size_t n) -> std::optional<std::uint32_t> {
+                if (n >= part.size() || part[n] == "-") return std::nullopt;
+                return static_cast<std::uint32_t>(std::stoul(part[n]));
+            };
+            records[part[0]] = {part[1], number(2), number(3)};
+            quiet(100);
+        };
         for (const std::string& record : before) write(record);
+        b.platform.unreadableListings = ini.ends_with("unlisted") ? 1 : 0;
         b.Run("A A");
         for (const std::string& record : after) write(record);
-        write("x|C:\\x.exe|9");  // one more change: nothing is shown twice
-        std::string got;
-        for (const std::string& name : b.platform.promoted) got += name;
-        EXPECT_EQ(got, shown) << after[0];
+        quiet(1000), b.Run("A");
+        write("x|C:\\x.exe|9"), quiet(1000);  // one more change: nothing is shown twice
+        std::string promoted, showing;
+        for (const std::string& name : b.platform.promoted) promoted += name;
+        for (const auto& [name, record] : records) showing += record.promoted == 1u ? name : "";
+        EXPECT_EQ(promoted, shown) << after[0];
+        EXPECT_EQ(showing, shown) << after[0];
         EXPECT_EQ(b.platform.Watching(), !ini.empty());
     }
 }

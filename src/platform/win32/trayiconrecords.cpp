@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "platform/win32/system.h"
+#include "platform/win32/widetext.h"
 
 // SHGetKnownFolderPath into a buffer of the caller's: its result needs no COM allocator, so ole32
 // stays unloaded. In shell32 since Windows Vista; MinGW's headers lack it.
@@ -15,33 +17,37 @@ extern "C" HRESULT WINAPI SHGetFolderPathEx(REFKNOWNFOLDERID folder, DWORD flags
 namespace iconlane::win32 {
 namespace {
 
-constexpr const char* kRecordsKey = "Control Panel\\NotifyIconSettings";
+constexpr const wchar_t* kRecordsKey = L"Control Panel\\NotifyIconSettings";
 
-UniqueKey OpenKey(const std::string& subkey, REGSAM access) {
+UniqueKey OpenKey(const std::wstring& subkey, REGSAM access) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, access, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, access, &opened) != ERROR_SUCCESS)
         return UniqueKey();
     return UniqueKey(opened);
 }
 
-std::string ReadText(HKEY key, const char* value) {
+UniqueKey OpenRecord(const std::string& name, REGSAM access) {
+    return OpenKey(std::wstring(kRecordsKey) + L"\\" + Wide(name), access);
+}
+
+std::string ReadText(HKEY key, const wchar_t* value) {
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key, value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key, value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return {};
     }
-    std::string text(size, '\0');
-    if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) !=
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) !=
         ERROR_SUCCESS) {
         return {};
     }
-    text.resize(std::min<std::size_t>(size, text.size()));
-    return text.substr(0, text.find('\0'));  // the terminator stored, or none
+    // The terminator stored, or none.
+    return NarrowBuffer(text.data(), std::min<std::size_t>(size / sizeof(wchar_t), text.size()));
 }
 
-std::optional<std::uint32_t> ReadNumber(HKEY key, const char* value) {
+std::optional<std::uint32_t> ReadNumber(HKEY key, const wchar_t* value) {
     DWORD type = 0, number = 0, size = sizeof number;
-    if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) !=
+    if (RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) !=
             ERROR_SUCCESS ||
         type != REG_DWORD) {
         return std::nullopt;
@@ -71,63 +77,64 @@ std::optional<GUID> ParseGuid(const std::string& text) {
 
 std::string Win32TrayIconRecords::ProgramPath() {
     std::string path = ProgramFilePath();
+    std::wstring wide = Wide(path);
     // The task bar writes the long form, also for a program started by its short name.
-    std::string longPath(GetLongPathNameA(path.c_str(), nullptr, 0), '\0');
+    std::wstring longPath(GetLongPathNameW(wide.c_str(), nullptr, 0), L'\0');
     DWORD length =
-        GetLongPathNameA(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
-    return length > 0 && length < longPath.size() ? longPath.substr(0, length) : path;
+        GetLongPathNameW(wide.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+    return length > 0 && length < longPath.size() ? Narrow(longPath.substr(0, length)) : path;
 }
 
 std::optional<std::vector<std::string>> Win32TrayIconRecords::RecordNames() {
     UniqueKey key = OpenKey(kRecordsKey, KEY_ENUMERATE_SUB_KEYS);
     if (!key.Valid()) return std::nullopt;
     std::vector<std::string> names;
-    char name[256];
-    DWORD length = sizeof name;
-    for (DWORD index = 0; RegEnumKeyExA(key.Get(), index, name, &length, nullptr, nullptr, nullptr,
+    wchar_t name[256];
+    DWORD length = std::size(name);
+    for (DWORD index = 0; RegEnumKeyExW(key.Get(), index, name, &length, nullptr, nullptr, nullptr,
                                         nullptr) == ERROR_SUCCESS;
-         ++index, length = sizeof name) {
-        names.emplace_back(name, length);
+         ++index, length = std::size(name)) {
+        names.push_back(Narrow(std::wstring_view(name, length)));
     }
     return names;
 }
 
 std::optional<TrayIconRecord> Win32TrayIconRecords::ReadRecord(const std::string& name) {
-    UniqueKey key = OpenKey(std::string(kRecordsKey) + "\\" + name, KEY_QUERY_VALUE);
+    UniqueKey key = OpenRecord(name, KEY_QUERY_VALUE);
     if (!key.Valid()) return std::nullopt;
-    return TrayIconRecord{ReadText(key.Get(), "ExecutablePath"), ReadNumber(key.Get(), "UID")};
+    return TrayIconRecord{ReadText(key.Get(), L"ExecutablePath"), ReadNumber(key.Get(), L"UID"),
+                          ReadNumber(key.Get(), L"IsPromoted")};
 }
 
 // Opening never creates: a record that is gone by now stays gone.
 void Win32TrayIconRecords::Promote(const std::string& name) {
-    UniqueKey key = OpenKey(std::string(kRecordsKey) + "\\" + name, KEY_SET_VALUE);
+    UniqueKey key = OpenRecord(name, KEY_SET_VALUE);
     DWORD shown = 1;
     if (key.Valid()) {
-        RegSetValueExA(key.Get(), "IsPromoted", 0, REG_DWORD, reinterpret_cast<BYTE*>(&shown),
+        RegSetValueExW(key.Get(), L"IsPromoted", 0, REG_DWORD, reinterpret_cast<BYTE*>(&shown),
                        sizeof shown);
     }
 }
 
 std::optional<std::string> Win32TrayIconRecords::KnownFolder(const std::string& guid) {
     std::optional<GUID> folder = ParseGuid(guid);
-    wchar_t wide[MAX_PATH] = {};
-    if (!folder || FAILED(SHGetFolderPathEx(*folder, 0, nullptr, wide, MAX_PATH)))
+    wchar_t path[MAX_PATH] = {};
+    if (!folder || FAILED(SHGetFolderPathEx(*folder, 0, nullptr, path, MAX_PATH)))
         return std::nullopt;
-    char path[MAX_PATH * 2] = {};
-    if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof path, nullptr, nullptr))
-        return std::nullopt;
-    return std::string(path);
+    return NarrowBuffer(path, MAX_PATH);
 }
 
-bool Win32TrayIconRecords::Watch(unsigned ms, std::function<void()> changed) {
+bool Win32TrayIconRecords::Watch(unsigned ms, unsigned quietMs, std::function<void()> changed) {
     if (!watched_.Valid()) {
-        if (!changeEvent_.Valid()) changeEvent_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+        if (!changeEvent_.Valid()) changeEvent_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
         watched_ = OpenKey(kRecordsKey, KEY_NOTIFY);
         if (!changeEvent_.Valid() || !watched_.Valid()) return false;
         ResetEvent(changeEvent_.Get());  // a signal left from the key closed last time
+        quietPending_ = false;
         if (!ArmNotification()) return false;
     }
     changed_ = std::move(changed);
+    quietMs_ = quietMs;
     deadline_ = GetTickCount64() + ms;
     return true;
 }
@@ -145,18 +152,28 @@ bool Win32TrayIconRecords::ArmNotification() {
 
 DWORD Win32TrayIconRecords::WaitTime() const {
     if (!watched_.Valid()) return INFINITE;
-    ULONGLONG now = GetTickCount64();
-    return now >= deadline_ ? 0 : static_cast<DWORD>(deadline_ - now);
+    ULONGLONG now = GetTickCount64(), due = quietPending_ ? quietDeadline_ : deadline_;
+    return now >= due ? 0 : static_cast<DWORD>(due - now);
 }
 
 // Armed again before the records are read, so that a change while they are read is not missed.
+// The quiet period starts once they have been read: a record read then has been still for at
+// least that long when the quiet call comes.
 void Win32TrayIconRecords::OnSignalled(HANDLE) {
-    if (ArmNotification() && changed_) changed_();
+    if (!ArmNotification()) return;
+    if (changed_) changed_();
+    quietPending_ = true;
+    quietDeadline_ = GetTickCount64() + quietMs_;
 }
 
-// Closing the key ends its notification.
+// Closing the key ends its notification, once the last change has had its quiet call.
 void Win32TrayIconRecords::OnTimeout() {
-    if (watched_.Valid() && GetTickCount64() >= deadline_) watched_.Reset();
+    if (!watched_.Valid()) return;
+    if (quietPending_ && GetTickCount64() >= quietDeadline_) {
+        quietPending_ = false;
+        if (changed_) changed_();
+    }
+    if (!quietPending_ && GetTickCount64() >= deadline_) watched_.Reset();
 }
 
 }  // namespace iconlane::win32
