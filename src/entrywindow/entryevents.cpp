@@ -98,8 +98,8 @@ void EntryEvents::OnBlinkTick(EntryWindow& window) {
     entries_.SetEntryIcon(WholeNumberValue(window.Tag()), showUp ? "Up" : "Down");
 }
 
-void EntryEvents::OnIconLost(EntryWindow& window) {
-    entries_.AddIconAgain(WholeNumberValue(window.Tag()));
+void EntryEvents::OnIconLost(EntryWindow& window, bool shellRestarted) {
+    entries_.AddIconAgain(WholeNumberValue(window.Tag()), shellRestarted);
 }
 
 void EntryEvents::OnMenuItem(EntryWindow& window, int item) {

@@ -38,7 +38,7 @@ public:
     void OnTrayMessage(EntryWindow& window, int mouseMessage) override;
     // Alternates the icon between the Up image and the entry's own picture.
     void OnBlinkTick(EntryWindow& window) override;
-    void OnIconLost(EntryWindow& window) override;
+    void OnIconLost(EntryWindow& window, bool shellRestarted) override;
     void OnMenuItem(EntryWindow& window, int item);
 
     // Makes every icon blink and asks whether to exit; Yes ends the program, No stops the blinking,

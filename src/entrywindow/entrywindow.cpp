@@ -70,13 +70,13 @@ void EntryWindow::Guarded(Event event) {
 
 void EntryWindow::OnRetryTimer() {
     Guarded([this] {
-        if (handler_) handler_->OnIconLost(*this);
+        if (handler_) handler_->OnIconLost(*this, false);
     });
 }
 
 void EntryWindow::OnTaskbarCreated() {
     Guarded([this] {
-        if (handler_) handler_->OnIconLost(*this);
+        if (handler_) handler_->OnIconLost(*this, true);
     });
 }
 

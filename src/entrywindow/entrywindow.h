@@ -37,8 +37,9 @@ public:
     virtual ~EntryWindowHandler() = default;
     virtual void OnTrayMessage(EntryWindow& window, int mouseMessage) = 0;
     virtual void OnBlinkTick(EntryWindow& window) = 0;
-    // The window's tray icon has to be added again: the shell did not take it, or restarted.
-    virtual void OnIconLost(EntryWindow& window) = 0;
+    // The window's tray icon has to be added again: the shell did not take it, or restarted (then
+    // every window hears it, in entry order).
+    virtual void OnIconLost(EntryWindow& window, bool shellRestarted) = 0;
 };
 
 class EntryWindow final : public TraySlotEvents {

@@ -38,8 +38,11 @@ std::vector<WantedEntry> FolderEntries(const std::string& folder,
     for (const FolderItem& item : ListedFiles(items)) {
         std::string path = prefix + item.name;
         std::string tooltip = FolderTooltip(path, item.name, services);
-        entries.push_back(
-            {{path, tooltip, ""}, path + "," + tooltip + ",", item, FileIdentity(item.name)});
+        entries.push_back({{path, tooltip, ""},
+                           path + "," + tooltip + ",",
+                           item,
+                           FileIdentity(item.name),
+                           std::nullopt});
     }
     return entries;
 }

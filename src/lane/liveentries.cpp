@@ -1,9 +1,9 @@
 #include "lane/liveentries.h"
 
+#include "lane/folderentries.h"
 #include "platform/errors.h"
 #include "platform/textreader.h"
 #include "startup/entryline.h"
-#include "lane/folderentries.h"
 
 namespace iconlane {
 namespace {
@@ -26,6 +26,17 @@ private:
     const std::set<std::string>& shownBefore_;
 };
 
+// The icon file an icon field names as it is now; nothing for a field that names none (a name no
+// file can have fails the entry itself, when it is made).
+std::optional<FolderItem> IconFileDetails(std::string iconField, FileSystem& files) {
+    try {
+        std::string file = IconFileOf(iconField, files);
+        if (!file.empty()) return files.Details(file);
+    } catch (const RuntimeError&) {
+    }
+    return std::nullopt;
+}
+
 // Hands each entry of a batch file to `each`, inside the handler of its line.
 void ForEachBatchEntry(const std::string& bytes, Services& services, Dialogs& dialogs,
                        const std::function<void(const WantedEntry&)>& each) {
@@ -34,13 +45,15 @@ void ForEachBatchEntry(const std::string& bytes, Services& services, Dialogs& di
     while (!reader.AtEnd()) {
         std::string line = reader.ReadLine();
         if (!line.empty() && line[0] == ';') continue;
-        ParseLine(
-            line, services.environment, dialogs,
-            [&](std::string& target, std::string& tooltip, std::string& iconField) {
-                std::string identity = identities.Next(SplitEntryLine(line).target);
-                each(
-                    {{target, tooltip, iconField}, line, services.files.Details(target), identity});
-            });
+        ParseLine(line, services.environment, dialogs,
+                  [&](std::string& target, std::string& tooltip, std::string& iconField) {
+                      std::string identity = identities.Next(SplitEntryLine(line).target);
+                      each({{target, tooltip, iconField},
+                            line,
+                            services.files.Details(target),
+                            identity,
+                            IconFileDetails(iconField, services.files)});
+                  });
     }
 }
 

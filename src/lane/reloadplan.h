@@ -18,9 +18,12 @@ struct WantedEntry {
     std::optional<FolderItem> targetFile;
     // What the entry is, which its tray icon's id belongs to: the same entry keeps its icon.
     std::string identity;
+    // The icon file its icon field names, likewise: one that comes, is redrawn or mended counts.
+    std::optional<FolderItem> iconFile;
 
     bool operator==(const WantedEntry& other) const {
-        return fields == other.fields && targetFile == other.targetFile;
+        return fields == other.fields && targetFile == other.targetFile &&
+               iconFile == other.iconFile;
     }
 };
 

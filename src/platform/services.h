@@ -113,8 +113,12 @@ public:
     // Nothing when the file cannot be read as a shortcut.
     virtual std::optional<ShortcutDetails> ReadShortcut(const std::string& path) = 0;
     // The shell's own picture of the item a shortcut's item list points to, owning its icon, at
-    // the size of the other entry pictures; null when the shell gives none, or none in time.
+    // the size of the other entry pictures; null when the shell gives none, or none in time. One
+    // question per shortcut is open at most: while one waits, null comes at once.
     virtual std::unique_ptr<Picture> ItemListPicture(const std::string& path) = 0;
+    // `arrived` runs, only ever from RunMessageLoop, when the shell answers late about a shortcut;
+    // ItemListPicture asked from inside it gives that answer at once.
+    virtual void WhenItemPictureArrives(std::function<void(const std::string& path)> arrived) = 0;
 };
 
 // A picture whose handle is an icon handle (0 for no icon). Destroying the picture releases the
@@ -245,8 +249,10 @@ public:
 // What the task bar keeps about one icon it has seen: the program's path as it wrote it (a full
 // path, or a known folder's GUID in braces followed by the rest of the path) and the icon's id.
 struct TrayIconRecord {
-    std::string executablePath;        // empty while the task bar has not written it yet
-    std::optional<std::uint32_t> uid;  // nothing yet, or for an icon known by a GUID
+    std::string executablePath;             // empty while the task bar has not written it yet
+    std::optional<std::uint32_t> uid;       // nothing yet, or for an icon known by a GUID
+    std::optional<std::uint32_t> promoted;  // 1 shown on the task bar, 0 not; nothing yet
+    bool operator==(const TrayIconRecord&) const = default;
 };
 
 // Windows 11's undocumented records of the tray icons it has seen, one numbered key each under
@@ -264,9 +270,11 @@ public:
     virtual void Promote(const std::string& name) = 0;
     // The folder a known-folder GUID ("{...}") stands for; nothing when the system knows none.
     virtual std::optional<std::string> KnownFolder(const std::string& guid) = 0;
-    // Runs `changed` whenever a record is added or written, only ever from RunMessageLoop, until
-    // `ms` have passed since the latest call. False when the records cannot be watched.
-    virtual bool Watch(unsigned ms, std::function<void()> changed) = 0;
+    // Runs `changed` whenever a record is added or written, and once more when `quietMs` have
+    // passed after such a change without another, only ever from RunMessageLoop, until `ms` have
+    // passed since the latest call (and that last quiet call has come). False when the records
+    // cannot be watched.
+    virtual bool Watch(unsigned ms, unsigned quietMs, std::function<void()> changed) = 0;
     virtual bool Watching() const = 0;
 };
 

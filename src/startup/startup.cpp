@@ -48,10 +48,20 @@ Iconlane::Iconlane(Services& services)
       help_(services),
       events_(services, options_, entries_, help_),
       live_(services, entries_, ids_),
-      promotion_(services.iconRecords, options_, entries_.Tray()) {
+      promotion_(services.iconRecords, services.windows, options_, entries_.Tray()) {
     entries_.SetWindowHandler(&events_);
     entries_.Tray().SetBeforeAdd([this] { promotion_.BeforeAdd(); });
+    entries_.Tray().SetWhenCounted([this] { promotion_.IconCounted(); });
     services_.windows.WatchTrayIconSize([this] { entries_.RemakePictures(); });
+    services_.shortcuts.WhenItemPictureArrives([this](const std::string& path) {
+        // An event of its own, from the message loop: a failure is reported here.
+        try {
+            entries_.ItemPictureArrived(path);
+        } catch (const std::exception&) {
+            services_.dialogs.ShowMessage(EventFailureText(CurrentNumberedError()),
+                                          MessageStyle::kExclamation, "Iconlane");
+        }
+    });
 }
 
 void Iconlane::Run() {

@@ -1,5 +1,7 @@
 #include "tray/entrytable.h"
 
+#include <vector>
+
 #include "platform/errors.h"
 #include "platform/textrules.h"
 
@@ -13,6 +15,13 @@ std::string FolderOf(const std::string& path) {
 }
 
 }  // namespace
+
+std::string IconFileOf(std::string& iconField, FileSystem& files) {
+    if (LowerCase(iconField).find(".ico") == std::string::npos) return {};
+    std::string folder = FolderOf(iconField);
+    iconField = LowerCase(files.FindFirst(iconField, SearchKind::kFilesOnly));
+    return iconField.find(".ico") == std::string::npos ? std::string() : folder + iconField;
+}
 
 EntryTable::EntryTable(Services& services, const Options& options, IconResolver& icons)
     : services_(services), options_(options), icons_(icons), tray_(services.tray) {}
@@ -65,6 +74,8 @@ void EntryTable::SetUpEntry(int index, std::string& target, std::string& tooltip
     window.SetLabelToolTip(tooltip);
     targets_[index] = target;
     ShowInTray(index, window);
+    // A copy that could not be saved is told once the entry works, not while it is half made.
+    icons_.Cache().ReportFailure();
 }
 
 void EntryTable::ShowInTray(int index, EntryWindow& window) {
@@ -73,13 +84,36 @@ void EntryTable::ShowInTray(int index, EntryWindow& window) {
                          window.LabelToolTip());
         return;
     }
-    // At log-on the shell may not be ready yet: the icon is then retried until it is taken.
-    if (!tray_.AddIcon(window.Handle(), window.IconId(), window.Picture1Handle(),
-                       window.LabelToolTip())) {
-        window.SetTrayRetryTimerEnabled(true);
-    }
     registered_[index] = true;
     ++liveIcons_;
+    // At log-on the shell may not be ready yet: the icon is then retried until it is taken.
+    if (tray_.AddIcon(window.Handle(), window.IconId(), window.Picture1Handle(),
+                      window.LabelToolTip())) {
+        PutBackIconsAfter(index);
+    } else {
+        window.SetTrayRetryTimerEnabled(true);
+    }
+}
+
+// The tray shows icons in the order they came, so an icon that comes after later entries' icons
+// would stand behind them: those are taken out and put back behind it, each under its own id.
+void EntryTable::PutBackIconsAfter(int index) {
+    std::vector<EntryWindow*> later;
+    for (int after = index + 1; after <= entryCount_; ++after) {
+        EntryWindow* window = windows_[after].get();
+        if (window && registered_[after] && window->Loaded() &&
+            tray_.IdsInTray().contains(window->IconId())) {
+            later.push_back(window);
+        }
+    }
+    for (auto window = later.rbegin(); window != later.rend(); ++window)
+        tray_.RemoveTrayIcon((*window)->Handle(), (*window)->IconId());
+    for (EntryWindow* window : later) {
+        if (!tray_.AddIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
+                           window->LabelToolTip())) {
+            window->SetTrayRetryTimerEnabled(true);
+        }
+    }
 }
 
 // The program goes on without the icon: a later save of the file may mend its line.
@@ -96,13 +130,9 @@ void EntryTable::TakeOutOfTray(int index, EntryWindow& window) {
 // names none), under the name the search matched.
 void EntryTable::InstallDownImage(EntryWindow& window, int index, const std::string& target,
                                   std::string& iconField) {
-    std::string folder;
-    if (LowerCase(iconField).find(".ico") != std::string::npos) {
-        folder = FolderOf(iconField);
-        iconField = LowerCase(services_.files.FindFirst(iconField, SearchKind::kFilesOnly));
-    }
-    if (iconField.find(".ico") != std::string::npos) {
-        window.SetPicture1(services_.pictures.LoadPictureFile(folder + iconField));
+    std::string file = IconFileOf(iconField, services_.files);
+    if (!file.empty()) {
+        window.SetPicture1(services_.pictures.LoadPictureFile(file));
     } else {
         icons_.ResolveEntryIcon(window, index, target, WholeNumberValue(iconField));
     }
@@ -124,34 +154,44 @@ std::int32_t EntryTable::LaunchTarget(int index) {
     return services_.shell.OpenTarget(EntryTargets(index));
 }
 
-void EntryTable::AddIconAgain(int index) {
+// A shell that only changed its scale still has the icon and refuses the add, and so does one
+// that took an add it answered false to: the icon is then changed in place.
+void EntryTable::AddIconAgain(int index, bool shellRestarted) {
     EntryWindow* window = EntryWindows(index);
     if (window == nullptr || !registered_[index] || !window->Loaded()) return;
-    // A shell that only changed its scale still has the icon and refuses the add: the icon is then
-    // changed in place, keeping its place among the others.
-    bool shown = tray_.AddIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
-                               window->LabelToolTip()) ||
-                 tray_.ModifyIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
-                                  window->LabelToolTip());
+    bool shown = tray_.AddOrChange(window->Handle(), window->IconId(), window->ShownIconHandle(),
+                                   window->LabelToolTip());
     window->SetTrayRetryTimerEnabled(!shown);
+    // After a restart the later icons come back after it anyway, each in its turn.
+    if (shown && !shellRestarted) PutBackIconsAfter(index);
 }
 
 void EntryTable::RemakePictures() {
+    for (int index = 1; index <= entryCount_; ++index) RemakePicture(index);
+    icons_.Cache().ReportFailure();
+}
+
+void EntryTable::ItemPictureArrived(const std::string& path) {
     for (int index = 1; index <= entryCount_; ++index) {
-        EntryWindow* window = windows_[index].get();
-        // An entry whose line failed has no picture in the tray to make again.
-        if (window == nullptr || !window->Loaded() || !registered_[index]) continue;
-        window->SetPicture2(services_.pictures.UpImage());
-        std::string iconField = iconFields_[index];
-        try {
-            InstallDownImage(*window, index, targets_[index], iconField);
-        } catch (const std::exception&) {
-            // Its source went away since (it is reported when the entries are read again): the
-            // picture it has is still the best there is, and a size change is no time for a box.
-        }
-        tray_.ModifyIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
-                         window->LabelToolTip());
+        if (targets_[index] == path) RemakePicture(index);
     }
+    icons_.Cache().ReportFailure();
+}
+
+void EntryTable::RemakePicture(int index) {
+    EntryWindow* window = windows_[index].get();
+    // An entry whose line failed has no picture in the tray to make again.
+    if (window == nullptr || !window->Loaded() || !registered_[index]) return;
+    window->SetPicture2(services_.pictures.UpImage());
+    std::string iconField = iconFields_[index];
+    try {
+        InstallDownImage(*window, index, targets_[index], iconField);
+    } catch (const std::exception&) {
+        // Its source went away since (it is reported when the entries are read again): the
+        // picture it has is still the best there is, and a size change is no time for a box.
+    }
+    tray_.ModifyIcon(window->Handle(), window->IconId(), window->ShownIconHandle(),
+                     window->LabelToolTip());
 }
 
 void EntryTable::SetEntryIcon(int index, const std::string& phase) {

@@ -15,6 +15,12 @@ namespace iconlane {
 
 inline constexpr int kMaxEntries = 30;
 
+// The .ico file an icon field names, as an entry loads it: the first file its name (wildcards
+// allowed) matches, in the folder the field names (the current folder when it names none). Empty
+// when it names none: the entry then takes the field as an icon number. `iconField` becomes the
+// name matched, in lower case. Fails with bad file name (52) for a name no file can have.
+std::string IconFileOf(std::string& iconField, FileSystem& files);
+
 class EntryTable {
 public:
     EntryTable(Services& services, const Options& options, IconResolver& icons);
@@ -37,12 +43,16 @@ public:
     std::int32_t LaunchTarget(int index);
 
     // Puts entry `index`'s icon into the tray again as it shows now, exactly once: after a
-    // restart of the shell, or when the shell did not take it. Retries while the shell refuses.
-    void AddIconAgain(int index);
+    // restart of the shell (`shellRestarted`: every entry's icon comes back, in entry order), or
+    // when the shell did not take it. Retries while the shell refuses.
+    void AddIconAgain(int index, bool shellRestarted);
 
     // Makes every entry's two pictures again, as its add made them, at the size the tray shows
     // icons at now, and shows them; an entry whose own picture cannot be made again keeps it.
     void RemakePictures();
+    // The shell's late picture of the item a shortcut points to has come: the entries whose target
+    // is that shortcut make their picture again, which now takes it, and show it.
+    void ItemPictureArrived(const std::string& path);
 
     // Shows the Up image for the phase "Up" (any letter case), the entry's own picture otherwise.
     void SetEntryIcon(int index, const std::string& phase);
@@ -63,6 +73,8 @@ private:
     // fields fail has no icon in the tray, whatever it showed before, and the failure goes on.
     void SetUpEntry(int index, std::string& target, std::string& tooltip, std::string& iconField);
     void ShowInTray(int index, EntryWindow& window);
+    void PutBackIconsAfter(int index);
+    void RemakePicture(int index);
     void TakeOutOfTray(int index, EntryWindow& window);
     void InstallDownImage(EntryWindow& window, int index, const std::string& target,
                           std::string& iconField);

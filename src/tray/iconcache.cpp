@@ -32,6 +32,7 @@ void IconCache::WriteHeldBack(const std::function<const Picture*(int index)>& pi
     for (int index : due) {
         if (const Picture* picture = pictureOf(index)) Write(index, *picture);
     }
+    ReportFailure();
 }
 
 // The entry already shows its picture; only the copy is lost, so one message per run says so.
@@ -39,15 +40,19 @@ void IconCache::Write(int index, const Picture& picture) {
     try {
         services_.pictures.SaveIconFile(picture, FileOf(index));
     } catch (const std::exception&) {
-        RuntimeError error = CurrentNumberedError();
-        if (std::exchange(failureReported_, true)) return;
-        services_.dialogs.ShowMessage(
-            "Error " + std::to_string(error.Number()) + " (" + error.Description() +
-                ") while saving a copy of an icon in the data folder '" +
-                QuotedExcerpt(dataFolder_) +
-                "'.\n\nThe icons are shown, but their copies could not be saved.",
-            MessageStyle::kExclamation, "Iconlane");
+        if (!failureReported_ && !failure_) failure_ = CurrentNumberedError();
     }
+}
+
+void IconCache::ReportFailure() {
+    if (!failure_) return;
+    RuntimeError error = *std::exchange(failure_, std::nullopt);
+    failureReported_ = true;
+    services_.dialogs.ShowMessage(
+        "Error " + std::to_string(error.Number()) + " (" + error.Description() +
+            ") while saving a copy of an icon in the data folder '" + QuotedExcerpt(dataFolder_) +
+            "'.\n\nThe icons are shown, but their copies could not be saved.",
+        MessageStyle::kExclamation, "Iconlane");
 }
 
 }  // namespace iconlane

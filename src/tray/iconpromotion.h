@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -22,27 +23,40 @@ using KnownFolderLookup = std::function<std::optional<std::string>(const std::st
 std::optional<std::string> ExpandKnownFolder(const std::string& path,
                                              const KnownFolderLookup& knownFolder);
 
-// True when a record is this program's (its path, compared without letter case once expanded)
-// for one of `ids`.
+// True when a record is this program's: its path, once expanded, compared without letter case.
 bool IsOwnRecord(const TrayIconRecord& record, const std::string& programPath,
-                 const std::set<std::uint32_t>& ids, const KnownFolderLookup& knownFolder);
+                 const KnownFolderLookup& knownFolder);
 
 class IconPromotion {
 public:
-    IconPromotion(TrayIconRecords& records, const Options& options, const TrayIcons& tray);
+    IconPromotion(TrayIconRecords& records, WindowSystem& clock, const Options& options,
+                  const TrayIcons& tray);
 
     // Before an icon goes into the tray. Starts watching the records for some seconds, or watches
-    // on for longer; the records there when the watch starts are never changed.
+    // on for longer; the records there when the watch starts are never changed, and none at all
+    // when they cannot be listed then.
     void BeforeAdd();
+    // An icon has come to count in the tray: a new record of it that waited for it is shown.
+    void IconCounted();
 
 private:
+    // A new record as last read, and since when it has read so.
+    struct Settling {
+        TrayIconRecord record;
+        std::uint64_t since = 0;
+    };
     void RecordsChanged();
+    void DecideSettled();
+    bool Decide(const std::string& name, const TrayIconRecord& record);
 
     TrayIconRecords& records_;
+    WindowSystem& clock_;
     const Options& options_;
     const TrayIcons& tray_;
     // The records there when the watch started, and the new ones already dealt with.
-    std::set<std::string> settled_;
+    std::set<std::string> done_;
+    std::map<std::string, Settling> settling_;
+    bool blind_ = false;  // the records could not be listed when the watch started
 };
 
 }  // namespace iconlane

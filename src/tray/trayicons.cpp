@@ -38,13 +38,30 @@ bool TrayIcons::AddIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t 
     if (beforeAdd_) beforeAdd_();
     Fill(window, id, icon, tooltip);
     if (!shell_.NotifyIcon(TrayOperation::kAdd, record_)) return false;
-    idsInTray_.insert(id);
-    // The shell keeps a version only for an icon it has, so every add asks again.
+    Count(window, id);
+    return true;
+}
+
+// The shell keeps a version only for an icon it has, so every icon that comes asks again.
+void TrayIcons::Count(std::uintptr_t window, std::uint32_t id) {
+    bool counted = !idsInTray_.insert(id).second;
     if (holdVersions_) {
         heldVersions_.emplace_back(window, id);
     } else {
         AskForVersion(window, id);
     }
+    if (!counted && counted_) counted_();
+}
+
+// An icon the shell took without saying so has no version yet, so the change asks for it too.
+bool TrayIcons::AddOrChange(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
+                            const std::string& tooltip) {
+    if (AddIcon(window, id, icon, tooltip)) return true;
+    if (!ModifyIcon(window, id, icon, tooltip)) {
+        idsInTray_.erase(id);  // the shell lost it: it no longer counts
+        return false;
+    }
+    Count(window, id);
     return true;
 }
 

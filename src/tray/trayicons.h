@@ -27,6 +27,11 @@ public:
                  const std::string& tooltip);
     bool ModifyIcon(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
                     const std::string& tooltip);
+    // Puts an icon into the tray that the shell may have already: it took an add it answered
+    // false to, or kept its icons over a TaskbarCreated. Added, else changed in place; true when
+    // the shell has it then, by either route, and it then counts and asks for the notifications.
+    bool AddOrChange(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
+                     const std::string& tooltip);
     // Deletes an icon; every other field keeps the value of the last add or modify.
     void RemoveTrayIcon(std::uintptr_t window, std::uint32_t id);
     // Puts the keyboard focus back on an icon, where a keyboard user left it.
@@ -41,16 +46,19 @@ public:
     const std::set<std::uint32_t>& IdsInTray() const { return idsInTray_; }
     // Runs before every add, so that it sees the shell as it was before the icon came.
     void SetBeforeAdd(std::function<void()> beforeAdd) { beforeAdd_ = std::move(beforeAdd); }
+    // Runs whenever an icon that was not counted in the tray comes to count, by whatever route.
+    void SetWhenCounted(std::function<void()> counted) { counted_ = std::move(counted); }
 
 private:
     void Fill(std::uintptr_t window, std::uint32_t id, std::uintptr_t icon,
               const std::string& tooltip);
     void AskForVersion(std::uintptr_t window, std::uint32_t id);
+    void Count(std::uintptr_t window, std::uint32_t id);
 
     TrayShell& shell_;
     TrayRecord record_;
     std::set<std::uint32_t> idsInTray_;
-    std::function<void()> beforeAdd_;
+    std::function<void()> beforeAdd_, counted_;
     bool holdVersions_ = false;
     std::vector<std::pair<std::uintptr_t, std::uint32_t>> heldVersions_;  // window, id
 };

@@ -1,6 +1,7 @@
 // The end-to-end driver: the real iconlane.exe in a fresh folder under Wine, used as a person uses
 // it (tray, dialogs, menus, mouse). A spy window in front of Wine's task bar gets each
-// Shell_NotifyIcon call first, notes its time and passes it on, or refuses it as a shell not ready.
+// Shell_NotifyIcon call first, notes its time and passes it on, or refuses it as a shell not ready
+// (or answers so while passing it on, as a task bar at log-on may).
 #pragma once
 
 #include <windows.h>
@@ -164,6 +165,7 @@ public:
         return details_[operation];
     }
     std::atomic<int> refuseAdds{0};
+    std::atomic<int> takeLate{0};    // adds passed on, and taken, but answered as refused
     std::atomic<bool> passOn{true};  // off: answers every call itself, at once
 
 private:
@@ -198,6 +200,7 @@ private:
         if (data->dwData == NIM_ADD && self->refuseAdds > 0) return --self->refuseAdds, FALSE;
         DWORD_PTR result = TRUE;
         if (self->passOn) SendMessageTimeoutA(taskBar(), message, w, l, 0, 5000, &result);
+        if (data->dwData == NIM_ADD && result && self->takeLate > 0) return --self->takeLate, FALSE;
         return LRESULT(result);
     }
     std::mutex mutex_;

@@ -109,7 +109,8 @@ void shortcut(const Driver& d, const std::string& name, const std::string& comme
 
 // Keys made as Windows 11's task bar makes them: 13 for Iconlane's third icon, seen at an earlier
 // start; once the icons are in, 11 and 12 for the first two (12 under a known folder: the user's
-// Templates folder, moved for the test) and 14 another program's. Only 11 and 12 may be shown.
+// Templates folder, moved for the test) and 14 another program's, each with the path and id
+// first and the task bar's own IsPromoted=0 a moment later. Only 11 and 12 may be shown.
 void showIcons(Driver& d, const std::string& option) {
     const std::string keys = "Control Panel\\NotifyIconSettings\\", root = "C:\\iconlane-e2e";
     auto record = [&](const char* key, const std::string& path, DWORD uid) {
@@ -141,6 +142,13 @@ void showIcons(Driver& d, const std::string& option) {
            "{A63293E8-664E-48DB-A079-DF759E0509F7}" + d.path("$D").substr(root.size()) +
                "\\iconlane.exe",
            2);
+    Sleep(300);
+    for (const wchar_t* key : {L"11", L"12", L"14"}) {
+        const DWORD hidden = 0;
+        RegSetKeyValueW(HKEY_CURRENT_USER,
+                        (L"Control Panel\\NotifyIconSettings\\" + std::wstring(key)).c_str(),
+                        L"IsPromoted", REG_DWORD, &hidden, sizeof hidden);
+    }
     EXPECT_TRUE(holdsFor([&] { return shown() == (option.ends_with("TRUE") ? "1112" : ""); }, 2s))
         << shown();
 }
@@ -401,6 +409,18 @@ const Row kRows[] = {
          d.startLane(1);
          ASSERT_EQ(d.spy.calls(NIM_ADD).size(), 3u);
          EXPECT_NEAR(pace(d.spy.calls(NIM_ADD)), 2000, 150);
+     }},
+    // At log-on the task bar may take an icon while answering that it did not.
+    {"AnIconTakenWhileTheAddFailedGetsItsVersionAtTheRetry",
+     [](Driver& d) {
+         d.spy.takeLate = 1;
+         d.startLane(1);
+         ASSERT_TRUE(pollUntil([&] { return d.spy.calls(NIM_MODIFY).size() == 1; }));
+         EXPECT_TRUE(pollUntil(
+             [&] { return d.spy.details(NIM_SETVERSION) == std::vector<UINT>{NOTIFYICON_VERSION}; },
+             2s))
+             << "no version for the icon";
+         EXPECT_EQ(d.spy.calls(NIM_ADD).size(), 2u);  // the retry's add fails: it is there
      }},
     {"HelpWhileTheQuestionIsOpenBringsItToTheFrontAndYesEnds",
      [](Driver& d) {

@@ -107,7 +107,8 @@ public:
     std::string programFolder = "C:\\Apps", commandLine, currentFolder = "C:\\Work";
     std::map<std::string, FileEntry> files;  // full path -> entry
     std::map<std::string, int> readErrors;   // path -> error reading it fails with
-    int createFolderError = 0, saveIconError = 0, refusedAdds = 0;
+    // refusedAdds: adds the shell refuses; addsTakenLate: adds it answers false to but takes.
+    int createFolderError = 0, saveIconError = 0, refusedAdds = 0, addsTakenLate = 0;
     std::map<std::string, int> iconCounts{{kLibrary, 300}};  // file -> icons it holds
     std::map<std::string, std::string> registry;  // subkey -> bytes of its value, NUL included
     ProgramVersion version{1, 0, 0};
@@ -115,7 +116,9 @@ public:
     std::function<int()> menuChoice;
     std::function<void(const ExitAnswered&)> exitAnswer;  // the user at the question; else No
     std::map<std::string, ShortcutDetails> links;         // .lnk path -> what it holds
-    std::function<void()> duringLoop;                     // what happens while the loop runs
+    std::set<std::string> lateItems;  // shortcuts whose item picture the shell gives late
+    std::function<void(const std::string&)> itemPictureArrived;
+    std::function<void()> duringLoop;  // what happens while the loop runs
 
     std::uint64_t now = 0;  // the clock, in milliseconds; a double click lasts 500
     std::function<void()> iconSizeChanged, duringOpen;  // duringOpen: once, while opening
@@ -128,14 +131,14 @@ public:
     // and saved.
     Texts seen, icons, versions;
     std::vector<TrayCall> trayCalls;
-    std::set<std::uint32_t> inTray;  // the ids of the icons the shell has
+    std::vector<std::uint32_t> inTray;  // the ids of the icons the shell has, in the order shown
     std::vector<Slot*> slots;
     std::uintptr_t lastIcon = 0x1000;  // the newest icon extracted or loaded
     bool questionOpen = false;
     std::string watched;            // the folder watched for changes
     std::function<bool()> settled;  // what the loop runs once a change there has settled
     // The task bar's records of icons (none: a system that keeps none), the known folders, the
-    // records promoted, and what runs while the records are watched.
+    // records promoted, what runs while the records are watched and how many listings fail.
     std::optional<std::map<std::string, TrayIconRecord>> iconRecords;
     std::map<std::string, std::string> knownFolders;
     Texts promoted;
@@ -144,6 +147,7 @@ public:
     bool listsHeldElsewhere = false;
     std::string claimed;
     std::function<void()> handedOver;
+    int unreadableListings = 0;
 
     Services services{*this, *this, *this, *this, *this, *this, *this,
                       *this, *this, *this, *this, *this, *this, *this};
@@ -222,8 +226,12 @@ public:
     }
     PicturePtr ItemListPicture(const std::string& path) override {
         icons.push_back("icon " + path + ",item list");
-        if (!links.contains(path) || !links[path].hasItemList) return nullptr;
+        if (!links.contains(path) || !links[path].hasItemList || lateItems.contains(path))
+            return nullptr;
         return std::make_unique<FakePicture>(lastIcon += 0x10);
+    }
+    void WhenItemPictureArrives(std::function<void(const std::string&)> arrived) override {
+        itemPictureArrived = std::move(arrived);
     }
     PicturePtr LoadPictureFile(const std::string& path) override {
         icons.push_back("load " + path);
@@ -256,12 +264,15 @@ public:
         seen.push_back(
             "AMDF"[static_cast<int>(operation)] + std::to_string(record.uID) +
             (record.hIcon == kUpImage && operation != TrayOperation::kDelete ? "^" : ""));
-        // As a shell does: an icon it has refuses a second add, one it lacks any other call.
-        const bool held = inTray.contains(record.uID);
-        if (operation == TrayOperation::kDelete) return inTray.erase(record.uID) > 0;
+        // As a shell does: an icon it has refuses a second add, one it lacks any other call; a
+        // new icon goes at the end.
+        const bool held = std::ranges::count(inTray, record.uID) > 0;
+        if (operation == TrayOperation::kDelete) return std::erase(inTray, record.uID) > 0;
         if (operation != TrayOperation::kAdd) return held;
+        if (held) return false;
         if (refusedAdds > 0) return --refusedAdds, false;
-        return inTray.insert(record.uID).second;
+        inTray.push_back(record.uID);
+        return addsTakenLate > 0 ? (--addsTakenLate, false) : true;
     }
     std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, const Texts& menu,
                                              TraySlotEvents& events) override {
@@ -280,7 +291,7 @@ public:
     void QuitMessageLoop() override { seen.push_back("quit"); }
     std::string ProgramPath() override { return programFolder + "\\Iconlane.exe"; }
     std::optional<Texts> RecordNames() override {
-        if (!iconRecords) return std::nullopt;
+        if (!iconRecords || unreadableListings-- > 0) return std::nullopt;
         Texts names;
         for (const auto& record : *iconRecords) names.push_back(record.first);
         return names;
@@ -288,7 +299,10 @@ public:
     std::optional<TrayIconRecord> ReadRecord(const std::string& name) override {
         return iconRecords->at(name);
     }
-    void Promote(const std::string& name) override { promoted.push_back(name); }
+    void Promote(const std::string& name) override {
+        promoted.push_back(name);
+        iconRecords->at(name).promoted = 1;
+    }
     bool Claim(const std::string& key, std::function<void()> then) override {
         if (listsHeldElsewhere) return false;
         claimed = key, handedOver = std::move(then);
@@ -299,7 +313,7 @@ public:
         if (knownFolders.contains(guid)) return knownFolders[guid];
         return std::nullopt;
     }
-    bool Watch(unsigned, std::function<void()> changed) override {
+    bool Watch(unsigned, unsigned, std::function<void()> changed) override {
         if (iconRecords) recordsChanged = std::move(changed);
         return iconRecords.has_value();
     }

@@ -100,7 +100,8 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         {false, "a,A\nb,B", "a,A\r\n;c\nb,B\nc,C", "Ac:C ", 0},
         {false, "a,A\nb,B\nc,C", "a,A", "Dc Db ", 0},
         {false, "a,A\nb,B,1e10", "a,A\nb,B", "Ab:B open b Mb^:B Ab:B Da Db quit ", 0, 1,
-         "mtru"},                                                  // mended
+         "mtru"},                                                               // mended
+        {false, "a,A\nb,B,1e10\nc,C", "a,A\nb,B\nc,C", "Ab:B Dc Ac:C ", 0, 1},  // c after b
         {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, 0, "tr"},   // broken: no icon, as at start
         {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, 0, "tr"},   // replaced by a failing line
         {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},  // c keeps its id
@@ -184,6 +185,55 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
                           " files; Iconlane shows only the first 30 by name.\n\n"
                           "The first file left out is 'f31.txt'.");
         }
+    }
+}
+
+// The icon file a line names (star.ico: "-" none, "" no picture) as it comes, is redrawn, mended
+// or goes, and the shell's picture of a shortcut's item that comes late: entry b then shows what a
+// fresh start would, its icon between a's and c's.
+TEST(QuickLaunchTest, AnEntryFollowsItsIconFileAndALateItemPicture) {
+    const std::string star = "C:\\L\\star.ico", link = "C:\\L\\b.lnk", lost = "Iconlane/48";
+    const fake::Texts item = {"icon " + link + ",0", "icon " + link + ",item list",
+                              "save C:\\D\\2.ico"};
+    // star.ico at the start ("late": no icon field, the item picture late) and then, the tray
+    // calls then, the pictures made for b
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, fake::Texts, fake::Texts>> cases = {
+        {"-", "i", {"M2"}, {"load " + star}}, {"i", "j", {"M2"}, {"load " + star}},
+        {"", "i", {"A2", "D3", "A3"}, {"load " + star}}, {"i", "i", {}, {}},
+        {"i", "-", {"M2"}, item}, {"late", "", {"M2"}, item}};
+    // clang-format on
+    for (const auto& [before, after, calls, made] : cases) {
+        fake::FakePlatform platform;
+        platform.variables["TEMP"] = "C:\\D";
+        const std::string field = before == "late" ? "" : star;
+        platform.files = {{"C:\\L", {"", true}},
+                          {"C:\\L\\lane.txt", {"a\n" + link + ",B," + field + "\nc"}},
+                          {"C:\\D\\iconids.txt", {"1\tline:a\n2\tline:c:\\l\\b.lnk\n3\tline:c"}}};
+        platform.links[link] = {"", "", 0, "", true};
+        if (before == "late") platform.lateItems.insert(link);
+        const auto put = [&](const std::string& contents) {
+            if (contents != "-") platform.files[star] = {contents};
+            if (contents == "-") platform.files.erase(star);
+        };
+        put(before);
+        platform.commandLine = "/BATCH:C:\\L\\lane.txt";
+        Iconlane program(platform.services);
+        platform.duringLoop = [&] {
+            EXPECT_EQ(
+                std::ranges::count_if(platform.seen, [&](auto& t) { return t.starts_with(lost); }),
+                before.empty() ? 1 : 0);
+            platform.seen.clear(), platform.icons.clear();
+            if (before == "late") {
+                platform.lateItems.clear(), platform.itemPictureArrived(link);
+            } else {
+                put(after), platform.settled();
+            }
+            EXPECT_EQ(platform.seen, calls) << before << " -> " << after;
+            EXPECT_EQ(platform.icons, made) << before << " -> " << after;
+            EXPECT_EQ(platform.inTray, (std::vector<std::uint32_t>{1, 2, 3}));
+        };
+        program.Run();
     }
 }
 

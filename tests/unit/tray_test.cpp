@@ -51,12 +51,14 @@ struct Bench {
         return ErrorOf([&] { table.AddEntry(id, target, tooltip, iconField); });
     }
     // What is seen while a script runs, of actions: m<k>:<n> tray message n on entry k, b<k> it
-    // starts blinking, t<k> its blink tick, u<k> it is unloaded, g<k> the shell lost its icon,
-    // p<k>:<phase>, x the exit question, A / F an entry added / failing after its window is made, e
-    // the program ends, s the tray's icon size changes, w<n> n ms pass, k<k> entry k gets Enter
-    // while the next target opens; "!" before one: the shell refuses the icon. A menu takes the
-    // next action as the item picked (-1: picking fails); an open question takes the next ones up
-    // to "." (its loop unwinds), y and n answering it.
+    // starts blinking, t<k> its blink tick, u<k> it is unloaded, g<k> the shell restarted, r<k>
+    // its retry tick, p<k>:<phase>, x the exit question, A / F an entry added / failing after its
+    // window is made, e the program ends, s the tray's icon size changes, w<n> n ms pass, k<k>
+    // entry k gets Enter while the next target opens, c icon copies cannot be saved from now on, o
+    // the ids in the order the tray shows them ("tray 1 2"); "!" before one: the shell refuses the
+    // icon, "?": it answers false but takes it. A menu takes the next action as the item picked
+    // (-1: picking fails); an open question takes the next ones up to "." (its loop unwinds), y and
+    // n answering it.
     Texts Run(const std::string& script) {
         platform.seen.clear();
         actions = std::istringstream(script);
@@ -69,14 +71,20 @@ struct Bench {
         std::string a;
         if (!(actions >> a) || a == ".") return false;
         platform.refusedAdds = a[0] == '!' ? 1 : 0;
-        if (a[0] == '!') a.erase(0, 1);
+        platform.addsTakenLate = a[0] == '?' ? 1 : 0;
+        if (a[0] == '!' || a[0] == '?') a.erase(0, 1);
         const int k = std::atoi(a.c_str() + 1);
         const std::string arg = a.substr(a.find(':') + 1);
         if (a[0] == 'm') platform.slots.at(k - 1)->events.OnTrayMessage(std::stoi(arg));
         if (a[0] == 't') platform.slots.at(k - 1)->events.OnTimer();
         if (a[0] == 'b') table.EntryWindows(k)->SetFadeTimerEnabled(true);
         if (a[0] == 'u') platform.slots.at(k - 1)->Unload();
-        if (a[0] == 'g') table.AddIconAgain(k);
+        if (a[0] == 'g') table.AddIconAgain(k, true);
+        if (a[0] == 'r') platform.slots.at(k - 1)->events.OnRetryTimer();
+        if (a[0] == 'c') platform.saveIconError = kPathFileAccessError;
+        std::string tray = "tray";
+        for (std::uint32_t id : platform.inTray) tray += " " + std::to_string(id);
+        if (a[0] == 'o') platform.seen.push_back(tray);  // as the shell shows them
         if (a[0] == 'p') table.SetEntryIcon(k, arg == "-" ? "Up " : arg);
         if (a[0] == 'x') program.Events().ConfirmExit();
         if (a[0] == 'A' || a[0] == 'F') Add("T", "", a[0] == 'F' ? "1e10" : "");
@@ -236,24 +244,36 @@ TEST(EntryTableTest, ThirtyEntriesAtMostAndAFailedOneKeepsItsNumber) {
 
 // An icon is deleted once, by whoever unloads its window, and the last one leaves the message loop;
 // icons the shell lost are put back as they show, retried every 2 s while it refuses them, and
-// one it still has is changed in place; the phase "Up" in any letter case shows the Up image.
+// one it still has is changed in place; an icon taken at a retry puts the later ones back behind
+// it; the phase "Up" in any letter case shows the Up image. The icons the program counts are the
+// shell's, and a copy that cannot be saved is told once the pictures are all made.
 TEST(EntryTableTest, AnIconsLifeInTheTray) {
     Bench b;
+    const std::string copyLost =
+        "Iconlane/48: Error 75 (Path/File access error) while saving a copy of an icon in the data "
+        "folder 'C:\\Data'.\n\nThe icons are shown, but their copies could not be saved.";
     // clang-format off
     const std::vector<std::pair<std::string, Texts>> steps = {
-        {"F u1", {"D1"}}, {"!A A A", {"A2", "retry2 2000", "A3", "A4"}},
+        {"F u1", {"D1"}}, {"!A A A o", {"A2", "retry2 2000", "A3", "A4", "tray 3 4"}},
         {"p3:Up p3:uP p3:- p3:Down", {"M3^", "M3^", "M3", "M3"}},
-        {"!g2 g2 g1", {"A2", "M2", "retry2 2000", "A2", "retry2 off"}},
-        {"b3 t3 g3", {"blink3 800", "M3^", "A3^", "M3^", "retry3 off"}}, {"s", {"M2", "M3^", "M4"}},
-        {"u2 u2 e", {"D2", "D3", "D4"}},
-        {"u3 u4 u4", {"D3", "D4", "quit"}}};
+        {"!r2 r2 g1 o",
+         {"A2", "M2", "retry2 2000", "A2", "retry2 off", "D4", "D3", "A3", "A4", "tray 2 3 4"}},
+        {"b3 t3 g3", {"blink3 800", "M3^", "A3^", "M3^", "retry3 off"}},
+        {"?A r5 o", {"A5", "retry5 2000", "A5", "M5", "retry5 off", "tray 2 3 4 5"}},
+        {"c s", {"M2", "M3^", "M4", "M5", copyLost}},
+        {"u2 u2 e", {"D2", "D3", "D4", "D5"}},
+        {"u3 u4 u5 u5", {"D3", "D4", "D5", "quit"}}};
     // clang-format on
     for (const auto& [script, seen] : steps) {
         EXPECT_EQ(b.Run(script), seen) << script;  // the pictures of "s" made anew, not reused:
-        EXPECT_TRUE(script != "s" ||
+        EXPECT_TRUE(script != "c s" ||
                     b.platform.trayCalls.back().record.hIcon == b.platform.lastIcon);
+        const auto& shell = b.platform.inTray;
+        EXPECT_EQ(b.table.Tray().IdsInTray(), std::set<std::uint32_t>(shell.begin(), shell.end()))
+            << script;
     }
-    EXPECT_EQ(b.platform.versions, (Texts{"3:3", "4:3", "2:3"}));  // after each add taken
+    // After each icon taken, by whatever route.
+    EXPECT_EQ(b.platform.versions, (Texts{"3:3", "4:3", "2:3", "3:3", "4:3", "3:3", "5:3"}));
     EXPECT_EQ(Bench(2).platform.versions, (Texts{"1:3", "2:3"}));  // a start's, once all are in
     std::uintptr_t filled = 0;  // the icon of the latest add or change
     for (const TrayCall& call : b.platform.trayCalls) {
@@ -266,42 +286,59 @@ TEST(EntryTableTest, AnIconsLifeInTheTray) {
 }
 
 // With SHOWICONS, a record the task bar writes for one of the icons in the tray is shown on the
-// task bar once; a record there before, another program's, one for an id not in the tray or for
-// an unknown folder is left alone, one still being written is looked at again; without the option
-// nothing is watched. The paths are compared without letter case, known folders expanded.
+// task bar once, when it has not changed for a second, whatever order its values came in; a
+// record there before, another program's, one for an id not in the tray or for an unknown folder
+// is left alone, and so is every record when they could not be listed as the icons came. One
+// for an icon that comes later is shown when it comes. Without the option nothing is watched.
+// The paths are compared without letter case, known folders expanded.
 TEST(IconPromotionTest, OnlyRecordsNewForTheProgramsOwnIconsAreShown) {
     const std::string own = "|C:\\Apps\\Iconlane.exe|",
                       apps = "{A995A995-0000-4000-8000-00000000A995}";
-    // The options file, records before icons 1 and 2 come ("name|path|uid"), records written
-    // afterwards (each a change), the records shown
+    // The options file (";unlisted": the records cannot be listed as icons 1 and 2 come), records
+    // before they come ("name|path|uid|shown"), records written afterwards (each a change, 100 ms
+    // apart), the records shown once all has been quiet for a second and icon 3 has come
     // clang-format off
     const std::vector<std::tuple<std::string, Texts, Texts, std::string>> cases = {
         {"SHOWICONS=TRUE", {}, {"n|c:\\apps\\ICONLANE.EXE|2"}, "n"},
         {"SHOWICONS=TRUE", {"o" + own + "1"}, {"n" + own + "2"}, "n"},
-        {"SHOWICONS=TRUE", {}, {"f|C:\\Other\\Iconlane.exe|1", "u" + own + "3"}, ""},
+        {"SHOWICONS=TRUE", {}, {"f|C:\\Other\\Iconlane.exe|1", "u" + own + "4"}, ""},
         {"SHOWICONS=TRUE", {}, {"g|" + apps + "\\Iconlane.exe|1", "h|{0}\\Iconlane.exe|2"}, "g"},
         {"SHOWICONS=TRUE", {}, {"n||1", "n" + own + "-", "n" + own + "1"}, "n"},
+        {"SHOWICONS=TRUE", {}, {"n" + own + "1", "n" + own + "1|0"}, "n"},
+        {"SHOWICONS=TRUE", {}, {"u" + own + "3"}, "u"},
+        {"SHOWICONS=TRUE,;unlisted", {"o" + own + "1"}, {"n" + own + "2"}, ""},
         {"", {}, {"n" + own + "1"}, ""}};
     // clang-format on
     for (const auto& [ini, before, after, shown] : cases) {
         Bench b(0, ini);
         auto& records = b.platform.iconRecords.emplace();
         b.platform.knownFolders[apps] = "C:\\Apps";
-        auto write = [&](const std::string& text) {
-            const std::size_t bar = text.find('|'), last = text.rfind('|');
-            const std::string uid = text.substr(last + 1);
-            records[text.substr(0, bar)] = {
-                text.substr(bar + 1, last - bar - 1),
-                uid == "-" ? std::nullopt : std::optional(std::stoul(uid))};
+        const auto quiet = [&](unsigned ms) {
+            b.platform.now += ms;
             if (b.platform.recordsChanged) b.platform.recordsChanged();
         };
+        auto write = [&](const std::string& text) {
+            Texts part;
+            std::istringstream fields(text);
+            for (std::string field; std::getline(fields, field, '|');) part.push_back(field);
+            const auto number = [&](std::size_t n) -> std::optional<std::uint32_t> {
+                if (n >= part.size() || part[n] == "-") return std::nullopt;
+                return static_cast<std::uint32_t>(std::stoul(part[n]));
+            };
+            records[part[0]] = {part[1], number(2), number(3)};
+            quiet(100);
+        };
         for (const std::string& record : before) write(record);
+        b.platform.unreadableListings = ini.ends_with("unlisted") ? 1 : 0;
         b.Run("A A");
         for (const std::string& record : after) write(record);
-        write("x|C:\\x.exe|9");  // one more change: nothing is shown twice
-        std::string got;
-        for (const std::string& name : b.platform.promoted) got += name;
-        EXPECT_EQ(got, shown) << after[0];
+        quiet(1000), b.Run("A");
+        write("x|C:\\x.exe|9"), quiet(1000);  // one more change: nothing is shown twice
+        std::string promoted, showing;
+        for (const std::string& name : b.platform.promoted) promoted += name;
+        for (const auto& [name, record] : records) showing += record.promoted == 1u ? name : "";
+        EXPECT_EQ(promoted, shown) << after[0];
+        EXPECT_EQ(showing, shown) << after[0];
         EXPECT_EQ(b.platform.Watching(), !ini.empty());
     }
 }
@@ -367,7 +404,8 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
             const std::uintptr_t shown = builtIn ? FakePlatform::kBuiltInIcon : b.platform.lastIcon;
             ASSERT_EQ(b.platform.trayCalls.size(), 1u);  // an unsaved copy costs no icon
             EXPECT_EQ(b.platform.trayCalls[0].record.hIcon, shown);
-            EXPECT_EQ(b.platform.seen.size(), !builtIn && saveError > 0 ? 2u : 1u);
+            EXPECT_EQ(b.platform.seen.size(), !builtIn && saveError ? 2u : 1u);
+            EXPECT_EQ(b.platform.seen[0], "A1");  // a lost copy is told once the icon is in
         }
     }
 }

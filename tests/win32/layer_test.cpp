@@ -1,10 +1,12 @@
 // What the Win32 layer does that no scenario sees: the icon files it writes, the 260-character
 // buffer it reads registry values into, the names its directory search refuses, a watched folder
-// that is deleted and made again, and text that reaches the system whole without the UTF-8 code
-// page (this program has no manifest: its code page is the system's legacy one), and how lists
-// are claimed and handed over.
+// that is deleted and made again, text that reaches the system whole without the UTF-8 code page
+// (this program has no manifest: its code page is the system's legacy one), how lists are claimed
+// and handed over, and a shell that answers late.
 #include <gtest/gtest.h>
 #include <windows.h>
+// The shell's shortcut object needs windows.h first.
+#include <shlobj.h>
 
 #include <atomic>
 #include <cstring>
@@ -17,6 +19,7 @@
 #include "platform/textreader.h"
 #include "platform/win32/folderwatch.h"
 #include "platform/win32/runninglists.h"
+#include "platform/win32/itempicture.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
 #include "tray/trayicons.h"
@@ -175,6 +178,66 @@ TEST(FolderWatchTest, AFolderDeletedAndMadeAgainIsWatchedAgain) {
     CreateDirectoryA(lane.c_str(), nullptr), std::ofstream(lane + "\\a.txt") << "x";
     EXPECT_TRUE(serveUntil([&] { return seen; })) << "the new folder is not watched";
     EXPECT_EQ(watch.Handles(handles), 2u);
+}
+
+// The shell reads the shortcut from a pipe, and so waits until the test writes it: it asks once,
+// however often and at whatever size the tray asks meanwhile, and its late answer is announced
+// from the loop and taken there at once.
+TEST(ItemPicturesTest, AShellThatHangsIsAskedOnceAndItsLateAnswerIsTaken) {
+    ScratchFolder scratch;
+    const std::wstring pipe = L"\\\\.\\pipe\\iconlane_item_" + std::to_wstring(GetTickCount64());
+    HANDLE ends[2], connected[2];  // two ends the shell's threads could open, one each
+    OVERLAPPED waits[2] = {};
+    for (int n = 0; n < 2; ++n) {
+        ends[n] = CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_BYTE, 2, 1 << 16, 1 << 16, 0, nullptr);
+        waits[n].hEvent = connected[n] = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        ConnectNamedPipe(ends[n], &waits[n]);
+    }
+    const auto opened = [&] {
+        return (WaitForSingleObject(connected[0], 0) == WAIT_OBJECT_0) +
+               (WaitForSingleObject(connected[1], 0) == WAIT_OBJECT_0);
+    };
+    ItemPictures pictures;
+    std::vector<std::wstring> announced;
+    HICON taken = nullptr;
+    pictures.WhenArrived([&](const std::wstring& path) {
+        announced.push_back(path);
+        taken = pictures.Ask(path, 16);
+    });
+    EXPECT_EQ(pictures.Ask(pipe, 16), nullptr);
+    for (int size : {16, 24}) EXPECT_EQ(pictures.Ask(pipe, size), nullptr);
+    EXPECT_EQ(opened(), 1) << "asked again while the shell had not answered";
+    // A shortcut to the computer, as the shell saves one, down the pipe the shell opened.
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    LPITEMIDLIST computer = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)) &&
+                SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
+                SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)));
+    link->SetIDList(computer), ILFree(computer);
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    const std::string saved = scratch.Path("computer.lnk");
+    EXPECT_EQ(file->Save(std::wstring(saved.begin(), saved.end()).c_str(), TRUE), S_OK);
+    file->Release(), link->Release(), CoUninitialize();
+    const std::string bytes = Contents(saved);
+    const HANDLE shell = ends[WaitForSingleObject(connected[0], 0) == WAIT_OBJECT_0 ? 0 : 1];
+    DWORD written = 0;
+    OVERLAPPED write{};
+    write.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    WriteFile(shell, bytes.data(), DWORD(bytes.size()), &written, &write);
+    for (ULONGLONG end = GetTickCount64() + 5000; announced.empty() && GetTickCount64() < end;) {
+        HANDLE handles[kMaxLoopHandles] = {};
+        const DWORD count = pictures.Handles(handles);
+        if (count > 0 && WaitForMultipleObjects(count, handles, FALSE, 20) < count)
+            pictures.OnSignalled(handles[0]);
+    }
+    EXPECT_EQ(announced, std::vector<std::wstring>{pipe});
+    EXPECT_NE(taken, nullptr) << "the late picture was not taken";
+    DestroyIcon(taken);
+    for (HANDLE handle : {ends[0], ends[1], connected[0], connected[1], write.hEvent})
+        CloseHandle(handle);
 }
 
 // A list is held while its holder lives. A name that exists but cannot be opened, as one made by

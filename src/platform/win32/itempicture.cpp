@@ -14,7 +14,7 @@
 namespace iconlane::win32 {
 namespace {
 
-// How long the tray waits for the shell; a later answer is thrown away.
+// How long the tray waits for the shell; a later answer is announced when it comes.
 constexpr DWORD kShellAnswerLimitMs = 1000;
 
 using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
@@ -33,16 +33,22 @@ Function Lookup(HMODULE library, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
+}  // namespace
+
 // What the asking thread and the shell's thread share. Whichever lets go last deletes it, with an
-// icon that came too late to be taken.
-struct Request {
+// icon nobody took. The shell's thread signals its own copy of the event once it has answered.
+struct ItemQuestion {
     std::wstring path;
     int size = 0;
+    UniqueFile answered;
     HICON icon = nullptr;
+    LONG done = 0;
     LONG holders = 2;
 };
 
-void LetGo(Request* request) {
+namespace {
+
+void LetGo(ItemQuestion* request) {
     if (InterlockedDecrement(&request->holders) != 0) return;
     if (request->icon != nullptr) DestroyIcon(request->icon);
     delete request;
@@ -82,7 +88,7 @@ HICON FileInfoIcon(PCIDLIST_ABSOLUTE items, int size) {
     return info.hIcon;
 }
 
-HICON ItemIcon(const Request& request, CreateInstance create) {
+HICON ItemIcon(const ItemQuestion& request, CreateInstance create) {
     ComRef<IShellLinkW> link;
     ComRef<IPersistFile> file;
     if (FAILED(create(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -102,7 +108,7 @@ HICON ItemIcon(const Request& request, CreateInstance create) {
 // The shell's thread, in an apartment of its own. It holds the COM library itself, so that the
 // library stays loaded while it runs, even when the tray has stopped waiting and ended meanwhile.
 DWORD WINAPI AskShell(void* parameter) {
-    auto* request = static_cast<Request*>(parameter);
+    auto* request = static_cast<ItemQuestion*>(parameter);
     HMODULE ole32 = LoadLibraryW(L"ole32.dll");
     auto initialize = Lookup<Initialize>(ole32, "CoInitializeEx");
     auto create = Lookup<CreateInstance>(ole32, "CoCreateInstance");
@@ -113,23 +119,77 @@ DWORD WINAPI AskShell(void* parameter) {
         uninitialize();
     }
     if (ole32 != nullptr) FreeLibrary(ole32);
+    InterlockedExchange(&request->done, 1);
+    SetEvent(request->answered.Get());
     LetGo(request);
     return 0;
 }
 
 }  // namespace
 
-HICON ShortcutItemIcon(const std::wstring& path, int size) {
-    auto* request = new Request{path, size};
+ItemPictures::ItemPictures() : answered_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+// A shell that never answers keeps its thread; the process ends it.
+ItemPictures::~ItemPictures() {
+    for (const auto& [path, request] : waiting_) LetGo(request);
+}
+
+HICON ItemPictures::Ask(const std::wstring& path, int size) {
+    if (auto late = answers_.find(path); late != answers_.end()) {
+        Answer answer = std::move(late->second);
+        answers_.erase(late);
+        if (answer.size == size) return answer.icon.Release();
+    }
+    if (waiting_.contains(path)) return nullptr;
+    HANDLE own = nullptr;
+    if (answered_.Valid()) {
+        DuplicateHandle(GetCurrentProcess(), answered_.Get(), GetCurrentProcess(), &own, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS);
+    }
+    auto* request = new ItemQuestion{path, size, UniqueFile(own)};
     UniqueFile thread(CreateThread(nullptr, 0, AskShell, request, 0, nullptr));
     if (!thread.Valid()) {
         delete request;
         return nullptr;
     }
-    bool answered = WaitForSingleObject(thread.Get(), kShellAnswerLimitMs) == WAIT_OBJECT_0;
-    HICON icon = answered ? std::exchange(request->icon, nullptr) : nullptr;
+    if (WaitForSingleObject(thread.Get(), kShellAnswerLimitMs) != WAIT_OBJECT_0) {
+        // Without the event no late answer could be announced: it is then thrown away.
+        if (request->answered.Valid()) {
+            waiting_.emplace(path, request);
+        } else {
+            LetGo(request);
+        }
+        return nullptr;
+    }
+    HICON icon = std::exchange(request->icon, nullptr);
     LetGo(request);
     return icon;
+}
+
+DWORD ItemPictures::Handles(HANDLE (&handles)[kMaxLoopHandles]) const {
+    if (waiting_.empty()) return 0;
+    handles[0] = answered_.Get();
+    return 1;
+}
+
+// One signal may stand for several answers: every question answered by now is taken.
+void ItemPictures::OnSignalled(HANDLE) {
+    std::vector<std::wstring> arrived;
+    for (auto at = waiting_.begin(); at != waiting_.end();) {
+        ItemQuestion* request = at->second;
+        if (InterlockedCompareExchange(&request->done, 1, 1) == 0) {
+            ++at;
+            continue;
+        }
+        answers_[at->first] = {request->size, UniqueIcon(std::exchange(request->icon, nullptr))};
+        LetGo(request);
+        arrived.push_back(at->first);
+        at = waiting_.erase(at);
+    }
+    for (const std::wstring& path : arrived) {
+        if (arrived_ && answers_.at(path).icon.Valid()) arrived_(path);
+        answers_.erase(path);  // not taken: nobody shows that shortcut any more
+    }
 }
 
 }  // namespace iconlane::win32

@@ -81,7 +81,12 @@ std::optional<ShortcutDetails> Win32Shortcuts::ReadShortcut(const std::string& p
 }
 
 PicturePtr Win32Shortcuts::ItemListPicture(const std::string& path) {
-    return IconToPicture(ShortcutItemIcon(Wide(path), TrayIconPixels()));
+    return IconToPicture(itemPictures_.Ask(Wide(path), TrayIconPixels()));
+}
+
+void Win32Shortcuts::WhenItemPictureArrives(std::function<void(const std::string&)> arrived) {
+    itemPictures_.WhenArrived(
+        [arrived = std::move(arrived)](const std::wstring& path) { arrived(Narrow(path)); });
 }
 
 }  // namespace iconlane::win32

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/services.h"
+#include "platform/win32/itempicture.h"
 
 namespace iconlane::win32 {
 
@@ -18,6 +19,9 @@ public:
 
     std::optional<ShortcutDetails> ReadShortcut(const std::string& path) override;
     PicturePtr ItemListPicture(const std::string& path) override;
+    void WhenItemPictureArrives(std::function<void(const std::string& path)> arrived) override;
+    // What the message loop serves for the shell's late answers; it must outlive the loop.
+    LoopWaitable& LateAnswers() { return itemPictures_; }
 
 private:
     using CreateInstance = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
@@ -27,6 +31,7 @@ private:
     HMODULE ole32_ = nullptr;
     CreateInstance createInstance_ = nullptr;
     bool comStarted_ = false;
+    ItemPictures itemPictures_;
 };
 
 }  // namespace iconlane::win32

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "platform/win32/system.h"
 #include "platform/win32/widetext.h"
@@ -16,15 +17,17 @@ extern "C" HRESULT WINAPI SHGetFolderPathEx(REFKNOWNFOLDERID folder, DWORD flags
 namespace iconlane::win32 {
 namespace {
 
-constexpr const char* kRecordsKey = "Control Panel\\NotifyIconSettings";
+constexpr const wchar_t* kRecordsKey = L"Control Panel\\NotifyIconSettings";
 
-UniqueKey OpenKey(const std::string& subkey, REGSAM access) {
+UniqueKey OpenKey(const std::wstring& subkey, REGSAM access) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(subkey).c_str(), 0, access, &opened) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, access, &opened) != ERROR_SUCCESS)
         return UniqueKey();
-    }
     return UniqueKey(opened);
+}
+
+UniqueKey OpenRecord(const std::string& name, REGSAM access) {
+    return OpenKey(std::wstring(kRecordsKey) + L"\\" + Wide(name), access);
 }
 
 std::string ReadText(HKEY key, const wchar_t* value) {
@@ -97,14 +100,15 @@ std::optional<std::vector<std::string>> Win32TrayIconRecords::RecordNames() {
 }
 
 std::optional<TrayIconRecord> Win32TrayIconRecords::ReadRecord(const std::string& name) {
-    UniqueKey key = OpenKey(std::string(kRecordsKey) + "\\" + name, KEY_QUERY_VALUE);
+    UniqueKey key = OpenRecord(name, KEY_QUERY_VALUE);
     if (!key.Valid()) return std::nullopt;
-    return TrayIconRecord{ReadText(key.Get(), L"ExecutablePath"), ReadNumber(key.Get(), L"UID")};
+    return TrayIconRecord{ReadText(key.Get(), L"ExecutablePath"), ReadNumber(key.Get(), L"UID"),
+                          ReadNumber(key.Get(), L"IsPromoted")};
 }
 
 // Opening never creates: a record that is gone by now stays gone.
 void Win32TrayIconRecords::Promote(const std::string& name) {
-    UniqueKey key = OpenKey(std::string(kRecordsKey) + "\\" + name, KEY_SET_VALUE);
+    UniqueKey key = OpenRecord(name, KEY_SET_VALUE);
     DWORD shown = 1;
     if (key.Valid()) {
         RegSetValueExW(key.Get(), L"IsPromoted", 0, REG_DWORD, reinterpret_cast<BYTE*>(&shown),
@@ -120,15 +124,17 @@ std::optional<std::string> Win32TrayIconRecords::KnownFolder(const std::string& 
     return NarrowBuffer(path, MAX_PATH);
 }
 
-bool Win32TrayIconRecords::Watch(unsigned ms, std::function<void()> changed) {
+bool Win32TrayIconRecords::Watch(unsigned ms, unsigned quietMs, std::function<void()> changed) {
     if (!watched_.Valid()) {
         if (!changeEvent_.Valid()) changeEvent_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
         watched_ = OpenKey(kRecordsKey, KEY_NOTIFY);
         if (!changeEvent_.Valid() || !watched_.Valid()) return false;
         ResetEvent(changeEvent_.Get());  // a signal left from the key closed last time
+        quietPending_ = false;
         if (!ArmNotification()) return false;
     }
     changed_ = std::move(changed);
+    quietMs_ = quietMs;
     deadline_ = GetTickCount64() + ms;
     return true;
 }
@@ -146,18 +152,28 @@ bool Win32TrayIconRecords::ArmNotification() {
 
 DWORD Win32TrayIconRecords::WaitTime() const {
     if (!watched_.Valid()) return INFINITE;
-    ULONGLONG now = GetTickCount64();
-    return now >= deadline_ ? 0 : static_cast<DWORD>(deadline_ - now);
+    ULONGLONG now = GetTickCount64(), due = quietPending_ ? quietDeadline_ : deadline_;
+    return now >= due ? 0 : static_cast<DWORD>(due - now);
 }
 
 // Armed again before the records are read, so that a change while they are read is not missed.
+// The quiet period starts once they have been read: a record read then has been still for at
+// least that long when the quiet call comes.
 void Win32TrayIconRecords::OnSignalled(HANDLE) {
-    if (ArmNotification() && changed_) changed_();
+    if (!ArmNotification()) return;
+    if (changed_) changed_();
+    quietPending_ = true;
+    quietDeadline_ = GetTickCount64() + quietMs_;
 }
 
-// Closing the key ends its notification.
+// Closing the key ends its notification, once the last change has had its quiet call.
 void Win32TrayIconRecords::OnTimeout() {
-    if (watched_.Valid() && GetTickCount64() >= deadline_) watched_.Reset();
+    if (!watched_.Valid()) return;
+    if (quietPending_ && GetTickCount64() >= quietDeadline_) {
+        quietPending_ = false;
+        if (changed_) changed_();
+    }
+    if (!quietPending_ && GetTickCount64() >= deadline_) watched_.Reset();
 }
 
 }  // namespace iconlane::win32

@@ -20,7 +20,7 @@ public:
     std::optional<TrayIconRecord> ReadRecord(const std::string& name) override;
     void Promote(const std::string& name) override;
     std::optional<std::string> KnownFolder(const std::string& guid) override;
-    bool Watch(unsigned ms, std::function<void()> changed) override;
+    bool Watch(unsigned ms, unsigned quietMs, std::function<void()> changed) override;
     bool Watching() const override { return watched_.Valid(); }
 
     DWORD Handles(HANDLE (&handles)[kMaxLoopHandles]) const override {
@@ -39,6 +39,9 @@ private:
     UniqueEvent changeEvent_;
     std::function<void()> changed_;
     ULONGLONG deadline_ = 0;
+    unsigned quietMs_ = 0;
+    bool quietPending_ = false;  // a change waits for its quiet call
+    ULONGLONG quietDeadline_ = 0;
 };
 
 }  // namespace iconlane::win32

@@ -29,6 +29,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Shortcuts shortcuts;
     Win32TrayIconRecords iconRecords;
     windows.AddWaitable(iconRecords);
+    windows.AddWaitable(shortcuts.LateAnswers());
     Win32RunningLists lists(windows);
     iconlane::Services services{dialogs, environment, process,     files,      pictures,
                                 tray,    windows,     shell,       exitDialog, registry,
