@@ -404,7 +404,7 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
             const std::uintptr_t shown = builtIn ? FakePlatform::kBuiltInIcon : b.platform.lastIcon;
             ASSERT_EQ(b.platform.trayCalls.size(), 1u);  // an unsaved copy costs no icon
             EXPECT_EQ(b.platform.trayCalls[0].record.hIcon, shown);
-            EXPECT_EQ(b.platform.seen.size(), !builtIn && saveError ? 2u : 1u);
+            EXPECT_EQ(b.platform.seen.size(), !builtIn && saveError > 0 ? 2u : 1u);
             EXPECT_EQ(b.platform.seen[0], "A1");  // a lost copy is told once the icon is in
         }
     }
