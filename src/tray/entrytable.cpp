@@ -1,5 +1,6 @@
 #include "tray/entrytable.h"
 
+#include "menus/entrymenu.h"
 #include "platform/errors.h"
 #include "platform/textrules.h"
 
@@ -120,8 +121,8 @@ void EntryTable::RemoveLastEntry() {
     targets_[index].clear();
 }
 
-std::int32_t EntryTable::LaunchTarget(int index) {
-    return services_.shell.OpenTarget(EntryTargets(index));
+std::int32_t EntryTable::LaunchTarget(int index, HeldKeys keys) {
+    return Launch(services_, EntryTargets(index), keys);
 }
 
 void EntryTable::AddIconAgain(int index) {

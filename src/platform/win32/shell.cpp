@@ -8,6 +8,7 @@
 #include "platform/win32/iconfile.h"
 #include "platform/win32/resourceids.h"
 #include "platform/win32/traysize.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 
@@ -67,6 +68,17 @@ std::string Win32Pictures::SystemDirectory() {
     return std::string(buffer, length);
 }
 
+// The shell asks the item's own icon handler, which reads a folder's desktop.ini: the location it
+// names is then extracted at the tray's size like any other icon.
+std::optional<IconLocation> Win32Pictures::ShellIconLocation(const std::string& path) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(Wide(path).c_str(), 0, &info, sizeof info, SHGFI_ICONLOCATION) ||
+        info.szDisplayName[0] == L'\0') {
+        return std::nullopt;
+    }
+    return IconLocation{NarrowBuffer(info.szDisplayName, MAX_PATH), info.iIcon};
+}
+
 HICON ProgramIcon(int resourceId, int width, int height) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
                                          IMAGE_ICON, width, height, LR_SHARED));
@@ -106,6 +118,12 @@ NOTIFYICONDATAA ToNotifyIconData(const TrayRecord& record) {
 
 std::int32_t Win32Shell::OpenTarget(const std::string& target) {
     HINSTANCE result = ShellExecuteA(nullptr, "Open", target.c_str(), "", "", SW_SHOWNORMAL);
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(result));
+}
+
+std::int32_t Win32Shell::RunAsAdministrator(const std::string& target) {
+    HINSTANCE result =
+        ShellExecuteW(nullptr, L"runas", Wide(target).c_str(), L"", L"", SW_SHOWNORMAL);
     return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(result));
 }
 

@@ -38,6 +38,7 @@ public:
     PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override;
     void SaveIconFile(const Picture& picture, const std::string& path) override;
     std::string SystemDirectory() override;
+    std::optional<IconLocation> ShellIconLocation(const std::string& path) override;
     PicturePtr UpImage() override;
     PicturePtr BuiltInIcon() override;
 
@@ -60,6 +61,7 @@ public:
 class Win32Shell final : public Shell {
 public:
     std::int32_t OpenTarget(const std::string& target) override;
+    std::int32_t RunAsAdministrator(const std::string& target) override;
 };
 
 // One of the program's own icons at the given size: shared, never destroyed by its users.

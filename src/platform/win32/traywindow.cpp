@@ -38,17 +38,6 @@ void RegisterTrayWindowClass(WNDPROC procedure) {
     if (!RegisterClassExA(&windowClass)) throw RuntimeError(kOutOfMemory);
 }
 
-UniqueMenu CreateMenuOf(const std::vector<std::string>& captions) {
-    UniqueMenu menu(CreatePopupMenu());
-    if (!menu.Valid()) throw RuntimeError(kOutOfMemory);
-    UINT item = 1;
-    for (const std::string& caption : captions) {
-        UINT flags = caption == "-" ? MF_SEPARATOR : MF_STRING;
-        AppendMenuA(menu.Get(), flags, item++, caption == "-" ? nullptr : caption.c_str());
-    }
-    return menu;
-}
-
 // Each slot has two timers on the window; their ids carry the slot's id and which timer it is.
 constexpr UINT_PTR TimerId(std::uint32_t slot, Win32TrayWindow::Timer timer) {
     return UINT_PTR{slot} * 2 + static_cast<UINT_PTR>(timer);
@@ -256,10 +245,11 @@ void Win32TrayWindow::UnloadAll() {
     }
 }
 
-std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(
-    std::uint32_t id, const std::vector<std::string>& menuCaptions, TraySlotEvents& events) {
+// The entries' menus are the window system's now (ShowMenu): a slot has none of its own.
+std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(std::uint32_t id,
+                                                            TraySlotEvents& events) {
     if (!tray_) tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_);
-    return std::make_unique<Win32TraySlot>(*tray_, id, CreateMenuOf(menuCaptions), events);
+    return std::make_unique<Win32TraySlot>(*tray_, id, UniqueMenu(), events);
 }
 
 void Win32WindowSystem::RunMessageLoop() {
