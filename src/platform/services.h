@@ -51,6 +51,8 @@ public:
     // The raw command line without the program's path and the blanks after it; nothing else
     // removed.
     virtual std::string CommandLine() const = 0;
+    // The process's current folder, in full.
+    virtual std::string CurrentFolder() const = 0;
     // Ends the process at once; no further code of the program runs.
     [[noreturn]] virtual void EndNow() = 0;
     // Text in the system's legacy ANSI code page (the one it uses for programs that do not ask
@@ -271,6 +273,20 @@ public:
     virtual bool Watching() const = 0;
 };
 
+// One Iconlane per list for each user and session: a start of a list that another one already shows
+// hands it over to that one and ends.
+class RunningLists {
+public:
+    virtual ~RunningLists() = default;
+    // Claims the list named by `key` for the rest of the process's life. False when another
+    // program of the same user and session holds it, also one running with rights this one lacks.
+    // Once claimed, `handedOver` runs whenever a later start hands the list over, only ever from
+    // RunMessageLoop (so never while a message box or other modal window is open).
+    virtual bool Claim(const std::string& key, std::function<void()> handedOver) = 0;
+    // Asks the program that holds `key` to read its list again; returns at once, heard or not.
+    virtual void HandOver(const std::string& key) = 0;
+};
+
 enum class ExitAnswer { kYes, kNo };
 using ExitAnswered = std::function<void(ExitAnswer)>;
 
@@ -329,6 +345,7 @@ struct Services {
     HelpWindowHost& help;
     Shortcuts& shortcuts;
     TrayIconRecords& iconRecords;
+    RunningLists& lists;
 };
 
 }  // namespace iconlane

@@ -6,14 +6,11 @@
 #include "platform/errors.h"
 #include "platform/textrules.h"
 #include "startup/entryline.h"
-#include "tray/shortcutpicture.h"
 
 namespace iconlane {
 namespace {
 
 constexpr const char* kApplicationTitle = "Iconlane!";
-constexpr const char* kBatchPrefix = "/BATCH:";
-constexpr const char* kFolderPrefix = "/FOLDER:";
 // Quiet after a change before the entries follow it: an editor's save or a copy of several
 // shortcuts is over by then.
 constexpr unsigned kSettleMs = 300;
@@ -55,15 +52,17 @@ void Iconlane::Run() {
 void Iconlane::Main() {
     try {
         dataFolder_ = ChooseDataFolder(services_.environment, services_.files);
-        ReadOptions(services_, options_);
         std::string commandLine = services_.process.CommandLine();
+        ListCommand command = ReadListCommand(commandLine, services_.environment);
+        if (!commandLine.empty()) ClaimList(command);
+        ReadOptions(services_, options_);
         if (commandLine.empty()) {
             help_.Open();
             EndProgram();
         }
         icons_.Cache().HoldBack();
         entries_.Tray().HoldVersions();
-        RunCommandLine(commandLine);
+        RunCommandLine(command);
         entries_.Tray().ReleaseVersions();
         ids_.Remember();
         WriteIconCopies();
@@ -84,20 +83,36 @@ void Iconlane::WriteIconCopies() {
     });
 }
 
-void Iconlane::RunCommandLine(const std::string& commandLine) {
-    if (UpperCase(commandLine.substr(0, 7)) == kBatchPrefix) {
-        RunBatchFile(commandLine.substr(7));
-    } else if (UpperCase(commandLine.substr(0, 8)) == kFolderPrefix) {
-        RunFolder(commandLine.substr(8));
+// Before anything else is shown, so that a start handing over stays silent (the options' messages
+// were the first one's to show). A missing list is still reported, whoever runs: the message tells
+// what went wrong with this start, and a list that cannot be read claims nothing.
+void Iconlane::ClaimList(const ListCommand& command) {
+    if (command.kind == ListKind::kBatch && !BatchFileExists(command.path)) {
+        ReportMissing(command.written, "file");
+    }
+    if (command.kind == ListKind::kFolder) {
+        std::optional<FolderItem> folder = services_.files.Details(command.path);
+        if (!folder || !folder->folder) ReportMissing(command.written, "folder");
+    }
+    std::optional<std::string> key = ListKey(command, services_.process.CurrentFolder());
+    if (!key || services_.lists.Claim(*key, [this] { live_.Reload(); })) return;
+    services_.lists.HandOver(*key);
+    EndProgram();
+}
+
+void Iconlane::RunCommandLine(const ListCommand& command) {
+    if (command.kind == ListKind::kBatch) {
+        RunBatchFile(command.path);
+    } else if (command.kind == ListKind::kFolder) {
+        RunFolder(command);
     } else {
-        ParseEntryLine(commandLine);
+        ParseEntryLine(command.written);
     }
 }
 
 // The watch starts before the first read, so that a change made while start-up still shows its
 // messages is not missed.
 void Iconlane::RunBatchFile(const std::string& name) {
-    if (!BatchFileExists(name)) ReportMissing(name, "file");
     services_.windows.WatchFolder(FolderOfFile(name), kSettleMs, [this] { return live_.Reload(); });
     live_.StartBatch(name);
 }
@@ -113,11 +128,10 @@ bool Iconlane::BatchFileExists(const std::string& name) {
     }
 }
 
-// "%APPDATA%\..." works even where nothing expanded the command line (a Startup shortcut).
-void Iconlane::RunFolder(const std::string& name) {
-    std::string folder = ExpandAllVariables(name, services_.environment);
-    services_.windows.WatchFolder(folder, kSettleMs, [this] { return live_.Reload(); });
-    if (!live_.StartFolder(folder)) ReportMissing(name, "folder");
+// A folder that cannot be listed after all is reported as missing too.
+void Iconlane::RunFolder(const ListCommand& command) {
+    services_.windows.WatchFolder(command.path, kSettleMs, [this] { return live_.Reload(); });
+    if (!live_.StartFolder(command.path)) ReportMissing(command.written, "folder");
 }
 
 void Iconlane::ReportMissing(const std::string& name, const std::string& kind) {

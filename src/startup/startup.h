@@ -5,9 +5,10 @@
 
 #include "entrywindow/entryevents.h"
 #include "help/helpwindow.h"
-#include "platform/services.h"
 #include "lane/liveentries.h"
+#include "platform/services.h"
 #include "startup/options.h"
+#include "startup/samelist.h"
 #include "tray/entrytable.h"
 #include "tray/iconids.h"
 #include "tray/iconpromotion.h"
@@ -30,7 +31,8 @@ public:
     // The start-up alone. An empty command line shows the help and ends the process; a
     // "/BATCH:" command line names a file of entry lines, a "/FOLDER:" one a folder whose files
     // are the entries; anything else is one entry line. A batch file or folder is watched from
-    // then on, and the entries follow its changes.
+    // then on, and the entries follow its changes. A list that another Iconlane already shows is
+    // handed over to it, and the process ends without a word.
     void Main();
 
     const Options& CurrentOptions() const { return options_; }
@@ -39,11 +41,12 @@ public:
     EntryEvents& Events() { return events_; }
 
 private:
-    void RunCommandLine(const std::string& commandLine);
+    void ClaimList(const ListCommand& command);
+    void RunCommandLine(const ListCommand& command);
     void WriteIconCopies();
     void RunBatchFile(const std::string& name);
     bool BatchFileExists(const std::string& name);
-    void RunFolder(const std::string& name);
+    void RunFolder(const ListCommand& command);
     [[noreturn]] void ReportMissing(const std::string& name, const std::string& kind);
     void ParseEntryLine(const std::string& line);
     [[noreturn]] void EndProgram();

@@ -531,6 +531,54 @@ const Row kRows[] = {
          expectBox(d, "Iconlane!", "Couldn't find '$D\\none' folder", "on command line", true);
          EXPECT_TRUE(d.ended());
      }},
+    // A start from the Startup folder and one by hand: the second (the path in other letters) adds
+    // no icon and ends; the first reads its list again, and so shows a change of its target that
+    // the watch of the list's folder does not see. Another list runs beside it; once the first has
+    // ended, its list starts as usual.
+    {"ASecondStartOfTheSameListHandsItOverAndAnotherListRunsBesideIt",
+     [](Driver& d) {
+         std::filesystem::create_directory(d.path("$D\\pictures"));
+         const auto copy = [&](const char* from, const char* to) {  // written now, not copied
+             std::ifstream in(d.path(from), std::ios::binary);
+             d.write(to, std::string(std::istreambuf_iterator<char>(in), {}));
+         };
+         copy("$D\\own1.ico", "pictures\\own.ico");
+         d.writeLines("lane.txt", {"$D\\pictures\\own.ico,Picture"});
+         d.writeLines("other.txt", {"$D\\marker.exe,Other"});
+         d.start(kBatch);
+         ASSERT_EQ(waitForTips(1), "Picture");
+         copy("$D\\own2.ico", "pictures\\own.ico");
+         ASSERT_TRUE(holdsFor([&] { return d.spy.calls(NIM_MODIFY).empty(); }, 1500ms))
+             << "the change is seen without a second start";
+         std::string sameList = d.path("/batch:$D\\lane.txt");
+         CharUpperA(sameList.data());
+         const auto ends = [](PROCESS_INFORMATION process) {  // closed, as the system does, if not
+             DWORD code = STILL_ACTIVE;
+             if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0)
+                 for (HWND window : windowsOf(process.dwProcessId, "IconlaneTray"))
+                     PostMessageA(window, WM_CLOSE, 0, 0);
+             WaitForSingleObject(process.hProcess, 15000);
+             GetExitCodeProcess(process.hProcess, &code);
+             CloseHandle(process.hProcess), CloseHandle(process.hThread);
+             return code;
+         };
+         EXPECT_EQ(ends(d.run("\"$D\\iconlane.exe\" " + sameList, {})), 0u);
+         EXPECT_TRUE(pollUntil([&] { return !d.spy.calls(NIM_MODIFY).empty(); }, 5s))
+             << "the list is not read again";
+         EXPECT_EQ(waitForTips(1), "Picture");
+         EXPECT_EQ(d.spy.calls(NIM_ADD).size(), 1u) << "an icon added twice";
+         const Colours now = coloursIn(d.place(0), kOwnColours[1]);
+         EXPECT_TRUE(now.own * 2 >= now.all) << "not the new picture";
+         PROCESS_INFORMATION other = d.run("\"$D\\iconlane.exe\" /BATCH:$D\\other.txt", {});
+         EXPECT_EQ(waitForTips(2), "Picture|Other");
+         for (HWND window : windowsOf(other.dwProcessId, "IconlaneTray"))
+             PostMessageA(window, WM_CLOSE, 0, 0);
+         EXPECT_EQ(ends(other), 0u);
+         for (HWND window : windowsOf(d.id(), "IconlaneTray")) PostMessageA(window, WM_CLOSE, 0, 0);
+         ASSERT_TRUE(d.ended());
+         d.start(sameList);
+         EXPECT_EQ(waitForTips(1), "Picture");
+     }},
 };
 
 class Scenario : public ::testing::TestWithParam<Row> {};

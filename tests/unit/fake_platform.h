@@ -106,7 +106,7 @@ struct Slot final : TraySlot {
 class FakePlatform : public Dialogs, public Environment, public Process, public FileSystem,
     public Pictures, public TrayShell, public WindowSystem, public Shell, public ExitDialog,
     public Registry, public HelpWindowHost, public HelpSurface, public Shortcuts,
-    public TrayIconRecords {
+    public TrayIconRecords, public RunningLists {
     // clang-format on
 public:
     static constexpr std::uintptr_t kUpImage = 0x7000, kBuiltInIcon = 0x7100, kTrayWindow = 0x6000;
@@ -114,7 +114,7 @@ public:
 
     // The machine as the test sets it up.
     std::map<std::string, std::string> variables;
-    std::string programFolder = "C:\\Apps", commandLine;
+    std::string programFolder = "C:\\Apps", commandLine, currentFolder = "C:\\Work";
     std::map<std::string, FileEntry> files;  // full path -> entry
     std::map<std::string, int> readErrors;   // path -> error reading it fails with
     int createFolderError = 0, saveIconError = 0, refusedAdds = 0;
@@ -155,9 +155,13 @@ public:
     std::map<std::string, std::string> knownFolders;
     Texts promoted;
     std::function<void()> recordsChanged;
+    // Another Iconlane shows every list; else the key this one claimed, and what a hand-over runs.
+    bool listsHeldElsewhere = false;
+    std::string claimed;
+    std::function<void()> handedOver;
 
     Services services{*this, *this, *this, *this, *this, *this, *this,
-                      *this, *this, *this, *this, *this, *this};
+                      *this, *this, *this, *this, *this, *this, *this};
 
     const FileEntry* Lookup(const std::string& path) const {
         auto found = std::find_if(files.begin(), files.end(),
@@ -176,6 +180,7 @@ public:
     std::string DecimalSeparator() const override { return decimalSeparator; }
     std::string ProgramFolder() const override { return programFolder; }
     std::string CommandLine() const override { return commandLine; }
+    std::string CurrentFolder() const override { return currentFolder; }
     // Latin-1, as the legacy code page: every byte is the character of that number.
     std::string FromLegacyCodePage(const std::string& bytes) const override {
         std::string text;
@@ -301,6 +306,12 @@ public:
         return iconRecords->at(name);
     }
     void Promote(const std::string& name) override { promoted.push_back(name); }
+    bool Claim(const std::string& key, std::function<void()> then) override {
+        if (listsHeldElsewhere) return false;
+        claimed = key, handedOver = std::move(then);
+        return true;
+    }
+    void HandOver(const std::string& key) override { seen.push_back("hand over " + key); }
     std::optional<std::string> KnownFolder(const std::string& guid) override {
         if (knownFolders.contains(guid)) return knownFolders[guid];
         return std::nullopt;

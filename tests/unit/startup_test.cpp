@@ -96,7 +96,11 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         {"/BATCH:nomem.txt", "", {fatal + "error  7 (Out of memory) in main", "end"}},
         {"folder", "a.exe|| ;x|c.exe", {"A1", "A2", "A3", "A4", "Iconlane/48: Error 53 (File not "
             "found) while saving a copy of an icon in the data folder 'C:\\AD\\Iconlane'.\n\nThe "
-            "icons are shown, but their copies could not be saved.", "loop"}}};
+            "icons are shown, but their copies could not be saved.", "loop"}},
+        // Another Iconlane shows the list (and would have shown the options' message)
+        {"held /batch:LIST.txt", "", {"hand over batch c:\\work\\list.txt", "end"}},
+        {"held a.exe,A", "", {"hand over line a.exe,A", "end"}},
+        {"held /BATCH:none.txt", "", {fatal + "Couldn't find 'none.txt" + notFound, "end"}}};
     // clang-format on
     for (const auto& [commandLine, targets, seen] : cases) {
         FakePlatform platform;
@@ -110,6 +114,11 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         platform.files["C:\\AD\\Iconlane\\iconids.txt"] = platform.files["\\iconids.txt"];
         platform.readErrors = {{"nomem.txt", kBadAlloc}, {kIni, 75}, {kGuide, 75}};
         platform.commandLine = commandLine == "folder" ? "/batch:list.txt" : commandLine;
+        platform.listsHeldElsewhere = commandLine.starts_with("held ");
+        if (platform.listsHeldElsewhere) {
+            platform.commandLine = commandLine.substr(5);
+            platform.files[kIni] = {};
+        }
         if (commandLine == "ini" || commandLine == "guide") {
             platform.files[commandLine == "ini" ? kIni : kGuide] = {};
             platform.commandLine = "";
@@ -125,6 +134,37 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         }
         EXPECT_EQ(made, targets) << commandLine.substr(0, 50);
         EXPECT_EQ(platform.seen, seen) << commandLine.substr(0, 50);
+    }
+}
+
+// Rows of two command lines given in C:\Work, and whether the second start is of the first's list.
+TEST(SameListTest, ABatchFileOrFolderIsItsFullPathWithoutLetterCaseAndALineIsItsText) {
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, bool>> cases = {
+        {"/BATCH:C:\\Work\\lane.txt", "/batch:c:\\WORK\\Lane.TXT", true},
+        {"/BATCH:lane.txt", "/BATCH:C:\\Work\\lane.txt", true},
+        {"/BATCH:..\\Work\\.\\lane.txt", "/BATCH:C:/Work//lane.txt", true},
+        {"/BATCH:\\lane.txt", "/BATCH:C:\\..\\lane.txt", true},
+        {"/BATCH:c:lane.txt", "/BATCH:C:\\Work\\lane.txt", true},
+        {"/BATCH:D:lane.txt", "/BATCH:D:\\lane.txt", true},
+        {"/BATCH:\\\\srv\\share\\..\\lane.txt", "/BATCH:\\\\SRV\\share\\lane.txt", true},
+        {"/FOLDER:C:\\Lanes\\", "/folder:C:\\lanes", true},
+        {"/FOLDER:%LANES%\\.", "/FOLDER:C:\\Lanes", true},
+        {"/FOLDER:C:\\", "/FOLDER:..", true},
+        {"/BATCH:lane.txt", "/BATCH:other.txt", false},
+        {"/FOLDER:C:\\Work\\lane.txt", "/BATCH:C:\\Work\\lane.txt", false},
+        {"/BATCH:lane.txt", "lane.txt", false},
+        {"C:\\a.exe,Tip", "C:\\a.exe,Tip", true}, {"C:\\a.exe,Tip", "c:\\a.exe,Tip", false},
+        {"C:\\a.exe,Tip", "C:\\a.exe,Tip ", false}, {"", "", false}};
+    // clang-format on
+    FakePlatform platform;
+    platform.variables["LANES"] = "C:\\Lanes";
+    const auto key = [&](const std::string& commandLine) {
+        return ListKey(ReadListCommand(commandLine, platform), "C:\\Work");
+    };
+    for (const auto& [first, second, same] : cases) {
+        EXPECT_EQ(key(first).has_value() && key(first) == key(second), same)
+            << first << " / " << second;
     }
 }
 

@@ -1,6 +1,7 @@
 // What the Win32 layer does that no scenario sees: the icon files it writes, the shell's picture
 // of a folder, the 260-byte buffer it reads registry values into, the names its directory search
-// refuses and a watched folder that is deleted and made again or given a sub-folder.
+// refuses, a watched folder that is deleted and made again or given a sub-folder, and how lists
+// are claimed and handed over.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 
 #include "platform/errors.h"
 #include "platform/win32/folderwatch.h"
+#include "platform/win32/runninglists.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
 #include "platform/win32/widetext.h"
@@ -190,6 +192,59 @@ TEST(FolderWatchTest, AFolderDeletedAndMadeAgainIsWatchedAgainAndItsSubFoldersSe
     const int before = settled;
     CreateDirectoryA((lane + "\\Games").c_str(), nullptr);
     EXPECT_TRUE(serveUntil([&] { return settled > before; })) << "a sub-folder made is not seen";
+}
+
+// A list is held while its holder lives. A name that exists but cannot be opened, as one made by
+// an Iconlane running elevated, counts as held.
+TEST(RunningListsTest, AListIsHeldWhileItsHolderLivesOrWhenItsNameCannotBeOpened) {
+    Win32WindowSystem windows;
+    const std::string key = "batch c:\\layer\\" + std::to_string(GetTickCount64());
+    const auto claims = [&](const std::string& list) {
+        return Win32RunningLists(windows).Claim(list, [] {});
+    };
+    auto holder = std::make_unique<Win32RunningLists>(windows);
+    ASSERT_TRUE(holder->Claim(key, [] {}));
+    EXPECT_FALSE(claims(key));
+    EXPECT_TRUE(claims(key + "x"));
+    holder.reset();
+    EXPECT_TRUE(claims(key)) << "not freed";
+    SECURITY_DESCRIPTOR locked{};
+    ACL none{};
+    InitializeSecurityDescriptor(&locked, SECURITY_DESCRIPTOR_REVISION);
+    InitializeAcl(&none, sizeof none, ACL_REVISION);
+    SetSecurityDescriptorDacl(&locked, TRUE, &none, FALSE);
+    SECURITY_ATTRIBUTES elevated{sizeof elevated, &locked, FALSE};
+    UniqueKernel other(CreateMutexW(&elevated, FALSE, ClaimName(key).c_str()));
+    ASSERT_TRUE(other.Valid());
+    EXPECT_FALSE(claims(key));
+}
+
+// A hand-over reaches every tray window; only the holder of that list reads it again, and only
+// from the program's own loop.
+TEST(RunningListsTest, AHandOverIsServedByTheHolderOfThatListAlone) {
+    struct NoEvents final : TraySlotEvents {
+        void OnTrayMessage(int) override {}
+        void OnTimer() override {}
+        void OnRetryTimer() override {}
+        void OnTaskbarCreated() override {}
+        void OnUnload() override {}
+    } events;
+    const std::string key = "line layer " + std::to_string(GetTickCount64());
+    Win32WindowSystem windows[2];
+    std::vector<std::unique_ptr<Win32RunningLists>> lists;
+    std::vector<std::unique_ptr<TraySlot>> slots;
+    int reloads[2] = {};
+    for (int n = 0; n < 2; ++n) {
+        lists.push_back(std::make_unique<Win32RunningLists>(windows[n]));
+        ASSERT_TRUE(lists[n]->Claim(key + std::to_string(n), [&reloads, n] { ++reloads[n]; }));
+        slots.push_back(windows[n].CreateTraySlot(1, events));
+    }
+    Win32RunningLists(windows[0]).HandOver(key + "1");
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
+    EXPECT_EQ(reloads[1], 0) << "served outside the program's own loop";
+    for (auto& list : lists) list->OnTimeout(), list->OnTimeout();
+    EXPECT_EQ(reloads[0], 0);
+    EXPECT_EQ(reloads[1], 1);
 }
 
 }  // namespace

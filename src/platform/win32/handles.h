@@ -60,6 +60,13 @@ struct FileTraits {
     static void Close(HANDLE h) { CloseHandle(h); }
 };
 
+// Kernel objects that answer null on failure: mutexes, events, processes.
+struct KernelTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static bool IsValid(HANDLE h) { return h != nullptr; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+
 struct FindTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
@@ -85,6 +92,7 @@ using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
+using UniqueKernel = UniqueHandle<HANDLE, KernelTraits>;
 
 // Releases a COM interface it was handed, once.
 template <typename Interface>

@@ -13,6 +13,7 @@
 #include "platform/textrules.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/iconfile.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -173,6 +174,15 @@ std::string Win32Process::DecimalSeparator() const {
 
 std::string Win32Process::CommandLine() const {
     return ArgumentsOf(GetCommandLineA());
+}
+
+std::string Win32Process::CurrentFolder() const {
+    std::wstring folder(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+        if (length < folder.size()) return Narrow(std::wstring_view(folder.data(), length));
+        folder.resize(length);  // too small: length is the size needed, terminator included
+    }
 }
 
 void Win32Process::EndNow() {

@@ -22,6 +22,7 @@ public:
     std::string DecimalSeparator() const override;
     std::string ProgramFolder() const override;
     std::string CommandLine() const override;
+    std::string CurrentFolder() const override;
     [[noreturn]] void EndNow() override;
     std::string FromLegacyCodePage(const std::string& bytes) const override;
 };

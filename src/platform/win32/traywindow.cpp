@@ -38,6 +38,13 @@ void RegisterTrayWindowClass(WNDPROC procedure) {
     if (!RegisterClassExA(&windowClass)) throw RuntimeError(kOutOfMemory);
 }
 
+// Windows of lower rights (an Iconlane started normally while this one runs elevated) may post it.
+void LetThrough(HWND window, UINT message) {
+    if (window != nullptr && message != 0) {
+        ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
+    }
+}
+
 // Each slot has two timers on the window; their ids carry the slot's id and which timer it is.
 constexpr UINT_PTR TimerId(std::uint32_t slot, Win32TrayWindow::Timer timer) {
     return UINT_PTR{slot} * 2 + static_cast<UINT_PTR>(timer);
@@ -90,13 +97,17 @@ void Win32TraySlot::Unload() {
     window_.Detach(id_);
 }
 
-Win32TrayWindow::Win32TrayWindow(const std::function<void()>& iconSizeChanged)
-    : taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")), iconSizeChanged_(iconSizeChanged) {
+Win32TrayWindow::Win32TrayWindow(const std::function<void()>& iconSizeChanged,
+                                 const TrayWindowListener& listener)
+    : taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")),
+      iconSizeChanged_(iconSizeChanged),
+      listener_(listener) {
     RegisterTrayWindowClass(&WindowProc);
     // Never shown; the handle is kept by WindowProc as soon as the window exists.
     CreateWindowExA(0, kTrayWindowClass, kTrayWindowCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
                     nullptr, GetModuleHandleA(nullptr), this);
     if (!window_.Valid()) throw RuntimeError(kOutOfMemory);
+    LetThrough(window_.Get(), listener_.message);
 }
 
 Win32TrayWindow::~Win32TrayWindow() {
@@ -159,6 +170,10 @@ LRESULT CALLBACK Win32TrayWindow::WindowProc(HWND window, UINT message, WPARAM w
 
 // WM_CLOSE is left to the default, which destroys the window: every slot is unloaded then.
 LRESULT Win32TrayWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (listener_.message != 0 && message == listener_.message) {
+        if (listener_.arrived) listener_.arrived(wParam);
+        return 0;
+    }
     if (message == taskbarCreated_) {
         // A new task bar may sit on another monitor, or come after a change of DPI.
         CheckIconSize();
@@ -248,7 +263,7 @@ void Win32TrayWindow::UnloadAll() {
 // The entries' menus are the window system's now (ShowMenu): a slot has none of its own.
 std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(std::uint32_t id,
                                                             TraySlotEvents& events) {
-    if (!tray_) tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_);
+    if (!tray_) tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listener_);
     return std::make_unique<Win32TraySlot>(*tray_, id, UniqueMenu(), events);
 }
 
@@ -263,6 +278,11 @@ bool Win32WindowSystem::WatchFolder(const std::string& folder, unsigned settleMs
 
 void Win32WindowSystem::QuitMessageLoop() {
     PostQuitMessage(0);
+}
+
+void Win32WindowSystem::ListenOnTray(TrayWindowListener listener) {
+    listener_ = std::move(listener);
+    if (tray_) LetThrough(tray_->Handle(), listener_.message);
 }
 
 void Win32WindowSystem::WatchTrayIconSize(std::function<void()> changed) {

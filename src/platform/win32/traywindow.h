@@ -18,6 +18,16 @@ namespace iconlane::win32 {
 
 class Win32TrayWindow;
 
+// The class of every Iconlane's tray window: a later start finds the running ones by it.
+inline constexpr const wchar_t* kTrayWindowClassName = L"IconlaneTray";
+
+// A registered message that other programs post to the tray window, and what it does here; it
+// comes through even to a program running with more rights than its sender. None while 0.
+struct TrayWindowListener {
+    UINT message = 0;
+    std::function<void(WPARAM)> arrived;
+};
+
 class Win32TraySlot final : public TraySlot {
 public:
     Win32TraySlot(Win32TrayWindow& window, std::uint32_t id, UniqueMenu menu,
@@ -49,10 +59,12 @@ private:
 // "TaskbarCreated" broadcast and the changes of DPI and display. It hands each tray notification
 // (wParam: the icon's id) and timer tick to its slot, the shell's restart to every slot in id
 // order, and unloads every slot in id order when it is closed or destroyed. A change of the tray's
-// icon size is reported to `iconSizeChanged`, which must outlive the window.
+// icon size is reported to `iconSizeChanged`, the listener's message to the listener; both must
+// outlive the window.
 class Win32TrayWindow {
 public:
-    explicit Win32TrayWindow(const std::function<void()>& iconSizeChanged);
+    Win32TrayWindow(const std::function<void()>& iconSizeChanged,
+                    const TrayWindowListener& listener);
     ~Win32TrayWindow();
     Win32TrayWindow(const Win32TrayWindow&) = delete;
     Win32TrayWindow& operator=(const Win32TrayWindow&) = delete;
@@ -83,6 +95,7 @@ private:
 
     UINT taskbarCreated_;
     const std::function<void()>& iconSizeChanged_;
+    const TrayWindowListener& listener_;
     std::map<std::uint32_t, Win32TraySlot*> slots_;
     // The ids in the order their slots came, which is entry order: entries are only ever added
     // after the last one and taken away from the last one down.
@@ -101,6 +114,8 @@ public:
     // Something else the message loop serves; it must outlive the loop.
     void AddWaitable(LoopWaitable& waitable) { waitables_.push_back(&waitable); }
     void WatchTrayIconSize(std::function<void()> changed) override;
+    // The listener hears its message from whatever loop delivers it, modal ones included.
+    void ListenOnTray(TrayWindowListener listener);
     MenuChoice ShowMenu(const MenuRequest& request) override;
     void CloseMenus() override;
     HeldKeys KeysHeld() override;
@@ -111,6 +126,7 @@ private:
     FolderWatch watch_;
     std::vector<LoopWaitable*> waitables_{&watch_};
     std::function<void()> iconSizeChanged_;
+    TrayWindowListener listener_;
     std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot
 };
 

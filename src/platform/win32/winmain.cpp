@@ -3,6 +3,7 @@
 
 #include "platform/win32/exitdialog.h"
 #include "platform/win32/helpwindow.h"
+#include "platform/win32/runninglists.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/shortcuts.h"
 #include "platform/win32/system.h"
@@ -28,9 +29,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Shortcuts shortcuts;
     Win32TrayIconRecords iconRecords;
     windows.AddWaitable(iconRecords);
-    iconlane::Services services{dialogs, environment, process,    files,      pictures,
-                                tray,    windows,     shell,      exitDialog, registry,
-                                help,    shortcuts,   iconRecords};
+    Win32RunningLists lists(windows);
+    iconlane::Services services{dialogs, environment, process,     files,      pictures,
+                                tray,    windows,     shell,       exitDialog, registry,
+                                help,    shortcuts,   iconRecords, lists};
 
     iconlane::Iconlane program(services);
     program.Run();

@@ -1,0 +1,92 @@
+#include "platform/win32/runninglists.h"
+
+// sddl.h needs windows.h first, which runninglists.h brings.
+#include <sddl.h>
+
+#include <memory>
+
+#include "platform/win32/widetext.h"
+
+namespace iconlane::win32 {
+namespace {
+
+constexpr const wchar_t* kHandOverMessage = L"IconlaneHandOver";
+
+// FNV-1a: the same key gives the same number in every Iconlane, 32-bit builds included.
+std::uint64_t HashOf(const std::string& key) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (unsigned char c : key) hash = (hash ^ c) * 0x100000001b3ULL;
+    return hash;
+}
+
+// What travels in wParam: 32 bits (a 32-bit sender gives a 64-bit holder them whole) of the
+// claim's name, so that another user's Iconlane in the session does not take it for its own.
+std::uint32_t CodeOf(const std::string& key) {
+    return static_cast<std::uint32_t>(HashOf(Narrow(ClaimName(key))));
+}
+
+// The SID of the process's user ("S-1-5-21-..."); empty when the token cannot be read.
+std::wstring UserSid() {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return {};
+    UniqueKernel token(opened);
+    DWORD size = 0;
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    auto buffer = std::make_unique<unsigned char[]>(size);
+    wchar_t* text = nullptr;
+    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.get(), size, &size) ||
+        !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.get())->User.Sid, &text)) {
+        return {};
+    }
+    std::wstring sid = text;
+    LocalFree(text);
+    return sid;
+}
+
+}  // namespace
+
+std::wstring ClaimName(const std::string& key) {
+    wchar_t hash[17] = {};
+    std::uint64_t value = HashOf(key);
+    for (int digit = 15; digit >= 0; --digit, value >>= 4)
+        hash[digit] = L"0123456789abcdef"[value & 15];
+    return L"Local\\Iconlane-" + UserSid() + L"-" + hash;
+}
+
+Win32RunningLists::Win32RunningLists(Win32WindowSystem& windows)
+    : windows_(windows), message_(RegisterWindowMessageW(kHandOverMessage)) {
+    windows_.AddWaitable(*this);
+}
+
+// A mutex that exists but cannot be opened belongs to an Iconlane running elevated: it holds the
+// list as well. Any other failure leaves the list to this start: two sets of icons are better
+// than none.
+bool Win32RunningLists::Claim(const std::string& key, std::function<void()> handedOver) {
+    UniqueKernel mutex(CreateMutexW(nullptr, FALSE, ClaimName(key).c_str()));
+    DWORD error = GetLastError();
+    if (!mutex.Valid() && error == ERROR_ACCESS_DENIED) return false;
+    if (mutex.Valid() && error == ERROR_ALREADY_EXISTS) return false;
+    claim_ = std::move(mutex);
+    code_ = CodeOf(key);
+    handedOver_ = std::move(handedOver);
+    windows_.ListenOnTray({message_, [this](WPARAM code) {
+                               pending_ = pending_ || static_cast<std::uint32_t>(code) == code_;
+                           }});
+    return true;
+}
+
+void Win32RunningLists::HandOver(const std::string& key) {
+    if (message_ == 0) return;
+    for (HWND window = nullptr;
+         (window = FindWindowExW(nullptr, window, kTrayWindowClassName, nullptr)) != nullptr;) {
+        PostMessageW(window, message_, CodeOf(key), 0);
+    }
+}
+
+void Win32RunningLists::OnTimeout() {
+    if (!pending_) return;
+    pending_ = false;
+    if (handedOver_) handedOver_();
+}
+
+}  // namespace iconlane::win32

@@ -1,0 +1,48 @@
+// One Iconlane per list for each user and session: a named mutex claims a list, and the tray
+// window of the program that holds it hears a later start's hand-over.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/services.h"
+#include "platform/win32/folderwatch.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/traywindow.h"
+
+namespace iconlane::win32 {
+
+// The mutex's name: in the session's own namespace, with the user's SID, so that another user in
+// the same session (a program run as someone else) keeps lists of its own.
+std::wstring ClaimName(const std::string& key);
+
+// The hand-over is a registered message posted to every tray window of the session with the
+// list's code in wParam; only the program that claimed that list reacts. It is lost while the
+// holder is still starting and has no tray window yet, which costs nothing: that one reads its
+// list after claiming it, and its folder watch runs from before that read.
+class Win32RunningLists final : public RunningLists, public LoopWaitable {
+public:
+    explicit Win32RunningLists(Win32WindowSystem& windows);
+
+    bool Claim(const std::string& key, std::function<void()> handedOver) override;
+    void HandOver(const std::string& key) override;
+
+    // A hand-over that arrived is served by the program's own loop only.
+    DWORD Handles(HANDLE (&)[kMaxLoopHandles]) const override { return 0; }
+    DWORD WaitTime() const override { return pending_ ? 0 : INFINITE; }
+    void OnSignalled(HANDLE) override {}
+    void OnTimeout() override;
+
+private:
+    Win32WindowSystem& windows_;
+    const UINT message_;
+    UniqueKernel claim_;  // held for the process's life: its end frees the name
+    std::uint32_t code_ = 0;
+    std::function<void()> handedOver_;
+    bool pending_ = false;
+};
+
+}  // namespace iconlane::win32
