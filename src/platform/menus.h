@@ -49,10 +49,10 @@ struct HeldKeys {
 
 // What became of a menu.
 struct MenuChoice {
-    bool shown = false;  // false when nothing was shown: another menu is open
-    int command = 0;     // the kCommand item chosen; 0 for none
-    std::string path;    // the kFile item chosen; empty for none
-    HeldKeys keys;       // held as the item was chosen
+    bool shown = false;      // false when nothing was shown: another menu is open
+    int command = 0;         // the kCommand item chosen; 0 for none
+    std::string path;        // the kFile item chosen; empty for none
+    HeldKeys keys;           // held as the item was chosen
     bool shellItem = false;  // an item of a kShellMenu was chosen, and the shell ran it
 };
 

@@ -34,7 +34,9 @@ private:
     }
 
     // The system icon library, built afresh from the system folder each time.
-    std::string SystemIconLibrary() { return sources_.pictures.SystemDirectory() + "\\SHELL32.DLL"; }
+    std::string SystemIconLibrary() {
+        return sources_.pictures.SystemDirectory() + "\\SHELL32.DLL";
+    }
 
     bool IsFolder(const std::string& target) {
         std::optional<FolderItem> details = sources_.files.Details(target);
@@ -62,8 +64,7 @@ private:
             if (auto icon = ReadRegistryText(*type + "\\DefaultIcon")) {
                 if (auto source = IconSourceFromIconEntry(*icon)) return source;
             }
-            std::optional<std::string> command =
-                ReadRegistryText(*type + "\\shell\\open\\command");
+            std::optional<std::string> command = ReadRegistryText(*type + "\\shell\\open\\command");
             if (!command) return std::nullopt;
             return IconSourceFromOpenCommand(*command);
         } catch (const RuntimeError&) {
@@ -83,9 +84,8 @@ private:
     // itself) then ends at the stock icon.
     PicturePtr PictureOfShortcut(const std::string& target) {
         if (inShortcut_) return nullptr;
-        std::optional<ShortcutPicture> picture =
-            ShortcutPictureOf(target, sources_.shortcuts, sources_.files, sources_.process,
-                              sources_.environment);
+        std::optional<ShortcutPicture> picture = ShortcutPictureOf(
+            target, sources_.shortcuts, sources_.files, sources_.process, sources_.environment);
         if (!picture) return nullptr;
         if (picture->icon) {
             if (PicturePtr own = Extract(picture->icon->file, picture->icon->number)) return own;
