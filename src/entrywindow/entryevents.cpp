@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "menus/entrymenu.h"
+#include "menus/foldermenu.h"
 #include "platform/errors.h"
 #include "platform/textrules.h"
 
@@ -33,9 +35,11 @@ EntryEvents::EntryEvents(Services& services, const Options& options, EntryTable&
     : services_(services), options_(options), entries_(entries), help_(help) {}
 
 void EntryEvents::OnTrayMessage(EntryWindow& window, int mouseMessage) {
-    // The click test comes first: a click message never opens the menu.
-    if (mouseMessage == options_.ClickMessage) {
-        entries_.LaunchTarget(WholeNumberValue(window.Tag()));
+    // The click test comes first: a click message never opens the right-button menu.
+    if (mouseMessage == OpeningClick(window)) {
+        if (window.FolderEntry()) return OpenFolderMenu(window, false);
+        // The notification carries no keys: they are read now, as the click leaves them.
+        entries_.LaunchTarget(WholeNumberValue(window.Tag()), services_.windows.KeysHeld());
         return;
     }
     IconInput& input = input_[window.IconId()];
@@ -54,11 +58,18 @@ void EntryEvents::OnTrayMessage(EntryWindow& window, int mouseMessage) {
             }
             break;
         case kKeySelectMessage:
-            LaunchFromKeyboard(window);
+            SelectFromKeyboard(window);
             break;
         default:
             break;
     }
+}
+
+// A folder's menu opens nothing by itself, so a folder entry opens it with a single click even
+// where no click mode is set.
+int EntryEvents::OpeningClick(const EntryWindow& window) const {
+    if (options_.ClickMessage == 0 && window.FolderEntry()) return kSingleClickMessage;
+    return options_.ClickMessage;
 }
 
 bool EntryEvents::WithinDoubleClick(const std::optional<std::uint64_t>& since) {
@@ -66,12 +77,13 @@ bool EntryEvents::WithinDoubleClick(const std::optional<std::uint64_t>& since) {
            services_.windows.Milliseconds() - *since <= services_.windows.DoubleClickMilliseconds();
 }
 
-// The shell may report one key press twice, the second time only once the first launch has
-// returned: a launch still running, or one that returned within a double click's time, is that
-// same press.
-void EntryEvents::LaunchFromKeyboard(EntryWindow& window) {
+// The shell may report one key press twice, the second time only once the first launch (or
+// menu) has returned: one still running, or one that returned within a double click's time, is
+// that same press.
+void EntryEvents::SelectFromKeyboard(EntryWindow& window) {
     IconInput& input = input_[window.IconId()];
     if (input.keyLaunchRunning || WithinDoubleClick(input.keyLaunchReturned)) return;
+    HeldKeys keys = services_.windows.KeysHeld();
     input.keyLaunchRunning = true;
     struct Returned {
         EntryEvents& events;
@@ -81,16 +93,49 @@ void EntryEvents::LaunchFromKeyboard(EntryWindow& window) {
             input.keyLaunchReturned = events.services_.windows.Milliseconds();
         }
     } returned{*this, input};
-    entries_.LaunchTarget(WholeNumberValue(window.Tag()));
+    if (window.FolderEntry()) return OpenFolderMenu(window, true);
+    entries_.LaunchTarget(WholeNumberValue(window.Tag()), keys);
 }
 
-// A keyboard user whose menu closes without a choice goes on from the icon.
+// The entry's own items, and the shell's menu of its target where that is a file or folder.
 void EntryEvents::OpenMenu(EntryWindow& window, MenuPlace place) {
-    int item = window.ShowPopupMenu(place);
-    if (place == MenuPlace::kAtIcon && (item == 0 || item == kMenuCancel)) {
-        entries_.Tray().GiveFocusBack(window.Handle(), window.IconId());
+    const std::string& target = entries_.EntryTargets(WholeNumberValue(window.Tag()));
+    bool shellTarget = !target.empty() && services_.files.Details(target).has_value();
+    MenuRequest request;
+    request.items = EntryMenuItems([&window](int item) { return window.MenuItemEnabled(item); },
+                                   window.LabelToolTip(), shellTarget ? target : std::string(),
+                                   window.Picture1Handle());
+    request.place = place;
+    request.iconId = window.IconId();
+    Follow(window, services_.windows.ShowMenu(request), place == MenuPlace::kAtIcon);
+}
+
+// Beside the icon, read as the folder is now; each sub-folder's menu is read when it opens.
+void EntryEvents::OpenFolderMenu(EntryWindow& window, bool fromKeyboard) {
+    MenuRequest request;
+    request.items =
+        ReadFolderMenu(services_.files, entries_.EntryTargets(WholeNumberValue(window.Tag())));
+    request.place = MenuPlace::kAtIcon;
+    request.iconId = window.IconId();
+    request.selectFirst = fromKeyboard;
+    request.folderItems = [this](const std::string& folder) {
+        return ReadFolderMenu(services_.files, folder);
+    };
+    Follow(window, services_.windows.ShowMenu(request), fromKeyboard);
+}
+
+// A keyboard user whose menu closes without a choice goes on from the icon; a menu that never
+// opened (another one was open) leaves the focus where it is.
+void EntryEvents::Follow(EntryWindow& window, const MenuChoice& choice, bool fromKeyboard) {
+    if (!choice.shown) return;
+    bool nothing = choice.path.empty() && !choice.shellItem &&
+                   (choice.command == 0 || choice.command == kMenuCancel);
+    if (fromKeyboard && nothing) entries_.Tray().GiveFocusBack(window.Handle(), window.IconId());
+    if (!choice.path.empty()) {
+        Launch(services_, choice.path, choice.keys);
+    } else if (choice.command != 0) {
+        OnMenuItem(window, choice.command, choice.keys);
     }
-    if (item != 0) OnMenuItem(window, item);
 }
 
 void EntryEvents::OnBlinkTick(EntryWindow& window) {
@@ -102,10 +147,10 @@ void EntryEvents::OnIconLost(EntryWindow& window, bool shellRestarted) {
     entries_.AddIconAgain(WholeNumberValue(window.Tag()), shellRestarted);
 }
 
-void EntryEvents::OnMenuItem(EntryWindow& window, int item) {
+void EntryEvents::OnMenuItem(EntryWindow& window, int item, HeldKeys keys) {
     switch (item) {
         case kMenuLaunch:
-            entries_.LaunchTarget(WholeNumberValue(window.Tag()));
+            entries_.LaunchTarget(WholeNumberValue(window.Tag()), keys);
             break;
         case kMenuHelp:
             ShowHelp();

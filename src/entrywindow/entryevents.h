@@ -33,13 +33,15 @@ class EntryEvents final : public EntryWindowHandler {
 public:
     EntryEvents(Services& services, const Options& options, EntryTable& entries, HelpWindow& help);
 
-    // The configured click opens the target; the right button opens the menu unless switched off.
-    // Enter opens the target, once per key press; the menu key opens the menu at the icon.
+    // The configured click opens the target (a folder entry's menu, by a single click where no
+    // click is configured); the right button opens the menu unless switched off. Enter opens the
+    // target (a folder entry's menu, its first item selected), once per key press; the menu key
+    // opens the menu at the icon. Ctrl+Shift held with the click or key runs it as administrator.
     void OnTrayMessage(EntryWindow& window, int mouseMessage) override;
     // Alternates the icon between the Up image and the entry's own picture.
     void OnBlinkTick(EntryWindow& window) override;
     void OnIconLost(EntryWindow& window, bool shellRestarted) override;
-    void OnMenuItem(EntryWindow& window, int item);
+    void OnMenuItem(EntryWindow& window, int item, HeldKeys keys = {});
 
     // Makes every icon blink and asks whether to exit; Yes ends the program, No stops the blinking,
     // each at once, whatever modal window is open then.
@@ -57,8 +59,11 @@ private:
         std::optional<std::uint64_t> keyLaunchReturned, rightButtonSeen;
     };
     bool WithinDoubleClick(const std::optional<std::uint64_t>& since);
-    void LaunchFromKeyboard(EntryWindow& window);
+    int OpeningClick(const EntryWindow& window) const;
+    void SelectFromKeyboard(EntryWindow& window);
     void OpenMenu(EntryWindow& window, MenuPlace place);
+    void OpenFolderMenu(EntryWindow& window, bool fromKeyboard);
+    void Follow(EntryWindow& window, const MenuChoice& choice, bool fromKeyboard);
 
     Services& services_;
     const Options& options_;

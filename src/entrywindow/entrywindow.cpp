@@ -1,20 +1,10 @@
 #include "entrywindow/entrywindow.h"
 
 #include <exception>
-#include <vector>
 
 #include "platform/errors.h"
 
 namespace iconlane {
-namespace {
-
-const std::vector<std::string>& MenuCaptions() {
-    static const std::vector<std::string> captions = {"Launch!", "-", "Cancel Menu",  "-",
-                                                      "Help...", "-", "Exit Iconlane"};
-    return captions;
-}
-
-}  // namespace
 
 EntryWindow::EntryWindow(Services& services, TrayIcons& tray, std::uint32_t iconId,
                          UnloadedCallback onUnloaded)
@@ -22,7 +12,8 @@ EntryWindow::EntryWindow(Services& services, TrayIcons& tray, std::uint32_t icon
       tray_(tray),
       onUnloaded_(std::move(onUnloaded)),
       picture2_(services.pictures.UpImage()) {
-    window_ = services.windows.CreateTraySlot(iconId, MenuCaptions(), *this);
+    menuEnabled_.fill(true);
+    window_ = services.windows.CreateTraySlot(iconId, *this);
     handle_ = window_->Window();
     iconId_ = window_->Id();
 }
@@ -33,15 +24,11 @@ EntryWindow::~EntryWindow() {
 }
 
 void EntryWindow::SetMenuItemEnabled(int item, bool enabled) {
-    if (Loaded()) window_->SetMenuItemEnabled(item, enabled);
+    if (Loaded()) menuEnabled_.at(static_cast<std::size_t>(item)) = enabled;
 }
 
 bool EntryWindow::MenuItemEnabled(int item) const {
-    return Loaded() && window_->MenuItemEnabled(item);
-}
-
-int EntryWindow::ShowPopupMenu(MenuPlace place) {
-    return Loaded() ? window_->ShowPopupMenu(place) : 0;
+    return Loaded() && menuEnabled_.at(static_cast<std::size_t>(item));
 }
 
 void EntryWindow::SetFadeTimerEnabled(bool enabled) {

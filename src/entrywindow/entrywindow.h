@@ -1,25 +1,19 @@
 // frmTL: what serves one tray entry. It holds the entry's index (its tag), its tooltip text, its
-// two pictures, its pop-up menu and its blink timer, and deletes its tray icon when unloaded. Its
-// window is a slot of the program's one tray window, and its icon carries the id that belongs to
-// what the entry is.
+// two pictures, which items of its menu are enabled, whether it is a folder's and its blink
+// timer, and deletes its tray icon when unloaded. Its window is a slot of the program's one tray
+// window, and its icon carries the id that belongs to what the entry is.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "menus/entrymenu.h"
 #include "platform/services.h"
 #include "tray/trayicons.h"
 
 namespace iconlane {
-
-// Menu items of mnuVisible, counted from 1.
-enum MenuItem : int {
-    kMenuLaunch = 1,
-    kMenuCancel = 3,
-    kMenuHelp = 5,
-    kMenuExit = 7,
-};
 
 // The build may shorten the blink for the leak soak test; the shipping program uses 800 ms.
 #ifndef ICONLANE_BLINK_INTERVAL_MS
@@ -47,7 +41,7 @@ public:
     using UnloadedCallback = std::function<void(EntryWindow&)>;
 
     // Creates the window whose tray icon has the id `iconId`, with its elements: the Up image in
-    // Picture2, an empty Picture1, the label caption "LabelToolTip" and the seven menu items.
+    // Picture2, an empty Picture1, the label caption "LabelToolTip" and its menu items enabled.
     EntryWindow(Services& services, TrayIcons& tray, std::uint32_t iconId,
                 UnloadedCallback onUnloaded);
     ~EntryWindow() override;
@@ -73,10 +67,14 @@ public:
     void SetPicture2(PicturePtr picture) { picture2_ = std::move(picture); }
     std::uintptr_t Picture2Handle() const { return picture2_ ? picture2_->Handle() : 0; }
 
+    // The items of the right-button menu (see EntryMenuItems), by command; an unloaded window's
+    // are all disabled.
     void SetMenuItemEnabled(int item, bool enabled);
     bool MenuItemEnabled(int item) const;
-    // The pop-up menu; the item chosen, 0 for none.
-    int ShowPopupMenu(MenuPlace place = MenuPlace::kAtMouse);
+
+    // A folder entry's click and Enter open the folder's menu instead of the folder itself.
+    void SetFolderEntry(bool folder) { folderEntry_ = folder; }
+    bool FolderEntry() const { return folderEntry_; }
 
     // tmrFade, the blink clock, and the phase it flips at every tick.
     void SetFadeTimerEnabled(bool enabled);
@@ -116,6 +114,8 @@ private:
     std::uintptr_t handle_ = 0;
     std::uint32_t iconId_ = 0;
     bool unloaded_ = false;
+    std::array<bool, kMenuExit + 1> menuEnabled_;
+    bool folderEntry_ = false;
     bool fadeTimerEnabled_ = false;
     bool blinkPhase_ = false;
     EntryWindowHandler* handler_ = nullptr;

@@ -9,8 +9,8 @@
 
 namespace iconlane {
 
-std::vector<FolderItem> ListedFiles(std::vector<FolderItem> items) {
-    std::erase_if(items, [](const FolderItem& item) { return item.folder || item.hiddenOrSystem; });
+std::vector<FolderItem> ListedItems(std::vector<FolderItem> items) {
+    std::erase_if(items, [](const FolderItem& item) { return item.hiddenOrSystem; });
     // The exact name breaks ties, so names differing only in case keep one order on every listing.
     std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) {
         std::string left = LowerCase(a.name), right = LowerCase(b.name);
@@ -35,9 +35,12 @@ std::vector<WantedEntry> FolderEntries(const std::string& folder,
     bool separated = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
     std::string prefix = separated ? folder : folder + "\\";
     std::vector<WantedEntry> entries;
-    for (const FolderItem& item : ListedFiles(items)) {
+    for (FolderItem item : ListedItems(items)) {
         std::string path = prefix + item.name;
-        std::string tooltip = FolderTooltip(path, item.name, services);
+        std::string tooltip = item.folder ? item.name : FolderTooltip(path, item.name, services);
+        // What a sub-folder holds is read when its menu opens: a change inside it leaves its
+        // icon alone.
+        if (item.folder) item.size = item.writeTime = 0;
         entries.push_back({{path, tooltip, ""},
                            path + "," + tooltip + ",",
                            item,
@@ -49,8 +52,8 @@ std::vector<WantedEntry> FolderEntries(const std::string& folder,
 
 std::vector<WantedEntry> FolderLimit::FirstEntries(std::vector<WantedEntry> entries) {
     constexpr std::size_t kShown = kMaxEntries;
-    files_ = entries.size();
-    leftOut_ = files_ > kShown ? files_ - kShown : 0;
+    items_ = entries.size();
+    leftOut_ = items_ > kShown ? items_ - kShown : 0;
     if (leftOut_ == 0) return entries;
     const WantedEntry& first = entries[kShown];
     firstLeftOut_ = first.targetFile ? first.targetFile->name : first.fields.target;
@@ -63,9 +66,9 @@ void FolderLimit::Report(const std::string& folder, Dialogs& dialogs) {
     reportedLeftOut_ = leftOut_;
     if (leftOut_ == 0 || !changed) return;
     dialogs.ShowMessage(
-        "The folder '" + QuotedExcerpt(folder) + "' holds " + std::to_string(files_) +
-            " files; Iconlane shows only the first " + std::to_string(kMaxEntries) +
-            " by name.\n\nThe first file left out is '" + QuotedExcerpt(firstLeftOut_) + "'.",
+        "The folder '" + QuotedExcerpt(folder) + "' holds " + std::to_string(items_) +
+            " items; Iconlane shows only the first " + std::to_string(kMaxEntries) +
+            " by name.\n\nThe first item left out is '" + QuotedExcerpt(firstLeftOut_) + "'.",
         MessageStyle::kExclamation, "Iconlane");
 }
 

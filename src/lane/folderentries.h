@@ -1,4 +1,4 @@
-// The entries a folder of shortcuts (or any files) gives, one per file.
+// The entries a folder of shortcuts (or any files) gives, one per file or sub-folder.
 #pragma once
 
 #include <string>
@@ -9,32 +9,32 @@
 
 namespace iconlane {
 
-// The folder's plain files, in name order regardless of letter case: folders and hidden or system
-// files (desktop.ini) are left out.
-std::vector<FolderItem> ListedFiles(std::vector<FolderItem> items);
+// The folder's files and sub-folders, in name order regardless of letter case: hidden or system
+// ones (desktop.ini) are left out.
+std::vector<FolderItem> ListedItems(std::vector<FolderItem> items);
 
 // The tooltip a file gives: a shortcut's description when it has one (an old shortcut's in the
 // legacy code page converted), else the file name without its extension.
 std::string FolderTooltip(const std::string& path, const std::string& name, Services& services);
 
-// One entry per listed file, as the line "<full path>,<tooltip>," would name it. The fields are
-// taken as they are, not split or expanded: a comma in a description or a "%" in a file name is
-// part of the tooltip or the path.
+// One entry per listed file or sub-folder, as the line "<full path>,<tooltip>," would name it (a
+// sub-folder's tooltip is its name). The fields are taken as they are, not split or expanded: a
+// comma in a description or a "%" in a file name is part of the tooltip or the path.
 std::vector<WantedEntry> FolderEntries(const std::string& folder,
                                        const std::vector<FolderItem>& items, Services& services);
 
-// A folder holds any number of files, but the tray takes 30 entries: the rest is told in one
-// message, not one per file, and told again only when the number left out changes.
+// A folder holds any number of items, but the tray takes 30 entries: the rest is told in one
+// message, not one per item, and told again only when the number left out changes.
 class FolderLimit {
 public:
     // The first 30 of a folder's entries, in name order; what is left out is noted for Report.
     std::vector<WantedEntry> FirstEntries(std::vector<WantedEntry> entries);
-    // Shows the message about the files left out by the latest FirstEntries, unless their number
+    // Shows the message about the items left out by the latest FirstEntries, unless their number
     // is 0 or the one last reported.
     void Report(const std::string& folder, Dialogs& dialogs);
 
 private:
-    std::size_t files_ = 0, leftOut_ = 0, reportedLeftOut_ = 0;
+    std::size_t items_ = 0, leftOut_ = 0, reportedLeftOut_ = 0;
     std::string firstLeftOut_;
 };
 

@@ -139,8 +139,9 @@ void LiveEntries::Apply(const std::vector<WantedEntry>& wanted, Dialogs& dialogs
             shown_[at] = wanted[at];
             EntryFields fields = wanted[at].fields;
             HandleLine(wanted[at].line, dialogs, [&] {
-                entries_.UpdateEntry(static_cast<int>(at) + 1, fields.target, fields.tooltip,
-                                     fields.iconField);
+                int index = static_cast<int>(at) + 1;
+                entries_.UpdateEntry(index, fields.target, fields.tooltip, fields.iconField);
+                MarkFolderEntry(index, wanted[at]);
             });
         } else if (step == ReloadStep::kAdd) {
             HandleLine(wanted[at].line, dialogs, [&] { AddAndRecord(wanted[at]); });
@@ -161,6 +162,13 @@ void LiveEntries::AddAndRecord(const WantedEntry& entry) {
         throw;
     }
     shown_.push_back(entry);
+    MarkFolderEntry(entries_.EntryCount(), entry);
+}
+
+// A sub-folder of the folder is shown as its menu; a batch line naming a folder opens it.
+void LiveEntries::MarkFolderEntry(int index, const WantedEntry& entry) {
+    bool folder = kind_ == Kind::kFolder && entry.targetFile && entry.targetFile->folder;
+    if (EntryWindow* window = entries_.EntryWindows(index)) window->SetFolderEntry(folder);
 }
 
 }  // namespace iconlane

@@ -38,6 +38,7 @@ private:
     std::optional<std::vector<WantedEntry>> Read(Dialogs& dialogs);
     void Apply(const std::vector<WantedEntry>& wanted, Dialogs& dialogs);
     void AddAndRecord(const WantedEntry& entry);
+    void MarkFolderEntry(int index, const WantedEntry& entry);
 
     Services& services_;
     EntryTable& entries_;

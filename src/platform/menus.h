@@ -13,8 +13,9 @@ namespace iconlane {
 enum class MenuPlace { kAtMouse, kAtIcon };
 
 // The picture an item shows at the menu's small-icon size: the picture a tray icon for `path`
-// would show (made later, off the menu's way: a placeholder shows until it comes), else `icon`,
-// a picture the program already has (not owned by the menu), else none.
+// would show (FindTargetPicture in tray/iconresolution.h, the program's own icon where that finds
+// none; made later, off the menu's way: a placeholder shows until it comes), else `icon`, a
+// picture the program already has (not owned by the menu), else none.
 struct MenuPicture {
     std::string path;
     std::uintptr_t icon = 0;
@@ -25,7 +26,7 @@ struct MenuEntry {
     enum class Kind {
         kCommand,    // one of the program's own items: its `command` comes back when chosen
         kSeparator,  // a line between groups
-        kFile,       // a file of a folder: chosen, `path` comes back to be opened
+        kFile,       // a file of a folder, or "Open folder": chosen, `path` comes back to be opened
         kFolder,     // a sub-menu of the folder `path`, filled each time it opens
         kShellMenu,  // a sub-menu holding the shell's own menu of the file or folder `path`
         kSubmenu,    // a sub-menu of `children`
@@ -48,10 +49,11 @@ struct HeldKeys {
 
 // What became of a menu.
 struct MenuChoice {
-    bool shown = false;  // false when nothing was shown: another menu is open
-    int command = 0;     // the kCommand item chosen; 0 for none
-    std::string path;    // the kFile item chosen; empty for none
-    HeldKeys keys;       // held as the item was chosen
+    bool shown = false;      // false when nothing was shown: another menu is open
+    int command = 0;         // the kCommand item chosen; 0 for none
+    std::string path;        // the kFile item chosen; empty for none
+    HeldKeys keys;           // held as the item was chosen
+    bool shellItem = false;  // an item of a kShellMenu was chosen, and the shell ran it
 };
 
 struct MenuRequest {

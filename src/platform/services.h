@@ -130,6 +130,13 @@ public:
 };
 using PicturePtr = std::unique_ptr<Picture>;
 
+// Where an icon is kept: a program, library or icon file and the icon's number in it.
+struct IconLocation {
+    std::string file;
+    std::int32_t number = 0;
+    bool operator==(const IconLocation&) const = default;
+};
+
 class Pictures {
 public:
     virtual ~Pictures() = default;
@@ -143,6 +150,10 @@ public:
     virtual void SaveIconFile(const Picture& picture, const std::string& path) = 0;
     // The system folder, as the system reports it.
     virtual std::string SystemDirectory() = 0;
+    // Where the shell takes its picture of a file or folder from, as Explorer shows it (a
+    // folder's own icon named in its desktop.ini included); environment references may be left
+    // in the file. Nothing when the shell names no file for it.
+    virtual std::optional<IconLocation> ShellIconLocation(const std::string& path) = 0;
     // Pictures are made at the size the tray shows its icons at, as it is when they are made.
     // The image every entry blinks to: shared, never destroyed by its users.
     virtual PicturePtr UpImage() = 0;
@@ -171,6 +182,8 @@ public:
     virtual ~Shell() = default;
     // Asks the shell to open a target with the verb "Open"; returns the shell's answer unexamined.
     virtual std::int32_t OpenTarget(const std::string& target) = 0;
+    // The same with the verb "runas": the target runs as administrator, once the user agrees.
+    virtual std::int32_t RunAsAdministrator(const std::string& target) = 0;
 };
 
 // What the tray window reports about one entry's slot.
@@ -191,20 +204,14 @@ public:
     virtual void OnUnload() = 0;
 };
 
-// One entry's share of the program's one hidden tray window: the id its tray icon carries, its
-// own pop-up menu and its own two timers.
+// One entry's share of the program's one hidden tray window: the id its tray icon carries and its
+// own two timers.
 class TraySlot {
 public:
     virtual ~TraySlot() = default;
     // The tray window, which owns every tray icon of the program.
     virtual std::uintptr_t Window() const = 0;
     virtual std::uint32_t Id() const = 0;
-    // Menu items count from 1, in the order of the captions given at creation.
-    virtual void SetMenuItemEnabled(int item, bool enabled) = 0;
-    virtual bool MenuItemEnabled(int item) const = 0;
-    // Shows the slot's pop-up menu and returns the item chosen, 0 for none. Answers 0 at once
-    // while another pop-up menu is open.
-    virtual int ShowPopupMenu(MenuPlace place) = 0;
     virtual void SetTimer(bool enabled, unsigned intervalMs) = 0;
     virtual void SetRetryTimer(bool enabled, unsigned intervalMs) = 0;
     // Stops the slot's timers and takes it off the window; its OnUnload runs first. Does nothing
@@ -216,11 +223,9 @@ class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
     // A slot with the id `id` (1 and up, unused by the other slots) on the tray window, which is
-    // made with the first slot, with a pop-up menu of the given items ("-" is a separator line).
-    // `events` must outlive the slot, and the window system every slot it made.
-    virtual std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id,
-                                                     const std::vector<std::string>& menuCaptions,
-                                                     TraySlotEvents& events) = 0;
+    // made with the first slot. `events` must outlive the slot, and the window system every slot
+    // it made.
+    virtual std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, TraySlotEvents& events) = 0;
     // Delivers window messages until QuitMessageLoop is called.
     virtual void RunMessageLoop() = 0;
     // Watches a folder for files added, removed, renamed or written. Once a change has been
@@ -235,7 +240,8 @@ public:
     // changed (the task bar's monitor or its DPI); before the slots hear of a TaskbarCreated.
     virtual void WatchTrayIconSize(std::function<void()> changed) = 0;
     // Shows a pop-up menu, owned by the tray window, and waits until it closes. Answers at once,
-    // with nothing shown, while another menu is open.
+    // with nothing shown, while another menu is open. An item of the shell's own menu that is
+    // chosen is run here, by the shell.
     virtual MenuChoice ShowMenu(const MenuRequest& request) = 0;
     // Closes every menu that is open, as Esc would.
     virtual void CloseMenus() = 0;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "menus/entrymenu.h"
 #include "platform/errors.h"
 #include "platform/textrules.h"
 
@@ -150,8 +151,8 @@ void EntryTable::RemoveLastEntry() {
     targets_[index].clear();
 }
 
-std::int32_t EntryTable::LaunchTarget(int index) {
-    return services_.shell.OpenTarget(EntryTargets(index));
+std::int32_t EntryTable::LaunchTarget(int index, HeldKeys keys) {
+    return Launch(services_, EntryTargets(index), keys);
 }
 
 // A shell that only changed its scale still has the icon and refuses the add, and so does one

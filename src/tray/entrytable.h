@@ -39,8 +39,9 @@ public:
     // Tray notifications and blink ticks of every entry window go to `handler`.
     void SetWindowHandler(EntryWindowHandler* handler) { handler_ = handler; }
 
-    // Asks the shell to open entry `index`'s target; its answer is passed on, not examined.
-    std::int32_t LaunchTarget(int index);
+    // Opens entry `index`'s target by the one route of every target (see Launch), with the keys
+    // held at the click or choice.
+    std::int32_t LaunchTarget(int index, HeldKeys keys = {});
 
     // Puts entry `index`'s icon into the tray again as it shows now, exactly once: after a
     // restart of the shell (`shellRestarted`: every entry's icon comes back, in entry order), or

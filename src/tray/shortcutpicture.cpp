@@ -33,24 +33,26 @@ ShortcutPicture PictureOf(const std::string& iconFile, std::int32_t iconNumber,
     return picture;
 }
 
-std::optional<ShortcutPicture> LinkPicture(const std::string& path, Services& services) {
-    std::optional<ShortcutDetails> details = services.shortcuts.ReadShortcut(path);
+std::optional<ShortcutPicture> LinkPicture(const std::string& path, Shortcuts& shortcuts,
+                                           const Environment& environment) {
+    std::optional<ShortcutDetails> details = shortcuts.ReadShortcut(path);
     if (!details) return std::nullopt;
     ShortcutPicture picture =
-        PictureOf(details->iconFile, details->iconNumber, details->target, services.environment);
+        PictureOf(details->iconFile, details->iconNumber, details->target, environment);
     picture.itemList = details->hasItemList;
     return picture;
 }
 
-std::optional<ShortcutPicture> InternetPicture(const std::string& path, Services& services) {
+std::optional<ShortcutPicture> InternetPicture(const std::string& path, FileSystem& files,
+                                               const Process& process,
+                                               const Environment& environment) {
     InternetShortcut shortcut;
     try {
-        shortcut =
-            ParseInternetShortcut(TextOfFile(services.files.ReadFile(path), services.process));
+        shortcut = ParseInternetShortcut(TextOfFile(files.ReadFile(path), process));
     } catch (const RuntimeError&) {
         return std::nullopt;
     }
-    return PictureOf(shortcut.iconFile, shortcut.iconNumber, shortcut.url, services.environment);
+    return PictureOf(shortcut.iconFile, shortcut.iconNumber, shortcut.url, environment);
 }
 
 }  // namespace
@@ -94,11 +96,13 @@ std::string ExpandAllVariables(std::string_view text, const Environment& environ
     return expanded;
 }
 
-std::optional<ShortcutPicture> ShortcutPictureOf(const std::string& target, Services& services) {
+std::optional<ShortcutPicture> ShortcutPictureOf(const std::string& target, Shortcuts& shortcuts,
+                                                 FileSystem& files, const Process& process,
+                                                 const Environment& environment) {
     if (target.size() <= 4) return std::nullopt;
     std::string extension = LowerCase(std::string_view(target).substr(target.size() - 4));
-    if (extension == ".lnk") return LinkPicture(target, services);
-    if (extension == ".url") return InternetPicture(target, services);
+    if (extension == ".lnk") return LinkPicture(target, shortcuts, environment);
+    if (extension == ".url") return InternetPicture(target, files, process, environment);
     return std::nullopt;
 }
 

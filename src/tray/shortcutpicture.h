@@ -34,6 +34,8 @@ struct ShortcutPicture {
 };
 
 // What a .lnk or .url target offers; nothing for any other target or an unreadable shortcut.
-std::optional<ShortcutPicture> ShortcutPictureOf(const std::string& target, Services& services);
+std::optional<ShortcutPicture> ShortcutPictureOf(const std::string& target, Shortcuts& shortcuts,
+                                                 FileSystem& files, const Process& process,
+                                                 const Environment& environment);
 
 }  // namespace iconlane

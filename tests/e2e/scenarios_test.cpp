@@ -479,7 +479,7 @@ const Row kRows[] = {
          SetFileAttributesA(d.path("$D\\ql\\desktop.ini").c_str(), FILE_ATTRIBUTE_HIDDEN);
          d.writeLines("Iconlane.ini", {"CLICKMODE=SINGLE"});
          d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});
-         EXPECT_EQ(waitForTips(2), "Mail, work|b");
+         EXPECT_EQ(waitForTips(3), "Mail, work|b|sub");  // a sub-folder is an entry too
          expectBox(d, "Iconlane",
                    "Error 53 (File not found) while saving a copy of an icon in the data folder '",
                    "\\Iconlane'.\n\nThe icons are shown, but their copies could not be saved.",
@@ -487,7 +487,7 @@ const Row kRows[] = {
          EXPECT_TRUE(d.shows(0, true) && d.shows(1, true)) << "not the shortcuts' own pictures";
          d.click(0, 1);
          EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the shortcut's target did not open";
-         // Inserted between them: b goes and comes back after it under its own id, A stays.
+         // Inserted between them: b and sub go and come back after it under their own ids, A stays.
          const auto ids = [&] {
              std::vector<UINT> added;
              for (const auto& call : d.spy.calls(NIM_ADD)) added.push_back(call.first.second);
@@ -495,18 +495,19 @@ const Row kRows[] = {
          };
          const std::vector<UINT> first = ids();
          shortcut(d, "Ab.lnk", "Third", "$D\\own3.ico");
-         EXPECT_EQ(waitForTips(3), "Mail, work|Third|b");
+         EXPECT_EQ(waitForTips(4), "Mail, work|Third|b|sub");
          EXPECT_TRUE(d.showsNoDialog()) << "a failing copy reported again";
          const std::vector<UINT> inserted = ids();
-         ASSERT_EQ(inserted.size(), 4u);
-         EXPECT_TRUE(inserted[3] == first[1] && inserted[2] != first[0] && inserted[2] != first[1]);
-         EXPECT_EQ(d.spy.calls(NIM_DELETE).size(), 1u) << "an icon before the new one moved";
+         ASSERT_EQ(inserted.size(), 6u);
+         EXPECT_TRUE(inserted[4] == first[1] && inserted[5] == first[2] &&
+                     std::find(first.begin(), first.end(), inserted[3]) == first.end());
+         EXPECT_EQ(d.spy.calls(NIM_DELETE).size(), 2u) << "an icon before the new one moved";
          EXPECT_EQ(d.spy.calls(NIM_MODIFY).size(), 0u);
          DeleteFileA(d.path("$D\\ql\\Ab.lnk").c_str());
-         EXPECT_EQ(waitForTips(2), "Mail, work|b");
+         EXPECT_EQ(waitForTips(3), "Mail, work|b|sub");
          // A shortcut to the computer gives the tray the shell's own picture of the computer.
          shortcut(d, "This PC.lnk", "", "");
-         EXPECT_EQ(waitForTips(3), "Mail, work|b|This PC");
+         EXPECT_EQ(waitForTips(4), "Mail, work|b|sub|This PC");
          LPITEMIDLIST computer = nullptr;
          SHFILEINFOA info{};
          SHGetSpecialFolderLocation(0, CSIDL_DRIVES, &computer);
@@ -523,9 +524,9 @@ const Row kRows[] = {
          ASSERT_TRUE(d.ended());
          DeleteFileA(d.path("$D\\Iconlane").c_str());  // the profile can be written again
          d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});  // the next log-on
-         EXPECT_EQ(waitForTips(3), "Mail, work|b|This PC");
+         EXPECT_EQ(waitForTips(4), "Mail, work|b|sub|This PC");
          const std::vector<UINT> again = ids();
-         EXPECT_EQ(std::vector<UINT>(again.end() - 3, again.end() - 1), first) << "ids not kept";
+         EXPECT_EQ(std::vector<UINT>(again.end() - 4, again.end() - 1), first) << "ids not kept";
      }},
     {"AnEditedBatchFileMovesTheTrayAndIsNotReadAsEmptyWhileRenamed",
      [](Driver& d) {

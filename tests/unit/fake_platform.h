@@ -44,6 +44,27 @@ inline bool Matches(std::string pattern, std::string path) {
     return fnmatch(pattern.c_str(), path.c_str(), FNM_NOESCAPE | FNM_CASEFOLD) == 0;
 }
 
+// A menu as a row writes it: its items between "|", "-" for a separator, each caption followed by
+// "~" when greyed, ">" for a folder's sub-menu and "@" for the shell's menu of an item.
+inline std::string Rendered(const std::vector<MenuEntry>& items) {
+    std::string text;
+    for (const MenuEntry& item : items) {
+        using Kind = MenuEntry::Kind;
+        text += (text.empty() ? "" : "|") + (item.kind == Kind::kSeparator ? "-" : item.caption);
+        text += std::string(item.enabled ? "" : "~") + (item.kind == Kind::kFolder ? ">" : "") +
+                (item.kind == Kind::kShellMenu ? "@" : "");
+    }
+    return text;
+}
+
+// A menu that was shown and closed with the command chosen (0: none).
+inline MenuChoice Chosen(int command = 0) {
+    MenuChoice choice;
+    choice.shown = true;
+    choice.command = command;
+    return choice;
+}
+
 struct TrayCall {
     TrayOperation operation;
     TrayRecord record;
@@ -62,17 +83,10 @@ struct FakePicture final : Picture {
 
 // An entry's share of the tray window, owned by the program.
 struct Slot final : TraySlot {
-    Slot(std::uint32_t id, Texts menu, TraySlotEvents& events, Texts& seen,
-         std::function<int()>& choice)
-        : id(id), menu(menu), events(events), seen(seen), choice(choice) {}
+    Slot(std::uint32_t id, TraySlotEvents& events, Texts& seen)
+        : id(id), events(events), seen(seen) {}
     std::uintptr_t Window() const override { return 0x6000; }
     std::uint32_t Id() const override { return id; }
-    void SetMenuItemEnabled(int item, bool on) override { menuEnabled.at(item - 1) = on; }
-    bool MenuItemEnabled(int item) const override { return menuEnabled.at(item - 1); }
-    int ShowPopupMenu(MenuPlace place) override {
-        seen.push_back("menu" + std::to_string(id) + (place == MenuPlace::kAtIcon ? "@icon" : ""));
-        return choice ? choice() : 0;
-    }
     void SetTimer(bool on, unsigned ms) override { Note("blink", on, ms); }
     void SetRetryTimer(bool on, unsigned ms) override { Note("retry", on, ms); }
     void Note(const std::string& timer, bool on, unsigned ms) {
@@ -83,11 +97,8 @@ struct Slot final : TraySlot {
     }
 
     std::uint32_t id;
-    Texts menu;
-    std::vector<bool> menuEnabled = std::vector<bool>(menu.size(), true);
     TraySlotEvents& events;
     Texts& seen;
-    std::function<int()>& choice;
     bool unloaded = false;
 };
 
@@ -113,7 +124,10 @@ public:
     std::map<std::string, std::string> registry;  // subkey -> bytes of its value, NUL included
     ProgramVersion version{1, 0, 0};
     std::string decimalSeparator = ".";
-    std::function<int()> menuChoice;
+    // The user at a menu; without one every menu closes unchosen. The keys held at a click.
+    std::function<MenuChoice(const MenuRequest&)> menuChoice;
+    HeldKeys heldKeys;
+    std::map<std::string, IconLocation> shellIcons;       // path -> where the shell's picture is
     std::function<void(const ExitAnswered&)> exitAnswer;  // the user at the question; else No
     std::map<std::string, ShortcutDetails> links;         // .lnk path -> what it holds
     std::set<std::string> lateItems;  // shortcuts whose item picture the shell gives late
@@ -126,10 +140,12 @@ public:
     // What the program did, in order: `seen` holds messages ("Iconlane!/16: text"), folders made,
     // the help window, tray calls (operation and id: "A1", "M1^" for the Up image, "D1", "F1" the
     // focus handed back; each version asked for goes to `versions`, "1:3"), timers
-    // ("blink1 800", "retry1 off"), pop-up menus, targets opened, exit questions, message loops
-    // run and left, and the end; `icons` the icons taken from files ("icon file,number"), loaded
-    // and saved.
+    // ("blink1 800", "retry1 off"), pop-up menus ("menu1", "@icon" beside it, "*" its first item
+    // selected, " busy" when it could not open; each request goes to `menus`), targets opened
+    // ("open x", "runas x"), exit questions, message loops run and left, and the end; `icons` the
+    // icons taken from files ("icon file,number"), loaded and saved.
     Texts seen, icons, versions;
+    std::vector<MenuRequest> menus;
     std::vector<TrayCall> trayCalls;
     std::vector<std::uint32_t> inTray;  // the ids of the icons the shell has, in the order shown
     std::vector<Slot*> slots;
@@ -249,6 +265,10 @@ public:
         icons.push_back("save " + path + (picture.Handle() == lastIcon ? "" : " of another icon"));
     }
     std::string SystemDirectory() override { return "C:\\Windows\\system32"; }
+    std::optional<IconLocation> ShellIconLocation(const std::string& path) override {
+        if (shellIcons.contains(path)) return shellIcons[path];
+        return std::nullopt;
+    }
     PicturePtr UpImage() override { return std::make_unique<FakePicture>(kUpImage); }
     PicturePtr BuiltInIcon() override { return std::make_unique<FakePicture>(kBuiltInIcon); }
     std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) override {
@@ -274,9 +294,8 @@ public:
         inTray.push_back(record.uID);
         return addsTakenLate > 0 ? (--addsTakenLate, false) : true;
     }
-    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, const Texts& menu,
-                                             TraySlotEvents& events) override {
-        auto slot = std::make_unique<Slot>(id, menu, events, seen, menuChoice);
+    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, TraySlotEvents& events) override {
+        auto slot = std::make_unique<Slot>(id, events, seen);
         slots.push_back(slot.get());
         return slot;
     }
@@ -319,14 +338,26 @@ public:
     }
     bool Watching() const override { return recordsChanged != nullptr; }
     void WatchTrayIconSize(std::function<void()> changed) override { iconSizeChanged = changed; }
-    MenuChoice ShowMenu(const MenuRequest&) override { return {}; }
+    MenuChoice ShowMenu(const MenuRequest& request) override {
+        seen.push_back("menu" + std::to_string(request.iconId) +
+                       (request.place == MenuPlace::kAtIcon ? "@icon" : "") +
+                       (request.selectFirst ? "*" : ""));
+        menus.push_back(request);
+        MenuChoice choice = menuChoice ? menuChoice(request) : Chosen();
+        if (!choice.shown) seen.back() += " busy";
+        return choice;
+    }
     void CloseMenus() override {}
-    HeldKeys KeysHeld() override { return {}; }
+    HeldKeys KeysHeld() override { return heldKeys; }
     std::uint64_t Milliseconds() override { return now; }
     unsigned DoubleClickMilliseconds() override { return 500; }
     std::int32_t OpenTarget(const std::string& target) override {
         seen.push_back("open " + target);
         if (auto meanwhile = std::exchange(duringOpen, nullptr)) meanwhile();
+        return 42;
+    }
+    std::int32_t RunAsAdministrator(const std::string& target) override {
+        seen.push_back("runas " + target);
         return 42;
     }
     void Ask(const std::string& question, const ExitAnswered& answered) override {

@@ -12,10 +12,12 @@
 namespace iconlane {
 namespace {
 
-TEST(QuickLaunchTest, AFolderGivesOneEntryPerPlainFileInNameOrder) {
+TEST(QuickLaunchTest, AFolderGivesOneEntryPerFileOrSubFolderInNameOrder) {
     fake::FakePlatform platform;
-    platform.files = {{"C:\\QL", {"", true}}, {"C:\\QL\\Sub", {"", true}}, {"C:\\QLX\\b.txt", {}}};
+    platform.files = {
+        {"C:\\QL", {"", true}}, {"C:\\QL\\Sub.lnk", {"", true}}, {"C:\\QLX\\b.txt", {}}};
     platform.files["C:\\QL\\desktop.ini"] = {"x", false, true};
+    platform.files["C:\\QL\\Hidden"] = {"", true, true};
     for (const char* name : {"b.txt", "Mail.lnk", "a%PATH%.exe", "Zeta.LNK", "noext", "C.lnk"}) {
         platform.files[std::string("C:\\QL\\") + name] = {"icon"};
     }
@@ -23,7 +25,8 @@ TEST(QuickLaunchTest, AFolderGivesOneEntryPerPlainFileInNameOrder) {
     platform.links["C:\\QL\\Zeta.LNK"] = {"", "", 0, "C:\\zeta.exe"};
     const std::vector<std::string> lines = {
         "C:\\QL\\a%PATH%.exe,a%PATH%,", "C:\\QL\\b.txt,b,",     "C:\\QL\\C.lnk,C,",
-        "C:\\QL\\Mail.lnk,Mail, work,", "C:\\QL\\noext,noext,", "C:\\QL\\Zeta.LNK,Zeta,"};
+        "C:\\QL\\Mail.lnk,Mail, work,", "C:\\QL\\noext,noext,", "C:\\QL\\Sub.lnk,Sub.lnk,",
+        "C:\\QL\\Zeta.LNK,Zeta,"};
     std::vector<std::string> made;
     for (const WantedEntry& entry :
          FolderEntries("C:\\QL\\", *platform.ListFolder("C:\\QL"), platform.services)) {
@@ -47,7 +50,8 @@ TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {
                  {"C:\\q\\Broken.lnk", false, std::string(fake::FakePlatform::kLibrary) + ",0"},
                  {"C:\\q\\Site.url", false, "C:\\i\\site.ico,0"},
                  {"C:\\q\\Web.URL", false, "C:\\web.exe,0"},
-                 {"C:\\q\\Missing.url", false, std::string(fake::FakePlatform::kLibrary) + ",0"}};
+                 {"C:\\q\\Missing.url", false, std::string(fake::FakePlatform::kLibrary) + ",0"},
+                 {"C:\\q\\Photos.lnk", false, "C:\\ed.exe,1"}};  // the folder's own picture
     for (const auto& row : cases) {
         fake::FakePlatform platform;
         platform.variables["SystemRoot"] = "C:\\Windows";
@@ -57,7 +61,10 @@ TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {
             {"C:\\q\\Gone.lnk", {"", "%U%\\none.dll", 0, "C:\\Apps\\tool.exe", true}},
             {"C:\\q\\Doc.lnk", {"", "", 0, "C:\\d\\a.txt", true}},
             {"C:\\q\\Computer.lnk", {"", "", 0, "", true}},
-            {"C:\\q\\Loop.lnk", {"", "", 0, "C:\\q\\Loop.lnk", true}}};
+            {"C:\\q\\Loop.lnk", {"", "", 0, "C:\\q\\Loop.lnk", true}},
+            {"C:\\q\\Photos.lnk", {"", "", 0, "C:\\Photos", true}}};
+        platform.files["C:\\Photos"] = {"", true};
+        platform.shellIcons["C:\\Photos"] = {"C:\\ed.exe", 1};
         platform.files["C:\\q\\Site.url"] = {
             "[InternetShortcut]\nURL=http://x.org/\nIconFile=C:\\i\\site.ico"};
         platform.files["C:\\q\\Web.URL"] = {
@@ -121,10 +128,11 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         fake::FakePlatform platform;
         platform.variables["TEMP"] = "C:\\D";
         platform.files = {{"C:\\L", {"", true}}, {"C:\\L\\lane.txt", {row.before}}};
-        for (std::size_t k = 1; k <= row.others; ++k)
-            platform.files[(k < 10 ? "C:\\L\\f0" : "C:\\L\\f") + std::to_string(k) + ".txt"] = {};
+        for (std::size_t k = 1; k <= row.others; ++k)  // f05.txt a folder, counted with the files
+            platform.files[(k < 10 ? "C:\\L\\f0" : "C:\\L\\f") + std::to_string(k) + ".txt"] = {
+                "", k == 5};
         platform.commandLine = row.folder ? "/folder:C:\\L" : "/BATCH:C:\\L\\lane.txt";
-        platform.menuChoice = [] { return kMenuLaunch; };
+        platform.menuChoice = [](const MenuRequest&) { return fake::Chosen(kMenuLaunch); };
         Iconlane program(platform.services);
         std::string calls;  // after the change: "Ac:tip" added, "Mb^:tip" changed to the Up image
         std::size_t messages = 0;
@@ -182,8 +190,8 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         if (row.others > 0) {  // told once every icon is in the tray
             EXPECT_EQ(platform.seen.at(30),
                       "Iconlane/48: The folder 'C:\\L' holds " + std::to_string(row.others + 1) +
-                          " files; Iconlane shows only the first 30 by name.\n\n"
-                          "The first file left out is 'f31.txt'.");
+                          " items; Iconlane shows only the first 30 by name.\n\n"
+                          "The first item left out is 'f31.txt'.");
         }
     }
 }

@@ -34,10 +34,7 @@ struct Bench {
                           {"C:\\Data\\iconids.txt", {ids}}};
         platform.variables["TEMP"] = temp;
         platform.commandLine = "/BATCH:list.txt";
-        platform.menuChoice = [this] {
-            int item = 0;
-            return actions >> item, item < 0 ? (Fail(kBadAlloc), 0) : item;
-        };
+        platform.menuChoice = [this](const MenuRequest&) { return Choice(); };
         platform.exitAnswer = [this](const ExitAnswered& answer) {
             questions.push_back(answer);
             while (Step()) continue;
@@ -54,11 +51,12 @@ struct Bench {
     // starts blinking, t<k> its blink tick, u<k> it is unloaded, g<k> the shell restarted, r<k>
     // its retry tick, p<k>:<phase>, x the exit question, A / F an entry added / failing after its
     // window is made, e the program ends, s the tray's icon size changes, w<n> n ms pass, k<k>
-    // entry k gets Enter while the next target opens, c icon copies cannot be saved from now on, o
-    // the ids in the order the tray shows them ("tray 1 2"); "!" before one: the shell refuses the
-    // icon, "?": it answers false but takes it. A menu takes the next action as the item picked
-    // (-1: picking fails); an open question takes the next ones up to "." (its loop unwinds), y and
-    // n answering it.
+    // entry k gets Enter while the next target opens, v icon copies cannot be saved from now on, o
+    // the ids in the order the tray shows them ("tray 1 2"), C / c Ctrl+Shift pressed / released;
+    // "!" before one: the shell refuses the icon, "?": it answers false but takes it. A menu takes
+    // the next action as the item picked (-1: picking fails, _: another menu is open, >path a
+    // file, s an item of the shell's; ^ before it: with Ctrl+Shift); an open question takes the
+    // next ones up to "." (its loop unwinds), y and n answering it.
     Texts Run(const std::string& script) {
         platform.seen.clear();
         actions = std::istringstream(script);
@@ -81,7 +79,7 @@ struct Bench {
         if (a[0] == 'u') platform.slots.at(k - 1)->Unload();
         if (a[0] == 'g') table.AddIconAgain(k, true);
         if (a[0] == 'r') platform.slots.at(k - 1)->events.OnRetryTimer();
-        if (a[0] == 'c') platform.saveIconError = kPathFileAccessError;
+        if (a[0] == 'v') platform.saveIconError = kPathFileAccessError;
         std::string tray = "tray";
         for (std::uint32_t id : platform.inTray) tray += " " + std::to_string(id);
         if (a[0] == 'o') platform.seen.push_back(tray);  // as the shell shows them
@@ -95,7 +93,24 @@ struct Bench {
         if (a[0] == 'k') platform.duringOpen = enter;
         if (a == "y" || a == "n") questions.back()(a == "y" ? ExitAnswer::kYes : ExitAnswer::kNo);
         if (a == "n") platform.seen.push_back("answered");  // and not ended
+        if (a == "C" || a == "c") platform.heldKeys = {a == "C", a == "C"};
         return true;
+    }
+    MenuChoice Choice() {
+        std::string a;
+        actions >> a;
+        MenuChoice choice = Chosen();
+        choice.shown = a != "_";
+        if (a.starts_with('^')) choice.keys = {true, true}, a.erase(0, 1);
+        if (a == "-1") Fail(kBadAlloc);
+        if (a.starts_with('>')) {
+            choice.path = a.substr(1);
+        } else if (a == "s") {
+            choice.shellItem = true;
+        } else if (choice.shown && !a.empty()) {
+            choice.command = std::stoi(a);
+        }
+        return choice;
     }
 
     FakePlatform platform;
@@ -260,13 +275,13 @@ TEST(EntryTableTest, AnIconsLifeInTheTray) {
          {"A2", "M2", "retry2 2000", "A2", "retry2 off", "D4", "D3", "A3", "A4", "tray 2 3 4"}},
         {"b3 t3 g3", {"blink3 800", "M3^", "A3^", "M3^", "retry3 off"}},
         {"?A r5 o", {"A5", "retry5 2000", "A5", "M5", "retry5 off", "tray 2 3 4 5"}},
-        {"c s", {"M2", "M3^", "M4", "M5", copyLost}},
+        {"v s", {"M2", "M3^", "M4", "M5", copyLost}},
         {"u2 u2 e", {"D2", "D3", "D4", "D5"}},
         {"u3 u4 u5 u5", {"D3", "D4", "D5", "quit"}}};
     // clang-format on
     for (const auto& [script, seen] : steps) {
         EXPECT_EQ(b.Run(script), seen) << script;  // the pictures of "s" made anew, not reused:
-        EXPECT_TRUE(script != "c s" ||
+        EXPECT_TRUE(script != "v s" ||
                     b.platform.trayCalls.back().record.hIcon == b.platform.lastIcon);
         const auto& shell = b.platform.inTray;
         EXPECT_EQ(b.table.Tray().IdsInTray(), std::set<std::uint32_t>(shell.begin(), shell.end()))
@@ -343,9 +358,9 @@ TEST(IconPromotionTest, OnlyRecordsNewForTheProgramsOwnIconsAreShown) {
     }
 }
 
-// The target's own icon first, then the icon its file type is registered with, then a stock
-// icon; whichever is found is shown and kept in the entry's cache file, whose saving may fail
-// without costing the icon.
+// The target's own icon first, then the shell's picture of a folder (else the stock folder icon),
+// then the icon its file type is registered with, then a stock icon; whichever is found is shown
+// and kept in the entry's cache file, whose saving may fail without costing the icon.
 TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
     using Values = std::map<std::string, std::string>;
     const std::string icon = "txtfile\\DefaultIcon", open = "txtfile\\shell\\open\\command";
@@ -381,7 +396,10 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
         {"C:\\my.dir\\file", 0, type(".dir\\file", "t", "l.dll,3"), {"icon l.dll,3"}},
         {"C:\\Windows", 0, type("c:\\windows", "t", "l.dll,2"), {"icon l.dll,2"}},
         {"C:\\a.exe", 0, none, {lib + "2", stock, "built-in"}},
-        {"C:\\a.txt", 0, none, {stock, "built-in"}}};
+        {"C:\\a.txt", 0, none, {stock, "built-in"}},
+        {"C:\\Dir", 0, none, {lib + "3"}}, {"C:\\Dir.exe", 0, none, {"icon C:\\l.dll,4"}},
+        {"C:\\Dir.txt", 0, txt, {"icon C:\\gone.dll,0", lib + "3"}},
+        {"C:\\Dir", 0, none, {lib + "3", "built-in"}}};
     // clang-format on
     EXPECT_EQ(ErrorOf([] { RegistryText(""); }), kInvalidArgument);  // a read without the NUL
     for (const auto& [target, number, values, after] : cases) {
@@ -396,6 +414,13 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
                 {"C:\\l.dll", 10}, {"l.dll", 10}, {"ed.exe", 1}, {"own.txt", 3}};
             if (!builtIn) b.platform.iconCounts[FakePlatform::kLibrary] = 300;
             b.platform.saveIconError = saveError;
+            // Folders: one with no location of its own, one whose desktop.ini names an icon, one
+            // whose icon file is gone.
+            for (const char* dir : {"C:\\Dir", "C:\\Dir.exe", "C:\\Dir.txt"})
+                b.platform.files[dir] = {"", true};
+            b.platform.variables["Lib"] = "C:\\l.dll";
+            b.platform.shellIcons = {{"C:\\Dir.exe", {"%Lib%", 4}},
+                                     {"C:\\Dir.txt", {"C:\\gone.dll", 0}}};
             EXPECT_EQ(b.Add(target, "", std::to_string(number)), 0);
             Texts icons = {"icon " + target + "," + std::to_string(number)};
             icons.insert(icons.end(), after.begin(), after.end() - (builtIn ? 1 : 0));
@@ -412,7 +437,7 @@ TEST(IconResolutionTest, TargetIconThenFileTypeIconThenStockIcon) {
 
 TEST(EntryEventsTest, TheConfiguredClickLaunchesAndTheRightButtonOpensTheMenu) {
     // The options, one letter per message 512..517 (L opens the target, M the menu, '.' nothing),
-    // the menu items enabled
+    // the menu's items enabled (separators count as enabled)
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
         {"", "....M.", "1111111"}, {"RIGHTMOUSEMENUDISABLED=TRUE", "......", "1111111"},
@@ -428,14 +453,17 @@ TEST(EntryEventsTest, TheConfiguredClickLaunchesAndTheRightButtonOpensTheMenu) {
             const Texts seen = outcome == 'L' ? Texts{"open a2.exe"} : Texts{"menu2"};
             EXPECT_EQ(b.Run("m2:" + std::to_string(message)), outcome == '.' ? Texts{} : seen)
                 << ini << message;
+            if (outcome != 'M') continue;
             std::string on;
-            for (int item = 1; item <= 7; ++item)
-                on += b.platform.slots[1]->MenuItemEnabled(item) ? '1' : '0';
+            for (const MenuEntry& item : b.platform.menus.at(0).items)
+                on += item.enabled ? '1' : '0';
             EXPECT_EQ(on, enabled) << ini;
         }
     }
-    EXPECT_EQ(Bench(1).platform.slots[0]->menu,
-              (Texts{"Launch!", "-", "Cancel Menu", "-", "Help...", "-", "Exit Iconlane"}));
+    Bench b(1);
+    b.Run("m1:516");
+    EXPECT_EQ(Rendered(b.platform.menus.at(0).items),
+              "Launch!|-|Cancel Menu|-|Help...|-|Exit Iconlane");
 }
 
 // Menu items, blinking and the exit question. The question counts every entry; Yes unloads every
@@ -476,6 +504,9 @@ TEST(EntryEventsTest, MenuBlinkingAndTheExitQuestion) {
         {2, "CLICKMODE=SINGLE", "m2:514 m2:1024 m2:1025 w500 m2:1025 w1 m2:1025", {"open a2.exe", "open a2.exe", "open a2.exe"}},
         {2, "", "k2 m2:1025 m1:1025", {"open a2.exe", "open a1.exe"}},
         {2, "", "m2:123 0 m2:123 3 m2:123 1", {"menu2@icon", "F2", "menu2@icon", "F2", "menu2@icon", "open a2.exe"}},
+        {2, "", "m2:123 _ m2:123 s", {"menu2@icon busy", "menu2@icon"}},  // neither gives the focus back
+        // Ctrl+Shift as it is at the click, the key or the choice runs the target as administrator.
+        {2, "CLICKMODE=DOUBLE", "C m2:515 m2:1025 m2:516 1 c m2:515 m2:516 ^1", {"runas a2.exe", "runas a2.exe", "menu2", "open a2.exe", "open a2.exe", "menu2", "runas a2.exe"}},
         {2, "RIGHTMOUSEMENUDISABLED=TRUE", "m2:123 m2:516 m2:517", {}},
         {2, "", "m2:516 0 m2:517 m2:123 w501 m2:123 1", {"menu2", "menu2@icon", "open a2.exe"}}};
     // clang-format on

@@ -1,8 +1,7 @@
-// What the Win32 layer does that no scenario sees: the icon files it writes, the 260-character
-// buffer it reads registry values into, the names its directory search refuses, a watched folder
-// that is deleted and made again, text that reaches the system whole without the UTF-8 code page
-// (this program has no manifest: its code page is the system's legacy one), how lists are claimed
-// and handed over, and a shell that answers late.
+// What the Win32 layer does that no scenario sees: the icon files it writes, the shell's picture
+// of a folder, the 260-character buffer it reads registry values into, the names its directory
+// search refuses, a watched folder that is deleted and made again or given a sub-folder, and how
+// lists are claimed and handed over.
 #include <gtest/gtest.h>
 #include <windows.h>
 // The shell's shortcut object needs windows.h first.
@@ -23,6 +22,7 @@
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
 #include "tray/trayicons.h"
+#include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -109,6 +109,21 @@ TEST(IconFileTest, TheCacheFileHoldsTheShownIconAndIsWrittenOnlyWhenItDiffers) {
     }
 }
 
+// The shell names where its picture of a folder is, and the icon there can be extracted at the
+// tray's size. (Wine 8 reads no usable icon from a folder's desktop.ini: a location that yields
+// no icon falls back to the stock folder icon in the portable rule.)
+TEST(Win32PicturesTest, TheShellNamesWhereItsPictureOfAFolderIs) {
+    ScratchFolder scratch;
+    const std::string folder = scratch.Path("Jeux \xC3\xA9t\xC3\xA9");
+    ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
+    Win32Pictures pictures;
+    const std::optional<IconLocation> location = pictures.ShellIconLocation(folder);
+    ASSERT_TRUE(location.has_value());
+    EXPECT_TRUE(pictures.ExtractIconPicture(location->file, location->number))
+        << location->file << "," << location->number;
+    EXPECT_FALSE(pictures.ShellIconLocation(scratch.Path("none")).has_value());
+}
+
 // Keys made through HKEY_CLASSES_ROOT land in HKEY_LOCAL_MACHINE\Software\Classes under Wine.
 TEST(Win32RegistryTest, DefaultValuesOfUpTo259CharactersAreRead) {
     const std::pair<std::optional<std::string>, bool> values[] = {
@@ -151,16 +166,17 @@ TEST(Win32FileSystemTest, ARefusedNameIsBadFileNameAndAMissingOneFindsNothing) {
 }
 
 // The watch follows the folder back: it lets go of a folder that went, whose handle would see
-// nothing of a new one, and a file written into the new folder is seen and settles.
-TEST(FolderWatchTest, AFolderDeletedAndMadeAgainIsWatchedAgain) {
+// nothing of a new one, and a file or sub-folder made in the new folder is seen and settles.
+TEST(FolderWatchTest, AFolderDeletedAndMadeAgainIsWatchedAgainAndItsSubFoldersSeen) {
     ScratchFolder scratch;
     const std::string lane = scratch.Path("lane");
     CreateDirectoryA(lane.c_str(), nullptr);
     FolderWatch watch;
     bool seen = false;
+    int settled = 0;
     ASSERT_TRUE(watch.Start(lane, 50, [&] {
         seen = GetFileAttributesA((lane + "\\a.txt").c_str()) != INVALID_FILE_ATTRIBUTES;
-        return true;
+        return ++settled, true;
     }));
     const auto serveUntil = [&](const std::function<bool()>& done) {
         for (ULONGLONG end = GetTickCount64() + 3000; !done() && GetTickCount64() < end;) {
@@ -178,6 +194,9 @@ TEST(FolderWatchTest, AFolderDeletedAndMadeAgainIsWatchedAgain) {
     CreateDirectoryA(lane.c_str(), nullptr), std::ofstream(lane + "\\a.txt") << "x";
     EXPECT_TRUE(serveUntil([&] { return seen; })) << "the new folder is not watched";
     EXPECT_EQ(watch.Handles(handles), 2u);
+    const int before = settled;
+    CreateDirectoryA((lane + "\\Games").c_str(), nullptr);
+    EXPECT_TRUE(serveUntil([&] { return settled > before; })) << "a sub-folder made is not seen";
 }
 
 // The shell reads the shortcut from a pipe, and so waits until the test writes it: it asks once,
@@ -283,7 +302,7 @@ TEST(RunningListsTest, AHandOverIsServedByTheHolderOfThatListAlone) {
     for (int n = 0; n < 2; ++n) {
         lists.push_back(std::make_unique<Win32RunningLists>(windows[n]));
         ASSERT_TRUE(lists[n]->Claim(key + std::to_string(n), [&reloads, n] { ++reloads[n]; }));
-        slots.push_back(windows[n].CreateTraySlot(1, {}, events));
+        slots.push_back(windows[n].CreateTraySlot(1, events));
     }
     Win32RunningLists(windows[0]).HandOver(key + "1");
     for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);

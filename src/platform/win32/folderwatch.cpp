@@ -7,10 +7,11 @@
 namespace iconlane::win32 {
 namespace {
 
-// Names (added, removed, renamed), attributes (a file hidden) and writes: an editor that saves
-// in place changes only the size and the time of the last write.
-constexpr DWORD kChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES |
-                           FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
+// Names of files and sub-folders (added, removed, renamed), attributes (a file hidden) and
+// writes: an editor that saves in place changes only the size and the time of the last write.
+constexpr DWORD kChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                           FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_SIZE |
+                           FILE_NOTIFY_CHANGE_LAST_WRITE;
 constexpr int kRetries = 10;
 
 // The folder holding `folder`; empty for a drive root or a bare name.

@@ -116,6 +116,17 @@ std::string Win32Pictures::SystemDirectory() {
     return Narrow(std::wstring_view(buffer, length < MAX_PATH ? length : 0));
 }
 
+// The shell asks the item's own icon handler, which reads a folder's desktop.ini: the location it
+// names is then extracted at the tray's size like any other icon.
+std::optional<IconLocation> Win32Pictures::ShellIconLocation(const std::string& path) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(Wide(path).c_str(), 0, &info, sizeof info, SHGFI_ICONLOCATION) ||
+        info.szDisplayName[0] == L'\0') {
+        return std::nullopt;
+    }
+    return IconLocation{NarrowBuffer(info.szDisplayName, MAX_PATH), info.iIcon};
+}
+
 // Kept for the program's life, one a picture and size, as the system keeps its shared icons.
 HICON ProgramIcon(int resourceId, int width, int height) {
     static std::map<std::tuple<int, int, int>, UniqueIcon> loaded;
@@ -159,6 +170,12 @@ NOTIFYICONDATAW ToNotifyIconData(const TrayRecord& record) {
 std::int32_t Win32Shell::OpenTarget(const std::string& target) {
     HINSTANCE result =
         ShellExecuteW(nullptr, L"Open", Wide(target).c_str(), L"", L"", SW_SHOWNORMAL);
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(result));
+}
+
+std::int32_t Win32Shell::RunAsAdministrator(const std::string& target) {
+    HINSTANCE result =
+        ShellExecuteW(nullptr, L"runas", Wide(target).c_str(), L"", L"", SW_SHOWNORMAL);
     return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(result));
 }
 

@@ -35,6 +35,7 @@ public:
     PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override;
     void SaveIconFile(const Picture& picture, const std::string& path) override;
     std::string SystemDirectory() override;
+    std::optional<IconLocation> ShellIconLocation(const std::string& path) override;
     PicturePtr UpImage() override;
     PicturePtr BuiltInIcon() override;
 
@@ -54,6 +55,7 @@ public:
 class Win32Shell final : public Shell {
 public:
     std::int32_t OpenTarget(const std::string& target) override;
+    std::int32_t RunAsAdministrator(const std::string& target) override;
 };
 
 // One of the program's own icons at the given size, from its frame of that size, else the nearest

@@ -38,17 +38,6 @@ void RegisterTrayWindowClass(WNDPROC procedure) {
     if (!RegisterClassExW(&windowClass)) throw RuntimeError(kOutOfMemory);
 }
 
-UniqueMenu CreateMenuOf(const std::vector<std::string>& captions) {
-    UniqueMenu menu(CreatePopupMenu());
-    if (!menu.Valid()) throw RuntimeError(kOutOfMemory);
-    UINT item = 1;
-    for (const std::string& caption : captions) {
-        UINT flags = caption == "-" ? MF_SEPARATOR : MF_STRING;
-        AppendMenuW(menu.Get(), flags, item++, caption == "-" ? nullptr : Wide(caption).c_str());
-    }
-    return menu;
-}
-
 // A program run as administrator hears no message registered by a program of lower integrity (the
 // shell's TaskbarCreated, a second start's hand-over) unless its window lets it in: else its icons
 // would stay away after Explorer restarts. Windows 7 on; looked up, so that an older system still
@@ -278,10 +267,11 @@ void Win32TrayWindow::UnloadAll() {
     }
 }
 
-std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(
-    std::uint32_t id, const std::vector<std::string>& menuCaptions, TraySlotEvents& events) {
+// The entries' menus are the window system's now (ShowMenu): a slot has none of its own.
+std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(std::uint32_t id,
+                                                            TraySlotEvents& events) {
     if (!tray_) tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listener_);
-    return std::make_unique<Win32TraySlot>(*tray_, id, CreateMenuOf(menuCaptions), events);
+    return std::make_unique<Win32TraySlot>(*tray_, id, UniqueMenu(), events);
 }
 
 void Win32WindowSystem::RunMessageLoop() {

@@ -38,9 +38,9 @@ public:
 
     std::uintptr_t Window() const override;
     std::uint32_t Id() const override { return id_; }
-    void SetMenuItemEnabled(int item, bool enabled) override;
-    bool MenuItemEnabled(int item) const override;
-    int ShowPopupMenu(MenuPlace place) override;
+    void SetMenuItemEnabled(int item, bool enabled);
+    bool MenuItemEnabled(int item) const;
+    int ShowPopupMenu(MenuPlace place);
     void SetTimer(bool enabled, unsigned intervalMs) override;
     void SetRetryTimer(bool enabled, unsigned intervalMs) override;
     void Unload() override;
@@ -106,9 +106,7 @@ private:
 
 class Win32WindowSystem final : public WindowSystem {
 public:
-    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id,
-                                             const std::vector<std::string>& menuCaptions,
-                                             TraySlotEvents& events) override;
+    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, TraySlotEvents& events) override;
     void RunMessageLoop() override;
     void QuitMessageLoop() override;
     bool WatchFolder(const std::string& folder, unsigned settleMs,

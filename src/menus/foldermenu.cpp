@@ -1,0 +1,100 @@
+#include "menus/foldermenu.h"
+
+#include <algorithm>
+#include <tuple>
+
+#include "platform/textrules.h"
+
+namespace iconlane {
+namespace {
+
+bool IsShortcutExtension(const std::string& extension) {
+    return extension == ".lnk" || extension == ".url" || extension == ".pif";
+}
+
+MenuEntry Greyed(std::string caption) {
+    MenuEntry entry = MenuItemOf(MenuEntry::Kind::kCommand, std::move(caption));
+    entry.enabled = false;
+    return entry;
+}
+
+MenuEntry Opening(MenuEntry::Kind kind, std::string caption, const std::string& path) {
+    MenuEntry entry = MenuItemOf(kind, std::move(caption));
+    entry.path = path;
+    entry.picture.path = path;
+    return entry;
+}
+
+// One item of a listing as it is sorted: folders before files, then by name without letter case,
+// the exact name breaking ties so that every listing gives one order.
+struct Listed {
+    bool file;
+    std::string key;
+    const FolderItem* item;
+    bool operator<(const Listed& other) const {
+        return std::tie(file, key, item->name) < std::tie(other.file, other.key, other.item->name);
+    }
+};
+
+}  // namespace
+
+MenuEntry MenuItemOf(MenuEntry::Kind kind, std::string caption) {
+    MenuEntry entry;
+    entry.kind = kind;
+    entry.caption = std::move(caption);
+    return entry;
+}
+
+std::string MenuText(std::string_view text) {
+    std::string escaped;
+    for (char c : text) {
+        escaped += c;
+        if (c == '&') escaped += '&';
+    }
+    return escaped;
+}
+
+std::string FolderItemCaption(const FolderItem& item) {
+    std::size_t dot = item.name.find_last_of('.');
+    bool shortcut = !item.folder && dot != std::string::npos && dot > 0 &&
+                    IsShortcutExtension(LowerCase(item.name.substr(dot)));
+    return MenuText(shortcut ? item.name.substr(0, dot) : item.name);
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+    bool separated = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+    return separated ? folder + name : folder + "\\" + name;
+}
+
+// Only the items shown are sorted in full: a folder of 100,000 files costs one partial sort.
+std::vector<MenuEntry> FolderMenuItems(const std::string& folder,
+                                       const std::optional<std::vector<FolderItem>>& listing,
+                                       std::size_t maxItems) {
+    static const std::vector<FolderItem> kNothing;
+    std::vector<Listed> listed;
+    for (const FolderItem& item : listing ? *listing : kNothing) {
+        if (!item.hiddenOrSystem) listed.push_back({!item.folder, LowerCase(item.name), &item});
+    }
+    std::size_t shown = std::min(listed.size(), maxItems);
+    std::partial_sort(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(shown),
+                      listed.end());
+    std::vector<MenuEntry> items;
+    for (std::size_t at = 0; at < shown; ++at) {
+        const FolderItem& item = *listed[at].item;
+        items.push_back(Opening(item.folder ? MenuEntry::Kind::kFolder : MenuEntry::Kind::kFile,
+                                FolderItemCaption(item), PathInFolder(folder, item.name)));
+    }
+    if (listed.empty()) items.push_back(Greyed("(empty)"));
+    if (listed.size() > shown) {
+        items.push_back(Greyed("(" + std::to_string(listed.size() - shown) + " more not shown)"));
+    }
+    items.push_back(MenuItemOf(MenuEntry::Kind::kSeparator));
+    items.push_back(Opening(MenuEntry::Kind::kFile, "Open folder", folder));
+    return items;
+}
+
+std::vector<MenuEntry> ReadFolderMenu(FileSystem& files, const std::string& folder) {
+    return FolderMenuItems(folder, files.ListFolder(folder));
+}
+
+}  // namespace iconlane
