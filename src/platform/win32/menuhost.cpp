@@ -223,7 +223,11 @@ bool Win32MenuHost::OnTrayWindowMessage(UINT message, WPARAM wParam, LPARAM lPar
         case WM_MEASUREITEM:
             return session_ != nullptr && session_->ForwardToShell(message, wParam, lParam, result);
         case kPicturesCame:
-            if (session_ != nullptr) session_->OnPicturesCame();
+            if (session_ != nullptr) {
+                session_->OnPicturesCame();
+            } else {
+                pictures_.Noticed();
+            }
             result = 0;
             return true;
         case WM_SETTINGCHANGE:

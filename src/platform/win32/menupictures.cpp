@@ -63,6 +63,7 @@ struct MenuPictureCache::Shared {
     std::vector<UniqueBitmap> replaced;
     HWND window = nullptr;
     UINT message = 0;
+    bool notified = false;
     bool working = false;
     bool stopping = false;
 };
@@ -105,6 +106,11 @@ void MenuPictureCache::NotifyTo(HWND window, UINT message) {
     shared_->message = message;
 }
 
+void MenuPictureCache::Noticed() {
+    std::lock_guard lock(shared_->mutex);
+    shared_->notified = false;
+}
+
 MenuPictureCache::Found MenuPictureCache::Find(const std::string& path, int pixels) {
     Stamp stamp = StampOf(path);
     Key key{path, pixels};
@@ -123,6 +129,17 @@ MenuPictureCache::Found MenuPictureCache::Find(const std::string& path, int pixe
         shared_->wake.notify_one();
     }
     return {State::kComing, nullptr};
+}
+
+MenuPictureCache::Found MenuPictureCache::Look(const std::string& path, int pixels) const {
+    Key key{path, pixels};
+    std::lock_guard lock(shared_->mutex);
+    auto made = shared_->made.find(key);
+    if (shared_->outstanding.contains(key) || made == shared_->made.end()) {
+        return {State::kComing, nullptr};
+    }
+    HBITMAP picture = made->second.picture.Get();
+    return {picture != nullptr ? State::kReady : State::kNone, picture};
 }
 
 std::size_t MenuPictureCache::Outstanding() const {
@@ -152,7 +169,9 @@ void MenuPictureCache::Work(const std::shared_ptr<Shared>& shared) {
         if (made.picture.Valid()) shared->replaced.push_back(std::move(made.picture));
         made = {stamp, std::move(picture)};
         shared->outstanding.erase(key);
-        if (shared->window != nullptr) PostMessageW(shared->window, shared->message, 0, 0);
+        if (shared->window != nullptr && !shared->notified) {
+            shared->notified = PostMessageW(shared->window, shared->message, 0, 0);
+        }
     }
 }
 

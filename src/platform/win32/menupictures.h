@@ -32,8 +32,9 @@ public:
     MenuPictureCache(const MenuPictureCache&) = delete;
     MenuPictureCache& operator=(const MenuPictureCache&) = delete;
 
-    // Every time pictures have come, `message` is posted to `window`.
+    // When pictures have come, `message` is posted to `window`: once, until Noticed is called.
     void NotifyTo(HWND window, UINT message);
+    void Noticed();
 
     enum class State { kReady, kComing, kNone };
     struct Found {
@@ -43,6 +44,9 @@ public:
     // The picture of the file as it is now; while it is being made, kComing (and a request goes
     // to the worker unless one for this file and size waits already).
     Found Find(const std::string& path, int pixels);
+    // What became of a request, without a look at the file or a new request: cheap enough to
+    // ask for every item that waits, each time pictures come.
+    Found Look(const std::string& path, int pixels) const;
     // Requests the worker has not finished yet.
     std::size_t Outstanding() const;
 

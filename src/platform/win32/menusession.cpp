@@ -17,6 +17,18 @@ constexpr UINT kShellIdsSize = 0x800;
 constexpr UINT kShellIdRanges = (0x10000 - (kLastItemId + 1)) / kShellIdsSize;
 constexpr UINT kMenuGetHandle = 0x01E1;  // MN_GETHMENU: the menu a #32768 window shows
 
+// The program's own menus draw their pictures where check marks would go: none of their items
+// is ever checked. The shell's menus keep both.
+HMENU NewMenu(Kind kind) {
+    HMENU menu = CreatePopupMenu();
+    MENUINFO style{};
+    style.cbSize = sizeof style;
+    style.fMask = MIM_STYLE;
+    style.dwStyle = MNS_CHECKORBMP;
+    if (menu != nullptr && kind != Kind::kShellMenu) SetMenuInfo(menu, &style);
+    return menu;
+}
+
 bool HasMenu(Kind kind) {
     return kind == Kind::kFolder || kind == Kind::kShellMenu || kind == Kind::kSubmenu;
 }
@@ -61,7 +73,7 @@ MenuSession::MenuSession(const MenuRequest& request, MenuPictureCache& pictures,
       makeShellMenu_(makeShellMenu),
       pixels_(pixels),
       placeholder_(placeholder),
-      root_(CreatePopupMenu()) {
+      root_(NewMenu(Kind::kSubmenu)) {
     menus_[root_.Get()] = {};
     Fill(root_.Get(), request.items);
 }
@@ -91,7 +103,7 @@ void MenuSession::Insert(HMENU menu, UINT position, const MenuEntry& entry) {
         info.hbmpItem = PictureFor(*items_[index]);
     }
     if (HasMenu(entry.kind)) {
-        HMENU sub = CreatePopupMenu();
+        HMENU sub = NewMenu(entry.kind);
         menus_[sub] = {entry.kind, entry.path, {}, {}, 0};
         menus_[menu].children.push_back(sub);
         info.fMask |= MIIM_SUBMENU;
@@ -233,11 +245,15 @@ HBITMAP MenuSession::IconPicture(std::uintptr_t icon) {
 }
 
 void MenuSession::OnPicturesCame() {
+    pictures_.Noticed();
     std::set<HMENU> changed;
     for (std::optional<Item>& item : items_) {
         if (!item || !item->waiting) continue;
-        HBITMAP picture = PictureFor(*item);
-        if (item->waiting) continue;
+        MenuPictureCache::Found found = pictures_.Look(item->picture.path, pixels_);
+        if (found.state == MenuPictureCache::State::kComing) continue;
+        item->waiting = false;
+        HBITMAP picture =
+            found.picture != nullptr ? found.picture : IconPicture(item->picture.icon);
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_BITMAP;
