@@ -313,6 +313,23 @@ TEST(MenusTest, TheKeysHeldAtTheChoiceComeBackWithIt) {
     }
 }
 
+// Closed without a choice, the menu gives the foreground back to the window that had it, when
+// asked to: a keyboard user keeps their place.
+TEST(MenusTest, AMenuClosedWithoutAChoiceGivesTheForegroundBackWhenAsked) {
+    UniqueWindow before(CreateWindowExW(0, L"STATIC", L"Before", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                        10, 10, 200, 100, nullptr, nullptr, nullptr, nullptr));
+    for (bool restore : {true, false}) {
+        Win32WindowSystem windows;
+        SetForegroundWindow(before.Get());
+        Pump(100);
+        MenuRequest request;
+        request.items = {Entry(Kind::kCommand, "&Go", "", 1)};
+        request.restoreFocus = restore;
+        ShowDriven(windows, request, [] { PostKeys(WaitForMenus(1), {VK_ESCAPE}); });
+        EXPECT_EQ(GetForegroundWindow() == before.Get(), restore) << restore;
+    }
+}
+
 HWND TopMenu() {
     return WaitForMenus(2);
 }

@@ -1,7 +1,5 @@
 #include "platform/win32/menuhost.h"
 
-#include <set>
-#include <string_view>
 #include <utility>
 
 #include "platform/win32/darkmenus.h"
@@ -12,21 +10,10 @@ namespace {
 
 // Posted to the tray window by the picture cache's worker.
 constexpr UINT kPicturesCame = WM_APP + 1;
-constexpr UINT kMenuGetHandle = 0x01E1;  // MN_GETHMENU: the menu a #32768 window shows
 
 // A message-filter hook has no data of its own: the host whose menu is open. There is one at a
 // time, on the program's one window thread.
 Win32MenuHost* hooked = nullptr;
-
-bool IsMenuWindow(HWND window) {
-    wchar_t name[8] = {};
-    return window != nullptr && GetClassNameW(window, name, ARRAYSIZE(name)) &&
-           std::wstring_view(name) == L"#32768";
-}
-
-HMENU MenuOf(HWND window) {
-    return reinterpret_cast<HMENU>(SendMessageW(window, kMenuGetHandle, 0, 0));
-}
 
 int HighlightedIn(HMENU menu) {
     for (int n = 0, count = GetMenuItemCount(menu); n < count; ++n) {
@@ -43,17 +30,8 @@ struct Highlight {
 // The item the keyboard is on: the highlighted one of the open menu furthest down the chain,
 // that is, whose highlighted item opens no open menu that has a highlight of its own.
 Highlight KeyboardItem() {
-    std::set<HMENU> open;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM menus) {
-            if (IsMenuWindow(window) && IsWindowVisible(window)) {
-                reinterpret_cast<std::set<HMENU>*>(menus)->insert(MenuOf(window));
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&open));
-    for (HMENU menu : open) {
+    std::map<HMENU, HWND> open = OpenMenuWindows();
+    for (const auto& [menu, window] : open) {
         int position = HighlightedIn(menu);
         if (position < 0) continue;
         HMENU below = GetSubMenu(menu, position);
@@ -163,7 +141,7 @@ bool Win32MenuHost::OnMenuInput(const MSG& message) {
         // The menus send no WM_MENURBUTTONUP under Wine; the item under the mouse is found here.
         HWND window = WindowFromPoint(message.pt);
         if (!IsMenuWindow(window)) return false;
-        HMENU menu = MenuOf(window);
+        HMENU menu = MenuShownBy(window);
         std::string path = session_->PathAt(menu, MenuItemFromPoint(nullptr, menu, message.pt));
         if (path.empty()) return false;
         OpenShellMenuOver(kind, path, message.pt);

@@ -1,6 +1,7 @@
 #include "platform/win32/menusession.h"
 
 #include <set>
+#include <string_view>
 #include <utility>
 
 #include "platform/win32/menubitmap.h"
@@ -42,24 +43,30 @@ MenuEntry EmptyMarker() {
     return entry;
 }
 
-// Redraws the open menu windows of this thread that show one of `menus`.
-void Redraw(const std::set<HMENU>& menus) {
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM menus) {
-            wchar_t name[8] = {};
-            GetClassNameW(window, name, ARRAYSIZE(name));
-            auto shown = reinterpret_cast<HMENU>(SendMessageW(window, kMenuGetHandle, 0, 0));
-            if (std::wstring_view(name) == L"#32768" &&
-                reinterpret_cast<const std::set<HMENU>*>(menus)->contains(shown)) {
-                InvalidateRect(window, nullptr, TRUE);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&menus));
+BOOL CALLBACK AddIfMenu(HWND window, LPARAM found) {
+    if (IsMenuWindow(window) && IsWindowVisible(window)) {
+        reinterpret_cast<std::map<HMENU, HWND>*>(found)->emplace(MenuShownBy(window), window);
+    }
+    return TRUE;
 }
 
 }  // namespace
+
+bool IsMenuWindow(HWND window) {
+    wchar_t name[8] = {};
+    return window != nullptr && GetClassNameW(window, name, ARRAYSIZE(name)) &&
+           std::wstring_view(name) == L"#32768";
+}
+
+HMENU MenuShownBy(HWND window) {
+    return reinterpret_cast<HMENU>(SendMessageW(window, kMenuGetHandle, 0, 0));
+}
+
+std::map<HMENU, HWND> OpenMenuWindows() {
+    std::map<HMENU, HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), AddIfMenu, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 HeldKeys KeysHeldNow() {
     return {(GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0,
@@ -261,7 +268,10 @@ void MenuSession::OnPicturesCame() {
         SetMenuItemInfoW(item->menu, item->position, TRUE, &info);
         changed.insert(item->menu);
     }
-    if (!changed.empty()) Redraw(changed);
+    // The menus draw a changed picture only when asked to.
+    for (const auto& [menu, window] : OpenMenuWindows()) {
+        if (changed.contains(menu)) InvalidateRect(window, nullptr, TRUE);
+    }
 }
 
 std::string MenuSession::PathAt(HMENU menu, int position) const {

@@ -101,4 +101,10 @@ private:
 // Control and Shift as they are held now.
 HeldKeys KeysHeldNow();
 
+// Pop-up menus are windows of class "#32768"; MN_GETHMENU tells the menu one shows.
+bool IsMenuWindow(HWND window);
+HMENU MenuShownBy(HWND window);
+// The menus open on this thread, with their windows.
+std::map<HMENU, HWND> OpenMenuWindows();
+
 }  // namespace iconlane::win32
