@@ -127,21 +127,28 @@ HICON MakeIcon(std::initializer_list<std::uint32_t> pixels, std::initializer_lis
     return CreateIconIndirect(&parts);
 }
 
-// Premultiplied where the icon has an alpha channel, the mask as alpha where it has none.
+// Premultiplied where the icon has an alpha channel, the mask as alpha where it has none. Wine's
+// menus copy a picture without blending it, so there it is laid on the menu's colour.
 TEST(MenuBitmapTest, IconsBecomePremultipliedTopDownPictures) {
     struct Row {
         const char* name;
         std::initializer_list<std::uint32_t> pixels;
         std::initializer_list<int> mask;
         std::vector<std::uint32_t> expected;
+        bool forWinesMenus = false;
     };
+    const COLORREF menu = GetSysColor(COLOR_MENU);
+    const std::uint32_t underneath =
+        0xFF000000 | GetRValue(menu) << 16 | GetGValue(menu) << 8 | GetBValue(menu);
     const Row rows[] = {
         {"alpha", {0x80FF0000, 0x00FFFFFF, 0xFF00FF00}, {0, 0, 0}, {0x80800000, 0, 0xFF00FF00}},
         {"mask only", {0x00FF0000, 0x00FFFFFF, 0x0000FF00}, {0, 1, 0}, {0xFFFF0000, 0, 0xFF00FF00}},
+        {"on Wine's menu", {0x00FFFFFF, 0xFF00FF00}, {0, 0}, {underneath, 0xFF00FF00}, true},
     };
     for (const Row& row : rows) {
         UniqueIcon icon(MakeIcon(row.pixels, row.mask));
         UniqueBitmap picture = MenuBitmapOf(icon.Get(), 16);
+        if (row.forWinesMenus) picture = ForMenus(std::move(picture));
         DIBSECTION dib{};
         ASSERT_EQ(GetObjectW(picture.Get(), sizeof dib, &dib), int(sizeof dib)) << row.name;
         EXPECT_EQ(dib.dsBm.bmBitsPixel, 32) << row.name;

@@ -87,6 +87,13 @@ UniqueBitmap PictureOfSize(HICON icon, int pixels) {
     return picture;
 }
 
+// Wine's own function, which Windows lacks.
+bool MenusBlendPictures() {
+    static const bool blend =
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
+    return blend;
+}
+
 }  // namespace
 
 int SmallIconPixelsAt(POINT point) {
@@ -124,6 +131,28 @@ UniqueBitmap PlaceholderBitmap(int pixels) {
             bool edge = x == inset || x == last || y == inset || y == last;
             bits[y * pixels + x] = inside && edge ? Premultiplied(0x40808080) : 0;
         }
+    }
+    GdiFlush();
+    return picture;
+}
+
+UniqueBitmap ForMenus(UniqueBitmap picture) {
+    DIBSECTION dib{};
+    if (MenusBlendPictures() ||
+        GetObjectW(picture.Get(), sizeof dib, &dib) != static_cast<int>(sizeof dib) ||
+        dib.dsBm.bmBitsPixel != 32) {
+        return picture;
+    }
+    COLORREF under = GetSysColor(COLOR_MENU);
+    const Pixel background = (GetRValue(under) << 16) | (GetGValue(under) << 8) | GetBValue(under);
+    auto* bits = static_cast<Pixel*>(dib.dsBm.bmBits);
+    for (long n = 0, count = long(dib.dsBm.bmWidth) * dib.dsBm.bmHeight; n < count; ++n) {
+        Pixel alpha = bits[n] >> 24, opaque = 0xFF000000;
+        for (int shift = 0; shift < 24; shift += 8) {
+            Pixel over = (bits[n] >> shift) & 0xFF, below = (background >> shift) & 0xFF;
+            opaque |= (over + (below * (255 - alpha) + 127) / 255) << shift;
+        }
+        bits[n] = opaque;
     }
     GdiFlush();
     return picture;

@@ -20,4 +20,9 @@ UniqueBitmap MenuBitmapOf(HICON icon, int pixels);
 // What an item shows until its picture comes: a faint frame of the picture's size.
 UniqueBitmap PlaceholderBitmap(int pixels);
 
+// The picture as the system's menus draw it right. Windows' menus blend an item's picture by its
+// alpha channel; Wine's (8.0) copy it as it is, so that a transparent pixel shows black there:
+// under Wine the picture is laid on the menu's colour instead.
+UniqueBitmap ForMenus(UniqueBitmap picture);
+
 }  // namespace iconlane::win32

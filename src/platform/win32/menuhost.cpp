@@ -59,7 +59,7 @@ Win32MenuHost::~Win32MenuHost() {
 
 HBITMAP Win32MenuHost::Placeholder(int pixels) {
     UniqueBitmap& placeholder = placeholders_[pixels];
-    if (!placeholder.Valid()) placeholder = PlaceholderBitmap(pixels);
+    if (!placeholder.Valid()) placeholder = ForMenus(PlaceholderBitmap(pixels));
     return placeholder.Get();
 }
 

@@ -160,7 +160,7 @@ void MenuPictureCache::Work(const std::shared_ptr<Shared>& shared) {
         UniqueBitmap picture;
         try {
             UniqueIcon icon(shared->finder(key.path, key.pixels));
-            picture = MenuBitmapOf(icon.Get(), key.pixels);
+            picture = ForMenus(MenuBitmapOf(icon.Get(), key.pixels));
         } catch (...) {
             // A finder that fails gives no picture; the item shows none.
         }

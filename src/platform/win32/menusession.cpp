@@ -247,7 +247,7 @@ HBITMAP MenuSession::PictureFor(Item& item) {
 HBITMAP MenuSession::IconPicture(std::uintptr_t icon) {
     if (icon == 0) return nullptr;
     UniqueBitmap& picture = iconPictures_[icon];
-    if (!picture.Valid()) picture = MenuBitmapOf(reinterpret_cast<HICON>(icon), pixels_);
+    if (!picture.Valid()) picture = ForMenus(MenuBitmapOf(reinterpret_cast<HICON>(icon), pixels_));
     return picture.Get();
 }
 
