@@ -255,9 +255,7 @@ TEST(MenusTest, AnItemShowsAPlaceholderUntilItsPictureComes) {
         PollUntil([&] { return (came = ItemPicture(menu, 0)) != waiting; });
         PostKeys(WaitForMenus(1), {VK_ESCAPE});
     });
-    EXPECT_NE(waiting, nullptr);
-    EXPECT_NE(came, waiting);
-    EXPECT_NE(came, nullptr);
+    EXPECT_TRUE(waiting != nullptr && came != nullptr && came != waiting);
     EXPECT_EQ(windows.MenuPicturesOutstanding(), 0u);
 }
 
@@ -287,10 +285,8 @@ TEST(MenusTest, OneMenuAtATime) {
     MenuChoice choice = ShowDriven(windows, request, [] {
         PostKeys(WaitForMenus(1), {VK_DOWN, VK_RIGHT, VK_RETURN});
     });
-    EXPECT_FALSE(inner.shown);
-    EXPECT_EQ(slotItem, 0);
-    EXPECT_TRUE(choice.shown);
-    EXPECT_EQ(choice.command, 7);
+    EXPECT_TRUE(!inner.shown && slotItem == 0) << "a menu over the open one";
+    EXPECT_TRUE(choice.shown && choice.command == 7);
 }
 
 // Opened from the keyboard the first item is highlighted; the keys held as Enter chooses come
@@ -335,10 +331,6 @@ TEST(MenusTest, AMenuClosedWithoutAChoiceGivesTheForegroundBackWhenAsked) {
         ShowDriven(windows, request, [] { PostKeys(WaitForMenus(1), {VK_ESCAPE}); });
         EXPECT_EQ(GetForegroundWindow() == before.Get(), restore) << restore;
     }
-}
-
-HWND TopMenu() {
-    return WaitForMenus(2);
 }
 
 // The shell's menu of a file, opened over the menu by each of its routes (a right click, the
@@ -395,7 +387,7 @@ TEST(MenusTest, TheShellsMenuOfAFileRunsItsVerbs) {
         bool done = false;
         MenuChoice choice = ShowDriven(windows, request, [&] {
             row.open(WaitForMenus(1));
-            PostMessageW(TopMenu(), WM_CHAR, row.key, 0);
+            PostMessageW(WaitForMenus(2), WM_CHAR, row.key, 0);
             done = row.done(file);
         });
         Pump(300);
