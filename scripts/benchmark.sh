@@ -5,8 +5,10 @@
 # private bytes and working set once idle (1 s later), for iconlane.exe and for bench/floor.cpp
 # (one hidden window, N icons with ids 1..N), with the ratios Iconlane/floor, and the floor's time
 # when each icon has a hidden window of its own; then the size of iconlane.exe, the per-call
-# timings of an entry's icon work (bench/call_timings.cpp), and native Google Benchmark figures
-# for parsing a batch file and an options file (libbenchmark-dev). Run it with nothing else busy.
+# timings of an entry's icon work (bench/call_timings.cpp), the pop-up menu of a folder of 300
+# shortcuts against the same menu without pictures (bench/menu_timings.cpp), and native Google
+# Benchmark figures for parsing a batch file and an options file (libbenchmark-dev). Run it with
+# nothing else busy.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 runs=${1:-5}
@@ -15,11 +17,12 @@ export ICONLANE_WINE_DIR=${ICONLANE_WINE_DIR:-$root/build/wine-bench}
 
 cmake --preset win64 -B "$build" >/dev/null
 cmake --build "$build" -j2 --target iconlane iconlane_bench_floor iconlane_bench_startup \
-    iconlane_bench_calls >/dev/null
+    iconlane_bench_calls iconlane_bench_menus >/dev/null
 iconlane=$build/iconlane.exe
 floor=$build/bench/iconlane_bench_floor.exe
 probe=$build/bench/iconlane_bench_startup.exe
 calls=$build/bench/iconlane_bench_calls.exe
+menus=$build/bench/iconlane_bench_menus.exe
 
 work=$(mktemp -d)
 trap 'bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
@@ -85,6 +88,20 @@ if bash "$root/scripts/wine-run.sh" "$calls" "Z:${work//\//\\}\\calls.txt" \
     tr -d '\r' <"$work/calls.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
 else
     echo "(the per-call timings did not run)"
+fi
+
+# A menu of 300 shortcuts with their pictures, opened first with none made yet and then again,
+# against the same 300 names without pictures, in turns in one fresh session.
+bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
+bash "$root/scripts/wine-session.sh" start >/dev/null || true
+echo
+if bash "$root/scripts/wine-run.sh" "$menus" "Z:${work//\//\\}\\menus.txt" "$((runs * 3))" 300 \
+    >/dev/null 2>&1 && [[ -s "$work/menus.txt" ]]; then
+    echo "| menu of 300 shortcuts | runs | median (ms) | fastest (ms) | slowest (ms) |"
+    echo "|---|---:|---:|---:|---:|"
+    tr -d '\r' <"$work/menus.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
+else
+    echo "(the menu timings did not run)"
 fi
 
 # Natively, optimised and without sanitizers: the portable core reading its two files.

@@ -85,6 +85,20 @@ struct KeyTraits {
     static void Close(HKEY h) { RegCloseKey(h); }
 };
 
+struct BitmapTraits {
+    static HBITMAP Invalid() { return nullptr; }
+    static bool IsValid(HBITMAP h) { return h != nullptr; }
+    static void Close(HBITMAP h) { DeleteObject(h); }
+};
+
+struct HookTraits {
+    static HHOOK Invalid() { return nullptr; }
+    static bool IsValid(HHOOK h) { return h != nullptr; }
+    static void Close(HHOOK h) { UnhookWindowsHookEx(h); }
+};
+
+using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
+using UniqueHook = UniqueHandle<HHOOK, HookTraits>;
 using UniqueFont = UniqueHandle<HFONT, FontTraits>;
 using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
@@ -104,6 +118,7 @@ public:
     }
     ComRef(const ComRef&) = delete;
     ComRef& operator=(const ComRef&) = delete;
+    Interface* Get() const { return pointer_; }
     Interface* operator->() const { return pointer_; }
     Interface& operator*() const { return *pointer_; }
     void** ReceiveAny() { return reinterpret_cast<void**>(&pointer_); }

@@ -12,13 +12,6 @@
 namespace iconlane::win32 {
 namespace {
 
-struct BitmapTraits {
-    static HBITMAP Invalid() { return nullptr; }
-    static bool IsValid(HBITMAP h) { return h != nullptr; }
-    static void Close(HBITMAP h) { DeleteObject(h); }
-};
-using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
-
 // A DIB read back from a bitmap: its header and palette, then its rows, bottom-up.
 struct Dib {
     BITMAPINFOHEADER header{};

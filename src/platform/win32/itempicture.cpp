@@ -21,13 +21,6 @@ using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
 using CreateInstance = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 using Uninitialize = void(WINAPI*)();
 
-struct BitmapTraits {
-    static HBITMAP Invalid() { return nullptr; }
-    static bool IsValid(HBITMAP h) { return h != nullptr; }
-    static void Close(HBITMAP h) { DeleteObject(h); }
-};
-using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
-
 template <typename Function>
 Function Lookup(HMODULE library, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));

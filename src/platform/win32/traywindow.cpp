@@ -8,6 +8,7 @@
 
 #include "platform/errors.h"
 #include "platform/trayrecord.h"
+#include "platform/win32/menuhost.h"
 #include "platform/win32/traysize.h"
 #include "platform/win32/widetext.h"
 
@@ -15,17 +16,6 @@ namespace iconlane::win32 {
 namespace {
 
 constexpr const wchar_t* kTrayWindowCaption = L"Iconlane";
-
-// The portable side reports the failures of its events itself; whatever still escapes one must
-// not unwind through the window system, so it is reported here.
-void ReportUnexpectedFailure() {
-    try {
-        std::string text = EventFailureText(CurrentNumberedError());
-        MessageBoxW(nullptr, Wide(text).c_str(), L"Iconlane", MB_ICONEXCLAMATION | MB_OK);
-    } catch (...) {
-        MessageBoxW(nullptr, L"Unexpected error", L"Iconlane", MB_ICONEXCLAMATION | MB_OK);
-    }
-}
 
 void RegisterTrayWindowClass(WNDPROC procedure) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -58,9 +48,19 @@ constexpr UINT_PTR TimerId(std::uint32_t slot, Win32TrayWindow::Timer timer) {
 
 }  // namespace
 
-Win32TraySlot::Win32TraySlot(Win32TrayWindow& window, std::uint32_t id, UniqueMenu menu,
-                             TraySlotEvents& events)
-    : window_(window), id_(id), menu_(std::move(menu)), events_(events) {
+// The portable side reports the failures of its events itself; whatever still escapes one must
+// not unwind through the window system, so it is reported here.
+void ReportUnexpectedFailure() {
+    try {
+        std::string text = EventFailureText(CurrentNumberedError());
+        MessageBoxW(nullptr, Wide(text).c_str(), L"Iconlane", MB_ICONEXCLAMATION | MB_OK);
+    } catch (...) {
+        MessageBoxW(nullptr, L"Unexpected error", L"Iconlane", MB_ICONEXCLAMATION | MB_OK);
+    }
+}
+
+Win32TraySlot::Win32TraySlot(Win32TrayWindow& window, std::uint32_t id, TraySlotEvents& events)
+    : window_(window), id_(id), events_(events) {
     window_.Attach(*this);
 }
 
@@ -70,20 +70,6 @@ Win32TraySlot::~Win32TraySlot() {
 
 std::uintptr_t Win32TraySlot::Window() const {
     return reinterpret_cast<std::uintptr_t>(window_.Handle());
-}
-
-void Win32TraySlot::SetMenuItemEnabled(int item, bool enabled) {
-    EnableMenuItem(menu_.Get(), static_cast<UINT>(item),
-                   MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-}
-
-bool Win32TraySlot::MenuItemEnabled(int item) const {
-    UINT state = GetMenuState(menu_.Get(), static_cast<UINT>(item), MF_BYCOMMAND);
-    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
-}
-
-int Win32TraySlot::ShowPopupMenu(MenuPlace place) {
-    return loaded_ ? window_.ShowPopupMenu(menu_.Get(), place, id_) : 0;
 }
 
 void Win32TraySlot::SetTimer(bool enabled, unsigned intervalMs) {
@@ -128,27 +114,36 @@ void Win32TrayWindow::Attach(Win32TraySlot& slot) {
     order_.push_back(slot.Id());
 }
 
-int Win32TrayWindow::ShowPopupMenu(HMENU menu, MenuPlace place, std::uint32_t id) {
-    HWND window = window_.Get();
-    if (window == nullptr || menuOpen_) return 0;
+bool Win32TrayWindow::HoldMenus() {
+    if (!window_.Valid() || menuOpen_) return false;
     menuOpen_ = true;
-    // At the icon the menu opens beside it, never over it; the notification carries no place.
-    NOTIFYICONIDENTIFIER icon{sizeof icon, window, id, {}};
-    TPMPARAMS beside{sizeof beside, {}};
-    UINT flags = TPM_RETURNCMD | TPM_NONOTIFY;
-    POINT at{};
-    if (place == MenuPlace::kAtIcon &&
-        SUCCEEDED(Shell_NotifyIconGetRect(&icon, &beside.rcExclude))) {
-        at = {beside.rcExclude.left, beside.rcExclude.top};
-        flags |= TPM_BOTTOMALIGN | TPM_VERTICAL;
-    } else {
-        GetCursorPos(&at);
+    return true;
+}
+
+// At the icon the menu opens beside it, never over it; the notification carries no place.
+MenuAnchor Win32TrayWindow::AnchorOf(MenuPlace place, std::uint32_t id) const {
+    NOTIFYICONIDENTIFIER icon{sizeof icon, window_.Get(), id, {}};
+    RECT beside{};
+    if (place == MenuPlace::kAtIcon && SUCCEEDED(Shell_NotifyIconGetRect(&icon, &beside))) {
+        return {{beside.left, beside.top}, beside};
     }
+    MenuAnchor anchor;
+    GetCursorPos(&anchor.at);
+    return anchor;
+}
+
+int Win32TrayWindow::TrackHeldMenu(HMENU menu, const PopupOptions& options) {
+    HWND window = window_.Get();
+    MenuAnchor anchor = AnchorOf(options.place, options.iconId);
+    TPMPARAMS beside{sizeof beside, anchor.icon.value_or(RECT{})};
+    UINT flags = TPM_RETURNCMD | (options.notify ? 0 : TPM_NONOTIFY) |
+                 (anchor.icon ? TPM_BOTTOMALIGN | TPM_VERTICAL : 0);
     SetForegroundWindow(window);
-    int item = static_cast<int>(TrackPopupMenuEx(menu, flags, at.x, at.y, window,
-                                                 flags & TPM_VERTICAL ? &beside : nullptr));
+    // The menu's own loop takes the key: Down on a menu without a highlight highlights the first.
+    if (options.selectFirst) PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
+    int item = static_cast<int>(TrackPopupMenuEx(menu, flags, anchor.at.x, anchor.at.y, window,
+                                                 anchor.icon ? &beside : nullptr));
     PostMessageW(window, WM_NULL, 0, 0);
-    menuOpen_ = false;
     return item;
 }
 
@@ -177,6 +172,10 @@ LRESULT CALLBACK Win32TrayWindow::WindowProc(HWND window, UINT message, WPARAM w
 
 // WM_CLOSE is left to the default, which destroys the window: every slot is unloaded then.
 LRESULT Win32TrayWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0;
+        hook_ != nullptr && hook_->OnTrayWindowMessage(message, wParam, lParam, result)) {
+        return result;
+    }
     if (listener_.message != 0 && message == listener_.message) {
         if (listener_.arrived) listener_.arrived(wParam);
         return 0;
@@ -267,11 +266,26 @@ void Win32TrayWindow::UnloadAll() {
     }
 }
 
-// The entries' menus are the window system's now (ShowMenu): a slot has none of its own.
+Win32WindowSystem::Win32WindowSystem() : finder_(ShellFilePicture) {}
+
+// The menus let go of the tray window before it goes.
+Win32WindowSystem::~Win32WindowSystem() {
+    menus_.reset();
+}
+
+// The menus come with the window, so that their colours follow the system's from the start.
+Win32TrayWindow& Win32WindowSystem::Tray() {
+    if (!tray_) {
+        tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listener_);
+        menus_ = std::make_unique<Win32MenuHost>(*tray_, finder_);
+    }
+    return *tray_;
+}
+
+// The entries' menus are the window system's (ShowMenu): a slot has none of its own.
 std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(std::uint32_t id,
                                                             TraySlotEvents& events) {
-    if (!tray_) tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listener_);
-    return std::make_unique<Win32TraySlot>(*tray_, id, UniqueMenu(), events);
+    return std::make_unique<Win32TraySlot>(Tray(), id, events);
 }
 
 void Win32WindowSystem::RunMessageLoop() {
@@ -296,15 +310,24 @@ void Win32WindowSystem::WatchTrayIconSize(std::function<void()> changed) {
     iconSizeChanged_ = std::move(changed);
 }
 
-// Not yet: the menus of folders and of the shell come next.
-MenuChoice Win32WindowSystem::ShowMenu(const MenuRequest&) {
-    return {};
+MenuChoice Win32WindowSystem::ShowMenu(const MenuRequest& request) {
+    Tray();
+    return menus_->Show(request);
 }
 
-void Win32WindowSystem::CloseMenus() {}
+// Ends the innermost menu's loop and every loop below it.
+void Win32WindowSystem::CloseMenus() {
+    EndMenu();
+}
 
+// The keys as they are, not as the thread's last keyboard message left them: a tray notification
+// comes with no keyboard message at all.
 HeldKeys Win32WindowSystem::KeysHeld() {
-    return {};
+    return KeysHeldNow();
+}
+
+std::size_t Win32WindowSystem::MenuPicturesOutstanding() const {
+    return menus_ ? menus_->PicturesOutstanding() : 0;
 }
 
 std::uint64_t Win32WindowSystem::Milliseconds() {

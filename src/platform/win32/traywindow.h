@@ -8,11 +8,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/services.h"
 #include "platform/win32/folderwatch.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/menupictures.h"
 
 namespace iconlane::win32 {
 
@@ -30,17 +32,13 @@ struct TrayWindowListener {
 
 class Win32TraySlot final : public TraySlot {
 public:
-    Win32TraySlot(Win32TrayWindow& window, std::uint32_t id, UniqueMenu menu,
-                  TraySlotEvents& events);
+    Win32TraySlot(Win32TrayWindow& window, std::uint32_t id, TraySlotEvents& events);
     ~Win32TraySlot() override;
     Win32TraySlot(const Win32TraySlot&) = delete;
     Win32TraySlot& operator=(const Win32TraySlot&) = delete;
 
     std::uintptr_t Window() const override;
     std::uint32_t Id() const override { return id_; }
-    void SetMenuItemEnabled(int item, bool enabled);
-    bool MenuItemEnabled(int item) const;
-    int ShowPopupMenu(MenuPlace place);
     void SetTimer(bool enabled, unsigned intervalMs) override;
     void SetRetryTimer(bool enabled, unsigned intervalMs) override;
     void Unload() override;
@@ -50,9 +48,31 @@ public:
 private:
     Win32TrayWindow& window_;
     std::uint32_t id_;
-    UniqueMenu menu_;
     TraySlotEvents& events_;
     bool loaded_ = true;
+};
+
+// Hears the tray window's messages before the window does: the pop-up menus' own.
+class TrayMessageHook {
+public:
+    virtual ~TrayMessageHook() = default;
+    // True when the message was taken, with the window procedure's answer in `result`.
+    virtual bool OnTrayWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                     LRESULT& result) = 0;
+};
+
+// Where a pop-up menu opens: at the point, or beside the tray icon's rectangle where the shell
+// tells it.
+struct MenuAnchor {
+    POINT at{};
+    std::optional<RECT> icon;
+};
+
+struct PopupOptions {
+    MenuPlace place = MenuPlace::kAtMouse;
+    std::uint32_t iconId = 0;
+    bool notify = false;       // the window hears the menu's messages (its sub-menus opening)
+    bool selectFirst = false;  // the first item highlighted, for a menu opened from the keyboard
 };
 
 // A hidden top-level window of class "IconlaneTray": top-level, so that it hears the shell's
@@ -76,10 +96,17 @@ public:
         slots_.erase(id);
         std::erase(order_, id);
     }
-    // The window comes to the foreground first and gets a message after the menu closes, so that
-    // the menu takes the keyboard and closes when the user clicks elsewhere. 0 at once while
-    // another menu is open. At the icon `id`, where the shell tells, else at the mouse.
-    int ShowPopupMenu(HMENU menu, MenuPlace place, std::uint32_t id);
+    // One pop-up menu at a time: false while one is open, or still at work after it closed.
+    bool HoldMenus();
+    void ReleaseMenus() { menuOpen_ = false; }
+    MenuAnchor AnchorOf(MenuPlace place, std::uint32_t id) const;
+    // Shows a menu for a caller that holds the menus, and answers the item chosen. The window comes
+    // to the foreground first and gets a message after the menu closes, so that the menu takes the
+    // keyboard and closes when the user clicks elsewhere; at the icon `iconId` where the shell
+    // tells, else at the mouse.
+    int TrackHeldMenu(HMENU menu, const PopupOptions& options);
+    // At most one hook; it must outlive the window or be taken off first (nullptr).
+    void SetHook(TrayMessageHook* hook) { hook_ = hook; }
     enum class Timer : UINT_PTR { kBlink = 0, kRetry = 1 };
     void SwitchTimer(std::uint32_t id, Timer timer, bool enabled, unsigned intervalMs);
 
@@ -101,11 +128,23 @@ private:
     // after the last one and taken away from the last one down.
     std::vector<std::uint32_t> order_;
     bool menuOpen_ = false;
+    TrayMessageHook* hook_ = nullptr;
     UniqueWindow window_;
 };
 
+class Win32MenuHost;
+
+// The failure of an event that escaped the portable side's own reports, shown in a message box:
+// nothing may unwind through the window system. Call it only inside a catch block.
+void ReportUnexpectedFailure();
+
 class Win32WindowSystem final : public WindowSystem {
 public:
+    Win32WindowSystem();
+    ~Win32WindowSystem() override;
+    Win32WindowSystem(const Win32WindowSystem&) = delete;
+    Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+
     std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, TraySlotEvents& events) override;
     void RunMessageLoop() override;
     void QuitMessageLoop() override;
@@ -121,13 +160,22 @@ public:
     HeldKeys KeysHeld() override;
     std::uint64_t Milliseconds() override;
     unsigned DoubleClickMilliseconds() override;
+    // What finds the pictures of files in menus, on a worker thread of its own (menupictures.h);
+    // the shell's pictures unless set. Set it before the first slot or menu.
+    void SetMenuPictureFinder(MenuPictureFinder finder) { finder_ = std::move(finder); }
+    // Pictures of files for menus not made yet.
+    std::size_t MenuPicturesOutstanding() const;
 
 private:
+    Win32TrayWindow& Tray();
+
     FolderWatch watch_;
     std::vector<LoopWaitable*> waitables_{&watch_};
     std::function<void()> iconSizeChanged_;
     TrayWindowListener listener_;
-    std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot
+    MenuPictureFinder finder_;
+    std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot or menu
+    std::unique_ptr<Win32MenuHost> menus_;   // made with the tray window
 };
 
 }  // namespace iconlane::win32
