@@ -143,6 +143,11 @@ public:
     bool listsHeldElsewhere = false;
     std::string claimed;
     std::function<void()> handedOver;
+    // The user at a menu (else it is not shown); the answer to the hot key asked for, and what
+    // its pressing runs.
+    std::function<MenuChoice(const MenuRequest&)> showMenu;
+    HotKeyHold hotKeyHold = HotKeyHold::kHeld;
+    std::function<void()> hotKeyPressed;
 
     Services services{*this, *this, *this, *this, *this, *this, *this,
                       *this, *this, *this, *this, *this, *this, *this};
@@ -303,8 +308,16 @@ public:
     }
     bool Watching() const override { return recordsChanged != nullptr; }
     void WatchTrayIconSize(std::function<void()> changed) override { iconSizeChanged = changed; }
-    MenuChoice ShowMenu(const MenuRequest&) override { return {}; }
-    void CloseMenus() override {}
+    MenuChoice ShowMenu(const MenuRequest& request) override {
+        seen.push_back("show menu");
+        return showMenu ? showMenu(request) : MenuChoice{};
+    }
+    void CloseMenus() override { seen.push_back("close menus"); }
+    HotKeyHold HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) override {
+        seen.push_back("hold " + ChordName(chord));
+        hotKeyPressed = std::move(pressed);
+        return hotKeyHold;
+    }
     HeldKeys KeysHeld() override { return {}; }
     std::uint64_t Milliseconds() override { return now; }
     unsigned DoubleClickMilliseconds() override { return 500; }

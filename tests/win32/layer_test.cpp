@@ -1,6 +1,7 @@
 // What the Win32 layer does that no scenario sees: the icon files it writes, the 260-byte buffer
-// it reads registry values into, the names its directory search refuses and a watched folder
-// that is deleted and made again, and how lists are claimed and handed over.
+// it reads registry values into, the names its directory search refuses, a watched folder
+// that is deleted and made again, how lists are claimed and handed over, and the claim on a hot
+// key that the system refuses.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 
 #include "platform/errors.h"
 #include "platform/win32/folderwatch.h"
+#include "platform/win32/hotkeys.h"
 #include "platform/win32/runninglists.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
@@ -224,6 +226,24 @@ TEST(RunningListsTest, AHandOverIsServedByTheHolderOfThatListAlone) {
     for (auto& list : lists) list->OnTimeout(), list->OnTimeout();
     EXPECT_EQ(reloads[0], 0);
     EXPECT_EQ(reloads[1], 1);
+}
+
+// A chord another program holds leaves no claim behind, or it would pass for an Iconlane's: the
+// next claim, once the chord is free, holds it. Let go, it is free again.
+TEST(HeldChordTest, AChordIsHeldOnceAndARefusedOneLeavesNoClaim) {
+    const HotKeyChord chord{kHotKeyControl | kHotKeyShift | kHotKeyAlt, kHotKeyF1 + 12};
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, 0);
+    ASSERT_TRUE(RegisterHotKey(nullptr, 9, chord.modifiers, chord.key));  // the other program
+    const HeldChord refused(window, chord);  // kept, as the program keeps it while it runs
+    EXPECT_EQ(refused.Hold(), HotKeyHold::kTaken);
+    UnregisterHotKey(nullptr, 9);
+    for (int round = 0; round < 2; ++round) {
+        HeldChord first(window, chord);
+        EXPECT_EQ(first.Hold(), HotKeyHold::kHeld) << round;
+        EXPECT_EQ(HeldChord(window, chord).Hold(), HotKeyHold::kHeldByIconlane) << round;
+        EXPECT_FALSE(RegisterHotKey(nullptr, 9, chord.modifiers, chord.key)) << round;
+    }
+    DestroyWindow(window);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/services.h"
 #include "platform/win32/folderwatch.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/hotkeys.h"
 
 namespace iconlane::win32 {
 
@@ -82,6 +83,8 @@ public:
     int ShowPopupMenu(HMENU menu, MenuPlace place, std::uint32_t id);
     enum class Timer : UINT_PTR { kBlink = 0, kRetry = 1 };
     void SwitchTimer(std::uint32_t id, Timer timer, bool enabled, unsigned intervalMs);
+    // Holds the chord for the window until it is destroyed; `pressed` runs at its WM_HOTKEY.
+    HotKeyHold HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -91,6 +94,7 @@ private:
     void DispatchTimer(UINT_PTR timerId);
     void DispatchTaskbarCreated();
     void CheckIconSize();
+    void OnHotKey();
     void UnloadAll();
 
     UINT taskbarCreated_;
@@ -101,6 +105,8 @@ private:
     // after the last one and taken away from the last one down.
     std::vector<std::uint32_t> order_;
     bool menuOpen_ = false;
+    std::unique_ptr<HeldChord> chord_;
+    std::function<void()> hotKeyPressed_;
     UniqueWindow window_;
 };
 
@@ -121,6 +127,7 @@ public:
     MenuChoice ShowMenu(const MenuRequest& request) override;
     void CloseMenus() override;
     HeldKeys KeysHeld() override;
+    HotKeyHold HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) override;
     std::uint64_t Milliseconds() override;
     unsigned DoubleClickMilliseconds() override;
 
