@@ -46,6 +46,8 @@ public:
     // Makes every icon blink and asks whether to exit; Yes ends the program, No stops the blinking,
     // each at once, whatever modal window is open then.
     void ConfirmExit();
+    // True while the exit question waits for its answer.
+    bool Confirming() const { return confirming_; }
     // Opens the help; a guide that cannot be loaded is reported instead. While the exit question
     // is open, the question comes to the front instead.
     void ShowHelp();

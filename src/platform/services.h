@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/hotkeys.h"
 #include "platform/layout.h"
 #include "platform/menus.h"
 #include "platform/trayrecord.h"
@@ -247,6 +248,9 @@ public:
     virtual void CloseMenus() = 0;
     // Control and Shift as they are held now (a tray notification carries no keys).
     virtual HeldKeys KeysHeld() = 0;
+    // Holds `chord` for the program until it ends: `pressed` then runs each time it is pressed
+    // anywhere, from the message loop (a menu's or a modal window's included).
+    virtual HotKeyHold HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) = 0;
     // A clock in milliseconds, and the time within which a second click makes a double click.
     virtual std::uint64_t Milliseconds() = 0;
     virtual unsigned DoubleClickMilliseconds() = 0;

@@ -7,8 +7,18 @@
 namespace iconlane {
 namespace {
 
+constexpr const char* kHotKeyForm =
+    "A hot key is Ctrl, Alt or Win (and Shift if wanted) joined by + before a letter, a digit, F1 "
+    "to F24 or Space, as in HOTKEY=Ctrl+Alt+Q. Iconlane runs without one.";
+
 bool IsIgnoredItem(const std::string& item) {
     return (!item.empty() && item[0] == ';') || TrimTrailingBlanks(item).empty();
+}
+
+void ReportFailure(Dialogs& dialogs, const RuntimeError& error, const std::string& detail) {
+    dialogs.ShowMessage("Error" + SignedNumberText(error.Number()) + " (" + error.Description() +
+                            ") occurred during Options File Read" + detail,
+                        MessageStyle::kCritical, "Iconlane!");
 }
 
 void ReadOptionItems(Services& services, const std::string& path, Options& options) {
@@ -16,8 +26,25 @@ void ReadOptionItems(Services& services, const std::string& path, Options& optio
     std::string key;
     while (!reader.AtEnd()) {
         std::string item = reader.ReadItem();
-        if (!IsIgnoredItem(item)) ApplyOptionItem(item, key, options);
+        if (IsIgnoredItem(item)) continue;
+        try {
+            ApplyOptionItem(item, key, options);
+        } catch (const RuntimeError& error) {
+            if (error.Number() != kInvalidArgument) throw;
+            ReportFailure(services.dialogs, error,
+                          ", in '" + QuotedExcerpt(item) + "'.\n\n" + kHotKeyForm);
+        }
     }
+}
+
+void ApplyHotKey(const std::string& value, Options& options) {
+    if (value.find_first_not_of(" \t") == std::string::npos) {
+        options.HotKey.reset();
+        return;
+    }
+    std::optional<HotKeyChord> chord = ReadChord(value);
+    if (!chord) throw RuntimeError(kInvalidArgument);
+    options.HotKey = chord;
 }
 
 }  // namespace
@@ -37,6 +64,8 @@ void ApplyOptionItem(const std::string& item, std::string& key, Options& options
         options.RightMenuDisabled = flag;
     } else if (key == "SHOWICONS") {
         options.ShowIcons = flag;
+    } else if (key == "HOTKEY") {
+        ApplyHotKey(value, options);
     }
 }
 
@@ -46,11 +75,7 @@ void ReadOptions(Services& services, Options& options) {
         if (services.files.FindFirst(path, SearchKind::kFilesOnly).empty()) return;
         ReadOptionItems(services, path, options);
     } catch (const std::exception&) {
-        RuntimeError error = CurrentNumberedError();
-        services.dialogs.ShowMessage("Error" + SignedNumberText(error.Number()) + " (" +
-                                         error.Description() +
-                                         ") occurred during Options File Read.",
-                                     MessageStyle::kCritical, "Iconlane!");
+        ReportFailure(services.dialogs, CurrentNumberedError(), ".");
     }
 }
 

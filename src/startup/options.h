@@ -1,9 +1,12 @@
-// The options file beside the program: menu items switched off, and the click that opens a target.
+// The options file beside the program: menu items switched off, the click that opens a target and
+// the hot key that opens the lane's menu.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "platform/hotkeys.h"
 #include "platform/services.h"
 
 namespace iconlane {
@@ -17,14 +20,17 @@ struct Options {
     bool RightMenuDisabled = false;
     std::int32_t ClickMessage = 0;  // no click opens a target until the file sets a click mode
     bool ShowIcons = false;  // asks Windows 11 to show new icons on the task bar, not hide them
+    std::optional<HotKeyChord> HotKey;  // opens the menu of the whole lane; none unless asked for
 };
 
 // Applies one item of the file. An item without "=" reuses `key`, the key of the latest item
-// that had one. Fails with overflow when the "=" stands at position 32,767 or later.
+// that had one. Fails with overflow when the "=" stands at position 32,767 or later, and with
+// invalid argument for a hot key that cannot be read (an empty one means none).
 void ApplyOptionItem(const std::string& item, std::string& key, Options& options);
 
 // Reads "<program folder>\Iconlane.ini" if it exists. A failure is reported in a message box
-// and ends the reading; the options set until then stay set.
+// and ends the reading; the options set until then stay set. A hot key that cannot be read is
+// reported with its item, and the reading goes on: a typing slip in a chord costs no other option.
 void ReadOptions(Services& services, Options& options);
 
 }  // namespace iconlane

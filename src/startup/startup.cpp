@@ -48,7 +48,8 @@ Iconlane::Iconlane(Services& services)
       help_(services),
       events_(services, options_, entries_, help_),
       live_(services, entries_, ids_),
-      promotion_(services.iconRecords, services.windows, options_, entries_.Tray()) {
+      promotion_(services.iconRecords, services.windows, options_, entries_.Tray()),
+      laneMenu_(services, options_, entries_, events_) {
     entries_.SetWindowHandler(&events_);
     entries_.Tray().SetBeforeAdd([this] { promotion_.BeforeAdd(); });
     entries_.Tray().SetWhenCounted([this] { promotion_.IconCounted(); });
@@ -86,6 +87,8 @@ void Iconlane::Main() {
         entries_.Tray().ReleaseVersions();
         ids_.Remember();
         WriteIconCopies();
+        // A program that ends here (no icon) takes no chord from the others.
+        if (entries_.LiveIconCount() > 0) laneMenu_.HoldHotKey();
     } catch (const std::exception&) {
         RuntimeError error = CurrentNumberedError();
         services_.dialogs.ShowMessage(

@@ -6,6 +6,7 @@
 #include "entrywindow/entryevents.h"
 #include "help/helpwindow.h"
 #include "lane/liveentries.h"
+#include "menus/lanemenu.h"
 #include "platform/services.h"
 #include "startup/options.h"
 #include "startup/samelist.h"
@@ -62,6 +63,7 @@ private:
     EntryEvents events_;
     LiveEntries live_;
     IconPromotion promotion_;
+    LaneMenu laneMenu_;
 };
 
 }  // namespace iconlane

@@ -211,6 +211,11 @@ void EntryTable::WindowUnloaded(EntryWindow& window) {
     if (--liveIcons_ == 0) services_.windows.QuitMessageLoop();
 }
 
+bool EntryTable::HasIcon(int index) const {
+    if (index < 1 || index > entryCount_ || !registered_[index]) return false;
+    return windows_[index] && windows_[index]->Loaded();
+}
+
 void EntryTable::RemoveAllTrayIcons() {
     for (int index = 1; index <= entryCount_; ++index) {
         const EntryWindow* window = windows_[index].get();

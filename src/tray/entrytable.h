@@ -65,6 +65,8 @@ public:
 
     // Entries whose tray icon was registered and whose window is still loaded.
     int LiveIconCount() const { return liveIcons_; }
+    // True when entry `index` is one of them.
+    bool HasIcon(int index) const;
     // Deletes every live tray icon, for an end of the program that unloads no window.
     void RemoveAllTrayIcons();
 

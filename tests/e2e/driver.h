@@ -400,6 +400,15 @@ public:
             Sleep(60), SendInput(2, input, sizeof input[0]);
         }
     }
+    // Keys pressed together and let go in reverse order, as a hot key is typed.
+    static void chord(std::initializer_list<WORD> keys) {
+        std::vector<INPUT> input(2 * keys.size(), INPUT{INPUT_KEYBOARD, {}});
+        for (std::size_t n = 0; n < keys.size(); ++n) {
+            input[n].ki.wVk = input[input.size() - 1 - n].ki.wVk = keys.begin()[n];
+            input[input.size() - 1 - n].ki.dwFlags = KEYEVENTF_KEYUP;
+        }
+        Sleep(60), SendInput(UINT(input.size()), input.data(), sizeof input[0]);
+    }
     // A notification of icon `n` (in the order added) as the task bar sends it under version 3.
     void notify(std::size_t n, LPARAM message) {
         const Icon icon = spy.calls(NIM_ADD).at(n).first;

@@ -164,6 +164,9 @@ public:
     std::string claimed;
     std::function<void()> handedOver;
     int unreadableListings = 0;
+    // The answer to the hot key asked for, and what its pressing runs.
+    HotKeyHold hotKeyHold = HotKeyHold::kHeld;
+    std::function<void()> hotKeyPressed;
 
     Services services{*this, *this, *this, *this, *this, *this, *this,
                       *this, *this, *this, *this, *this, *this, *this};
@@ -347,7 +350,12 @@ public:
         if (!choice.shown) seen.back() += " busy";
         return choice;
     }
-    void CloseMenus() override {}
+    void CloseMenus() override { seen.push_back("close menus"); }
+    HotKeyHold HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) override {
+        seen.push_back("hold " + ChordName(chord));
+        hotKeyPressed = std::move(pressed);
+        return hotKeyHold;
+    }
     HeldKeys KeysHeld() override { return heldKeys; }
     std::uint64_t Milliseconds() override { return now; }
     unsigned DoubleClickMilliseconds() override { return 500; }

@@ -43,9 +43,15 @@ TEST(StartupTest, DataFolderIsUnderAppDataElseTempElseTheShellsRoamingFolder) {
 
 TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
     const std::string farEquals = std::string(32766, 'X') + "=1";  // "=" at position 32,767
+    const std::string read = " occurred during Options File Read",
+                      badKey = "Error 5 (Invalid procedure call or argument)" + read + ", in '",
+                      form =
+                          "'.\n\nA hot key is Ctrl, Alt or Win (and Shift if wanted) joined by "
+                          "+ before a letter, a digit, F1 to F24 or Space, as in "
+                          "HOTKEY=Ctrl+Alt+Q. Iconlane runs without one.";
     // The file, the options it sets (E exit, H help, R right menu switched off; S single click,
-    // D double click, I icons shown), the error reported, how reading the file fails (d: the name
-    // is a folder's)
+    // D double click, I icons shown; the hot key's name), the message, how reading the file fails
+    // (d: the name is a folder's)
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string, int>> cases = {
         {"", "", "", 0}, {"EXITDISABLED=TRUE", "E", "", 0},
@@ -58,9 +64,13 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
         {"EXITDISABLED=TRUE\nEXITDISABLED =FALSE", "E", "", 0},
         {"HELPDISABLED=FALSE\n  ;x,,\"  \"", "", "", 0},  // no comment or empty item is a value
         {"  ;note, HELPDISABLED=TRUE", "H", "", 0}, {"EXITDISABLED=TRUE", "", "", 'd'},
-        {"HELPDISABLED=TRUE", "", "Error 75 (Path/File access error)", kPathFileAccessError},
-        {"HELPDISABLED=TRUE", "", "Error 7 (Out of memory)", kBadAlloc},
-        {"HELPDISABLED=TRUE," + farEquals + ",EXITDISABLED=TRUE", "H", "Error 6 (Overflow)", 0}};
+        {"HELPDISABLED=TRUE", "", "Error 75 (Path/File access error)" + read + ".", kPathFileAccessError},
+        {"HELPDISABLED=TRUE", "", "Error 7 (Out of memory)" + read + ".", kBadAlloc},
+        {"HELPDISABLED=TRUE," + farEquals + ",EXITDISABLED=TRUE", "H", "Error 6 (Overflow)" + read + ".", 0},
+        {"hotkey=ctrl+alt+q", "Ctrl+Alt+Q", "", 0}, {"HOTKEY=Alt+1,HOTKEY= ", "", "", 0},
+        // A chord that cannot be read is reported, and the items after it are read.
+        {"HOTKEY=Win+F5,Shift+Q,CLICKMODE=SINGLE", "SWin+F5", badKey + "Shift+Q" + form, 0},
+        {"HOTKEY=Ctrl+Q+W\nHELPDISABLED=yes", "H", badKey + "HOTKEY=Ctrl+Q+W" + form, 0}};
     // clang-format on
     for (const auto& [file, set, error, failure] : cases) {
         FakePlatform platform;
@@ -70,9 +80,10 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
         ReadOptions(platform.services, o);
         std::string got = std::string(o.ExitDisabled ? "E" : "") + (o.HelpDisabled ? "H" : "") +
                           (o.RightMenuDisabled ? "R" : "") + (o.ClickMessage == 514 ? "S" : "") +
-                          (o.ClickMessage == 515 ? "D" : "") + (o.ShowIcons ? "I" : "");
+                          (o.ClickMessage == 515 ? "D" : "") + (o.ShowIcons ? "I" : "") +
+                          (o.HotKey ? ChordName(*o.HotKey) : "");
         EXPECT_EQ(got, set) << file.substr(0, 50);
-        const Texts seen = {"Iconlane!/16: " + error + " occurred during Options File Read."};
+        const Texts seen = {"Iconlane!/16: " + error};
         EXPECT_EQ(platform.seen, error.empty() ? Texts{} : seen) << file.substr(0, 50);
     }
 }

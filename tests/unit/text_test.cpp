@@ -1,4 +1,5 @@
-// The shared text rules: numbers in text, quoted excerpts, line and item reading, command lines.
+// The shared text rules: numbers in text, quoted excerpts, line and item reading, command lines,
+// hot keys.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,6 +7,7 @@
 
 #include "fake_platform.h"
 #include "platform/commandline.h"
+#include "platform/hotkeys.h"
 #include "platform/textreader.h"
 #include "platform/textrules.h"
 
@@ -42,6 +44,32 @@ TEST(TextRulesTest, QuotedExcerptKeeps200WholeCharacters) {
         {a199 + e + euro, a199 + e + "..."}};
     // clang-format on
     for (const auto& [text, excerpt] : excerpts) EXPECT_EQ(QuotedExcerpt(text), excerpt) << text;
+}
+
+TEST(HotKeyTest, ChordsAreReadWithoutLetterCaseAndNamedInOneOrder) {
+    // The text, the modifiers (C Ctrl, A Alt, S Shift, W Win) and key read, the name; "" for none
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, unsigned, std::string>> cases = {
+        {"Ctrl+Alt+Q", "CA", 'Q', "Ctrl+Alt+Q"}, {"alt+CTRL+q", "CA", 'Q', "Ctrl+Alt+Q"},
+        {"Win+Shift+f24", "SW", 0x87, "Shift+Win+F24"}, {"ctrl+F1", "C", 0x70, "Ctrl+F1"},
+        {" Alt + 0 ", "A", '0', "Alt+0"}, {"Win+space", "W", 0x20, "Win+Space"},
+        {"Ctrl+Alt+Shift+Win+9", "CASW", '9', "Ctrl+Alt+Shift+Win+9"}, {"Win+F9", "W", 0x78, "Win+F9"},
+        {"Q", "", 0, ""}, {"Shift+Q", "", 0, ""}, {"Ctrl+Alt", "", 0, ""}, {"Ctrl+", "", 0, ""},
+        {"+Q", "", 0, ""}, {"Ctrl++Q", "", 0, ""}, {"Ctrl+Ctrl+Q", "", 0, ""},
+        {"Ctrl+QW", "", 0, ""}, {"Ctrl+Q+W", "", 0, ""}, {"Control+Q", "", 0, ""},
+        {"Ctrl+F25", "", 0, ""}, {"Ctrl+F0", "", 0, ""}, {"Ctrl+F01", "", 0, ""},
+        {"Ctrl+F1x", "", 0, ""}, {"Ctrl+\xC3\xA9", "", 0, ""}, {"", "", 0, ""}};
+    // clang-format on
+    for (const auto& [text, modifiers, key, name] : cases) {
+        const std::optional<HotKeyChord> chord = ReadChord(text);
+        std::string read;
+        for (const char* m = "CASW"; *m; ++m)
+            if (chord && chord->modifiers & (*m == 'C' ? 2 : *m == 'A' ? 1 : *m == 'S' ? 4 : 8))
+                read += *m;
+        EXPECT_EQ(read, modifiers) << text;
+        EXPECT_EQ(chord ? chord->key : 0, key) << text;
+        EXPECT_EQ(chord ? ChordName(*chord) : "", name) << text;
+    }
 }
 
 TEST(TextReaderTest, LinesAndItemsAfterAnyByteOrderMark) {

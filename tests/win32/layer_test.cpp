@@ -1,7 +1,7 @@
 // What the Win32 layer does that no scenario sees: the icon files it writes, the shell's picture
 // of a folder, the 260-character buffer it reads registry values into, the names its directory
-// search refuses, a watched folder that is deleted and made again or given a sub-folder, and how
-// lists are claimed and handed over.
+// search refuses, a watched folder that is deleted and made again or given a sub-folder, how lists
+// are claimed and handed over, and the claim on a hot key that the system refuses.
 #include <gtest/gtest.h>
 #include <windows.h>
 // The shell's shortcut object needs windows.h first.
@@ -17,6 +17,7 @@
 #include "platform/errors.h"
 #include "platform/textreader.h"
 #include "platform/win32/folderwatch.h"
+#include "platform/win32/hotkeys.h"
 #include "platform/win32/runninglists.h"
 #include "platform/win32/itempicture.h"
 #include "platform/win32/shell.h"
@@ -381,6 +382,24 @@ TEST(WideTextTest, TooltipsReachTheTrayWhole) {
         EXPECT_TRUE(tip == shown) << text;
     }
     DestroyWindow(spy);
+}
+
+// A chord another program holds leaves no claim behind, or it would pass for an Iconlane's: the
+// next claim, once the chord is free, holds it. Let go, it is free again.
+TEST(HeldChordTest, AChordIsHeldOnceAndARefusedOneLeavesNoClaim) {
+    const HotKeyChord chord{kHotKeyControl | kHotKeyShift | kHotKeyAlt, kHotKeyF1 + 12};
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, 0);
+    ASSERT_TRUE(RegisterHotKey(nullptr, 9, chord.modifiers, chord.key));  // the other program
+    const HeldChord refused(window, chord);  // kept, as the program keeps it while it runs
+    EXPECT_EQ(refused.Hold(), HotKeyHold::kTaken);
+    UnregisterHotKey(nullptr, 9);
+    for (int round = 0; round < 2; ++round) {
+        HeldChord first(window, chord);
+        EXPECT_EQ(first.Hold(), HotKeyHold::kHeld) << round;
+        EXPECT_EQ(HeldChord(window, chord).Hold(), HotKeyHold::kHeldByIconlane) << round;
+        EXPECT_FALSE(RegisterHotKey(nullptr, 9, chord.modifiers, chord.key)) << round;
+    }
+    DestroyWindow(window);
 }
 
 }  // namespace

@@ -147,6 +147,13 @@ int Win32TrayWindow::TrackHeldMenu(HMENU menu, const PopupOptions& options) {
     return item;
 }
 
+HotKeyHold Win32TrayWindow::HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) {
+    chord_.reset();
+    chord_ = std::make_unique<HeldChord>(window_.Get(), chord);
+    if (chord_->Hold() == HotKeyHold::kHeld) hotKeyPressed_ = std::move(pressed);
+    return chord_->Hold();
+}
+
 void Win32TrayWindow::SwitchTimer(std::uint32_t id, Timer timer, bool enabled,
                                   unsigned intervalMs) {
     if (!window_.Valid()) return;
@@ -203,7 +210,11 @@ LRESULT Win32TrayWindow::HandleMessage(HWND window, UINT message, WPARAM wParam,
         case WM_TIMER:
             DispatchTimer(wParam);
             return 0;
+        case WM_HOTKEY:
+            if (wParam == kHotKeyId) OnHotKey();
+            return 0;
         case WM_DESTROY:
+            chord_.reset();
             UnloadAll();
             return 0;
         case WM_NCDESTROY:
@@ -240,6 +251,15 @@ void Win32TrayWindow::CheckIconSize() {
     if (!RemeasureTrayIconPixels() || !iconSizeChanged_) return;
     try {
         iconSizeChanged_();
+    } catch (...) {
+        ReportUnexpectedFailure();
+    }
+}
+
+void Win32TrayWindow::OnHotKey() {
+    if (!hotKeyPressed_) return;
+    try {
+        hotKeyPressed_();
     } catch (...) {
         ReportUnexpectedFailure();
     }
@@ -328,6 +348,12 @@ HeldKeys Win32WindowSystem::KeysHeld() {
 
 std::size_t Win32WindowSystem::MenuPicturesOutstanding() const {
     return menus_ ? menus_->PicturesOutstanding() : 0;
+}
+
+// The tray window is made here when no slot has made it yet.
+HotKeyHold Win32WindowSystem::HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) {
+    if (!tray_) tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listener_);
+    return tray_->HoldHotKey(chord, std::move(pressed));
 }
 
 std::uint64_t Win32WindowSystem::Milliseconds() {

@@ -15,6 +15,7 @@
 #include "platform/win32/folderwatch.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/menupictures.h"
+#include "platform/win32/hotkeys.h"
 
 namespace iconlane::win32 {
 
@@ -109,6 +110,8 @@ public:
     void SetHook(TrayMessageHook* hook) { hook_ = hook; }
     enum class Timer : UINT_PTR { kBlink = 0, kRetry = 1 };
     void SwitchTimer(std::uint32_t id, Timer timer, bool enabled, unsigned intervalMs);
+    // Holds the chord for the window until it is destroyed; `pressed` runs at its WM_HOTKEY.
+    HotKeyHold HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -118,6 +121,7 @@ private:
     void DispatchTimer(UINT_PTR timerId);
     void DispatchTaskbarCreated();
     void CheckIconSize();
+    void OnHotKey();
     void UnloadAll();
 
     UINT taskbarCreated_;
@@ -129,6 +133,8 @@ private:
     std::vector<std::uint32_t> order_;
     bool menuOpen_ = false;
     TrayMessageHook* hook_ = nullptr;
+    std::unique_ptr<HeldChord> chord_;
+    std::function<void()> hotKeyPressed_;
     UniqueWindow window_;
 };
 
@@ -158,6 +164,7 @@ public:
     MenuChoice ShowMenu(const MenuRequest& request) override;
     void CloseMenus() override;
     HeldKeys KeysHeld() override;
+    HotKeyHold HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) override;
     std::uint64_t Milliseconds() override;
     unsigned DoubleClickMilliseconds() override;
     // What finds the pictures of files in menus, on a worker thread of its own (menupictures.h);

@@ -1,0 +1,120 @@
+#include "menus/lanemenu.h"
+
+#include "platform/textrules.h"
+
+namespace iconlane {
+namespace {
+
+constexpr int kNumberedEntries = 10;
+
+// "&" would mark an access key: a tooltip shows each of its own as "&&".
+std::string MenuText(const std::string& text) {
+    std::string shown;
+    for (char c : text) shown += c == '&' ? std::string("&&") : std::string(1, c);
+    return shown;
+}
+
+// "&1 " to "&9 " for the first nine, "&0 " for the tenth: one digit opens each.
+std::string AccessKey(std::size_t position) {
+    if (position >= kNumberedEntries) return {};
+    return "&" + std::to_string((position + 1) % kNumberedEntries) + " ";
+}
+
+MenuEntry Command(const std::string& caption, int command, bool enabled) {
+    MenuEntry item;
+    item.caption = caption;
+    item.command = command;
+    item.enabled = enabled;
+    return item;
+}
+
+}  // namespace
+
+std::vector<MenuEntry> LaneMenuItems(const std::vector<LaneItem>& lane, const Options& options) {
+    std::vector<MenuEntry> items;
+    for (const LaneItem& entry : lane) {
+        MenuEntry item = Command(AccessKey(items.size()) + MenuText(entry.tooltip),
+                                 kLaneMenuEntry + entry.number, true);
+        item.picture.icon = entry.picture;
+        if (entry.folder) {
+            item.kind = MenuEntry::Kind::kFolder;
+            item.command = 0;
+            item.path = entry.target;
+        }
+        items.push_back(std::move(item));
+    }
+    MenuEntry separator;
+    separator.kind = MenuEntry::Kind::kSeparator;
+    items.push_back(separator);
+    items.push_back(Command("Help...", kLaneMenuHelp, !options.HelpDisabled));
+    items.push_back(Command("Exit Iconlane", kLaneMenuExit, !options.ExitDisabled));
+    return items;
+}
+
+// The entry table does not mark sub-folders of a folder lane yet: every entry opens as a target,
+// and `folder` stays false until it does.
+std::vector<LaneItem> LaneItemsOf(const EntryTable& entries) {
+    std::vector<LaneItem> lane;
+    for (int number = 1; number <= entries.EntryCount(); ++number) {
+        if (!entries.HasIcon(number)) continue;
+        const EntryWindow& window = *entries.EntryWindows(number);
+        lane.push_back({number, std::string(CutAtCharacter(window.LabelToolTip(), kTrayTipLength)),
+                        window.Picture1Handle(), entries.EntryTargets(number), false});
+    }
+    return lane;
+}
+
+void LaneMenu::HoldHotKey() {
+    if (!options_.HotKey) return;
+    HotKeyHold hold = services_.windows.HoldHotKey(*options_.HotKey, [this] { OnHotKey(); });
+    if (hold != HotKeyHold::kTaken) return;
+    services_.dialogs.ShowMessage("The hot key " + ChordName(*options_.HotKey) +
+                                      " is used by another program; Iconlane runs without it.",
+                                  MessageStyle::kExclamation, "Iconlane");
+}
+
+void LaneMenu::OnHotKey() {
+    if (open_) return services_.windows.CloseMenus();
+    // The question owns the screen: no menu opens above it.
+    if (events_.Confirming()) return events_.ConfirmExit();
+    Open();
+}
+
+// Read from the entries as they are now, so that the menu shows every change made to the lane. A
+// menu of another kind that is open keeps this one from opening: the chord closes it instead.
+// Folder entries cascade once the entry table marks them; their sub-menus are then filled by
+// `folderItems`, as their icons' menus are.
+void LaneMenu::Open() {
+    MenuRequest request;
+    request.items = LaneMenuItems(LaneItemsOf(entries_), options_);
+    request.place = MenuPlace::kAtMouse;
+    request.selectFirst = true;
+    request.restoreFocus = true;
+    MenuChoice choice;
+    {
+        open_ = true;
+        struct Closed {
+            bool& open;
+            ~Closed() { open = false; }
+        } closed{open_};
+        choice = services_.windows.ShowMenu(request);
+    }
+    if (!choice.shown) return services_.windows.CloseMenus();
+    Act(choice);
+}
+
+// An entry opens as its icon's click opens it. The keys held with the choice are to open it as
+// administrator (Ctrl+Shift) once the entry table has that way to open a target.
+void LaneMenu::Act(const MenuChoice& choice) {
+    if (!choice.path.empty()) {
+        services_.shell.OpenTarget(choice.path);
+    } else if (choice.command == kLaneMenuHelp) {
+        events_.ShowHelp();
+    } else if (choice.command == kLaneMenuExit) {
+        events_.ConfirmExit();
+    } else if (choice.command > kLaneMenuEntry) {
+        entries_.LaunchTarget(choice.command - kLaneMenuEntry);
+    }
+}
+
+}  // namespace iconlane
