@@ -1,5 +1,7 @@
 #include "menus/lanemenu.h"
 
+#include "menus/entrymenu.h"
+#include "menus/foldermenu.h"
 #include "platform/textrules.h"
 
 namespace iconlane {
@@ -51,15 +53,14 @@ std::vector<MenuEntry> LaneMenuItems(const std::vector<LaneItem>& lane, const Op
     return items;
 }
 
-// The entry table does not mark sub-folders of a folder lane yet: every entry opens as a target,
-// and `folder` stays false until it does.
 std::vector<LaneItem> LaneItemsOf(const EntryTable& entries) {
     std::vector<LaneItem> lane;
     for (int number = 1; number <= entries.EntryCount(); ++number) {
         if (!entries.HasIcon(number)) continue;
         const EntryWindow& window = *entries.EntryWindows(number);
         lane.push_back({number, std::string(CutAtCharacter(window.LabelToolTip(), kTrayTipLength)),
-                        window.Picture1Handle(), entries.EntryTargets(number), false});
+                        window.Picture1Handle(), entries.EntryTargets(number),
+                        window.FolderEntry()});
     }
     return lane;
 }
@@ -82,11 +83,13 @@ void LaneMenu::OnHotKey() {
 
 // Read from the entries as they are now, so that the menu shows every change made to the lane. A
 // menu of another kind that is open keeps this one from opening: the chord closes it instead.
-// Folder entries cascade once the entry table marks them; their sub-menus are then filled by
-// `folderItems`, as their icons' menus are.
+// Folder entries cascade, filled as their icons' menus are.
 void LaneMenu::Open() {
     MenuRequest request;
     request.items = LaneMenuItems(LaneItemsOf(entries_), options_);
+    request.folderItems = [this](const std::string& folder) {
+        return ReadFolderMenu(services_.files, folder);
+    };
     request.place = MenuPlace::kAtMouse;
     request.selectFirst = true;
     request.restoreFocus = true;
@@ -103,17 +106,17 @@ void LaneMenu::Open() {
     Act(choice);
 }
 
-// An entry opens as its icon's click opens it. The keys held with the choice are to open it as
-// administrator (Ctrl+Shift) once the entry table has that way to open a target.
+// An entry, or a file of a folder entry's menu, opens as its icon's click would open it: with
+// Ctrl+Shift held, as administrator.
 void LaneMenu::Act(const MenuChoice& choice) {
     if (!choice.path.empty()) {
-        services_.shell.OpenTarget(choice.path);
+        Launch(services_, choice.path, choice.keys);
     } else if (choice.command == kLaneMenuHelp) {
         events_.ShowHelp();
     } else if (choice.command == kLaneMenuExit) {
         events_.ConfirmExit();
     } else if (choice.command > kLaneMenuEntry) {
-        entries_.LaunchTarget(choice.command - kLaneMenuEntry);
+        entries_.LaunchTarget(choice.command - kLaneMenuEntry, choice.keys);
     }
 }
 

@@ -96,13 +96,15 @@ TEST(LaneMenuTest, TheHotKeyIsHeldOnceTheIconsAreInAndOneTakenIsReportedOnce) {
 TEST(LaneMenuTest, TheHotKeyOpensTheLaneAsItIsNowAndAChoiceActsAsTheIconsMenuWould) {
     const std::string ask =
         "ask Exiting Iconlane will remove the 3 icons managed by it - Are you sure?";
-    // The choice (a command; "x.txt" a file of a folder; "shut": none shown; "again": the chord
+    // The choice (a command; "x.txt" a file of a folder; "^": with Ctrl+Shift; "shut": none shown;
+    // "again": the chord
     // pressed while the menu is open; "2?": Exit, and the chord pressed while the question waits),
     // what is seen
     // clang-format off
     const std::vector<std::pair<std::string, Texts>> cases = {
         {"103", {"menu0*", "open a3.exe"}}, {"101", {"menu0*", "open a1.exe"}},
         {"0", {"menu0*"}}, {"C:\\F\\x.txt", {"menu0*", "open C:\\F\\x.txt"}},
+        {"^103", {"menu0*", "runas a3.exe"}}, {"^C:\\F\\x.txt", {"menu0*", "runas C:\\F\\x.txt"}},
         {"1", {"menu0*", "help Iconlane v1.0.0: " + std::string(kHelpMissingText)}},
         {"2", {"menu0*", "blink1 800", "blink2 800", "blink3 800", ask, "blink1 off", "M1",
                "blink2 off", "blink3 off", "M3"}},
@@ -118,8 +120,10 @@ TEST(LaneMenuTest, TheHotKeyOpensTheLaneAsItIsNowAndAChoiceActsAsTheIconsMenuWou
             if (choice == "again") lane.platform.hotKeyPressed();
             MenuChoice made;
             made.shown = choice != "shut";
-            made.command = std::atoi(choice.c_str());
-            if (choice.find('.') != std::string::npos) made.path = choice;
+            std::string chosen = choice;
+            if (chosen.starts_with('^')) made.keys = {true, true}, chosen.erase(0, 1);
+            made.command = std::atoi(chosen.c_str());
+            if (chosen.find('.') != std::string::npos) made.path = chosen;
             return made;
         };
         lane.platform.exitAnswer = [&, choice = choice](const ExitAnswered& answer) {
@@ -140,6 +144,28 @@ TEST(LaneMenuTest, TheHotKeyOpensTheLaneAsItIsNowAndAChoiceActsAsTheIconsMenuWou
         EXPECT_EQ(shown.items[1].picture.icon,
                   lane.program.Entries().EntryWindows(3)->Picture1Handle());
     }
+}
+
+// A folder lane's sub-folder cascades into the folder's menu, read when it opens.
+TEST(LaneMenuTest, AFolderEntryCascadesIntoItsFolder) {
+    FakePlatform platform;
+    platform.files = {{"C:\\L", {"", true}},
+                      {"C:\\L\\a.exe", {"x"}},
+                      {"C:\\L\\Games", {"", true}},
+                      {"C:\\L\\Games\\chess.lnk", {"x"}},
+                      {"C:\\Apps\\Iconlane.ini", {"HOTKEY=Ctrl+Alt+Q"}}};
+    platform.variables["TEMP"] = "C:\\Data";
+    platform.commandLine = "/FOLDER:C:\\L";
+    Iconlane program{platform.services};
+    ErrorOf([&] { program.Run(); });
+    MenuRequest shown;
+    platform.menuChoice = [&](const MenuRequest& request) { return shown = request, MenuChoice{}; };
+    platform.hotKeyPressed();
+    ASSERT_EQ(shown.items.size(), 5u);
+    EXPECT_EQ(Shown(shown.items[0]).substr(0, 10), "&1 a c 101");
+    EXPECT_EQ(Shown(shown.items[1]).substr(0, 10), "&2 Games F");
+    ASSERT_TRUE(shown.folderItems);
+    EXPECT_EQ(shown.folderItems(shown.items[1].path).front().caption, "chess");
 }
 
 }  // namespace

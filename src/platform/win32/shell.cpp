@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
 #include <string_view>
 #include <tuple>
 #include <vector>
@@ -83,7 +84,7 @@ PicturePtr Win32Pictures::LoadPictureFile(const std::string& path) {
     // The file's frame of the tray's size, else the nearest larger one scaled down.
     std::vector<IconFrame> frames = ReadIconDirectory(bytes, IconDirectoryKind::kFile);
     if (frames.empty()) throw RuntimeError(kInvalidPicture);
-    const int size = TrayIconPixels();
+    const int size = Pixels();
     const IconFrame& frame = frames[ChooseIconFrame(frames, size, size)];
     HICON icon =
         IconFromFrame(std::string_view(bytes).substr(frame.location, frame.bytes), size, size);
@@ -96,7 +97,7 @@ PicturePtr Win32Pictures::ExtractIconPicture(const std::string& file, std::int32
     if (number == -1) return nullptr;
     // The icon's own frame of the tray's size where it has one, else its nearest one scaled.
     HICON icon = nullptr;
-    UINT size = static_cast<UINT>(TrayIconPixels());
+    UINT size = static_cast<UINT>(Pixels());
     if (SHDefExtractIconW(Wide(file).c_str(), number, 0, &icon, nullptr, size) != S_OK) {
         if (icon != nullptr) DestroyIcon(icon);
         return nullptr;
@@ -127,8 +128,11 @@ std::optional<IconLocation> Win32Pictures::ShellIconLocation(const std::string& 
     return IconLocation{NarrowBuffer(info.szDisplayName, MAX_PATH), info.iIcon};
 }
 
-// Kept for the program's life, one a picture and size, as the system keeps its shared icons.
+// Kept for the program's life, one a picture and size, as the system keeps its shared icons. The
+// menus' worker thread asks for them too.
 HICON ProgramIcon(int resourceId, int width, int height) {
+    static std::mutex guard;
+    std::lock_guard lock(guard);
     static std::map<std::tuple<int, int, int>, UniqueIcon> loaded;
     UniqueIcon& icon = loaded[{resourceId, width, height}];
     if (!icon.Valid()) icon.Reset(LoadProgramIcon(resourceId, width, height));
@@ -137,8 +141,21 @@ HICON ProgramIcon(int resourceId, int width, int height) {
 
 // Entries still show an earlier size's picture until they are made again: it stays.
 PicturePtr Win32Pictures::ProgramPicture(int resourceId) {
-    const int size = TrayIconPixels();
+    const int size = Pixels();
     return IconPicture::Shared(ProgramIcon(resourceId, size, size));
+}
+
+int Win32Pictures::Pixels() const {
+    return pixels_ > 0 ? pixels_ : TrayIconPixels();
+}
+
+HICON IconPicture::TakeIcon() {
+    return owned_.Valid() ? owned_.Release() : shared_ ? CopyIcon(shared_) : nullptr;
+}
+
+HICON TakeIcon(PicturePtr picture) {
+    auto* icon = dynamic_cast<IconPicture*>(picture.get());
+    return icon != nullptr ? icon->TakeIcon() : nullptr;
 }
 
 PicturePtr Win32Pictures::BuiltInIcon() {

@@ -17,6 +17,8 @@ public:
     static PicturePtr Shared(HICON icon);
 
     std::uintptr_t Handle() const override;
+    // The icon for a new owner: the picture's own, or a copy of a shared one.
+    HICON TakeIcon();
 
 private:
     IconPicture(HICON owned, HICON shared) : owned_(owned), shared_(shared) {}
@@ -28,9 +30,10 @@ private:
 // The icon wrapped into a picture that owns it; null for the icon 0.
 PicturePtr IconToPicture(HICON icon);
 
-// Pictures at the size the tray shows icons at (traysize.h).
+// Pictures at the size the tray shows icons at (traysize.h), or at a size of their own.
 class Win32Pictures final : public Pictures {
 public:
+    explicit Win32Pictures(int pixels = 0) : pixels_(pixels) {}
     PicturePtr LoadPictureFile(const std::string& path) override;
     PicturePtr ExtractIconPicture(const std::string& file, std::int32_t number) override;
     void SaveIconFile(const Picture& picture, const std::string& path) override;
@@ -42,7 +45,13 @@ public:
 private:
     // One of the program's own icons at the tray's size, shared (ProgramIcon).
     PicturePtr ProgramPicture(int resourceId);
+    int Pixels() const;
+
+    int pixels_;  // 0: the tray's size as it is now
 };
+
+// The icon a picture holds, for a new owner; null for none.
+HICON TakeIcon(PicturePtr picture);
 
 // The shell's record for a tray call, made from the program's record.
 NOTIFYICONDATAW ToNotifyIconData(const TrayRecord& record);

@@ -81,7 +81,7 @@ std::optional<ShortcutDetails> Win32Shortcuts::ReadShortcut(const std::string& p
 }
 
 PicturePtr Win32Shortcuts::ItemListPicture(const std::string& path) {
-    return IconToPicture(itemPictures_.Ask(Wide(path), TrayIconPixels()));
+    return IconToPicture(itemPictures_.Ask(Wide(path), pixels_ > 0 ? pixels_ : TrayIconPixels()));
 }
 
 void Win32Shortcuts::WhenItemPictureArrives(std::function<void(const std::string&)> arrived) {

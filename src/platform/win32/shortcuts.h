@@ -12,7 +12,8 @@ namespace iconlane::win32 {
 // nothing for them.
 class Win32Shortcuts final : public Shortcuts {
 public:
-    Win32Shortcuts() = default;
+    // Item pictures at `pixels`; 0: at the tray's size as it is now.
+    explicit Win32Shortcuts(int pixels = 0) : pixels_(pixels) {}
     ~Win32Shortcuts() override;
     Win32Shortcuts(const Win32Shortcuts&) = delete;
     Win32Shortcuts& operator=(const Win32Shortcuts&) = delete;
@@ -31,6 +32,7 @@ private:
     HMODULE ole32_ = nullptr;
     CreateInstance createInstance_ = nullptr;
     bool comStarted_ = false;
+    int pixels_;
     ItemPictures itemPictures_;
 };
 
