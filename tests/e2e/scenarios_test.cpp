@@ -254,13 +254,22 @@ const Row kRows[] = {
          EXPECT_TRUE(pollUntil([&] { return d.spy.calls(NIM_SETFOCUS).size() == 1; }, 2s));
          EXPECT_EQ(d.spy.calls(NIM_SETFOCUS).at(0).first, d.spy.calls(NIM_ADD)[0].first);
      }},
-    // Keys through the input queue reach the menu only when it took the keyboard.
+    // Keys through the input queue reach the menu only when it took the keyboard. It opens
+    // beside the pointer, not under it, where a hand that moves a pixel would open the sub-menu
+    // there (the shell's menu of the target), which would take the keys.
     {"ARealRightClickOpensOneMenuThatTakesTheKeyboard",
      [](Driver& d) {
          d.startLane(1);
          d.click(0, 1, true);
          HWND menu = d.waitFor("#32768");
-         Sleep(200), Driver::type({VK_DOWN, VK_RETURN});  // "Launch!"
+         POINT pointer{};
+         RECT r{};
+         GetCursorPos(&pointer), GetWindowRect(menu, &r);
+         EXPECT_FALSE(PtInRect(&r, pointer)) << "under the pointer";
+         SetCursorPos(pointer.x + 1, pointer.y - 1);
+         EXPECT_TRUE(holdsFor([&] { return windowsOf(d.id(), "#32768").size() == 1; }, 500ms))
+             << "a sub-menu opened";
+         Driver::type({VK_DOWN, VK_RETURN});  // "Launch!"
          EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the menu did not take the keyboard";
          EXPECT_TRUE(menu && holdsFor([&] { return !d.waitFor("#32768", 0, 0ms); }, 700ms))
              << "a second menu";

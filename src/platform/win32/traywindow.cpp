@@ -46,6 +46,18 @@ constexpr UINT_PTR TimerId(std::uint32_t slot, Win32TrayWindow::Timer timer) {
     return UINT_PTR{slot} * 2 + static_cast<UINT_PTR>(timer);
 }
 
+// A menu at the mouse opens from the pointer toward the middle of its screen, as Windows opens
+// one that would not fit beside the pointer; Wine pushes such a menu back under the pointer,
+// where the least move of the mouse opens the sub-menu under it and that sub-menu takes the keys.
+UINT AwayFromEdges(POINT at) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) return 0;
+    const RECT& work = monitor.rcWork;
+    return (at.x > (work.left + work.right) / 2 ? TPM_RIGHTALIGN : 0) |
+           (at.y > (work.top + work.bottom) / 2 ? TPM_BOTTOMALIGN : 0);
+}
+
 }  // namespace
 
 // The portable side reports the failures of its events itself; whatever still escapes one must
@@ -137,7 +149,7 @@ int Win32TrayWindow::TrackHeldMenu(HMENU menu, const PopupOptions& options) {
     MenuAnchor anchor = AnchorOf(options.place, options.iconId);
     TPMPARAMS beside{sizeof beside, anchor.icon.value_or(RECT{})};
     UINT flags = TPM_RETURNCMD | (options.notify ? 0 : TPM_NONOTIFY) |
-                 (anchor.icon ? TPM_BOTTOMALIGN | TPM_VERTICAL : 0);
+                 (anchor.icon ? TPM_BOTTOMALIGN | TPM_VERTICAL : AwayFromEdges(anchor.at));
     SetForegroundWindow(window);
     // The menu's own loop takes the key: Down on a menu without a highlight highlights the first.
     if (options.selectFirst) PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
