@@ -355,15 +355,18 @@ public:
         lastClick_ = Clock::now();
         if (!right) SetCursorPos(300, 100);
     }
-    // From the icon's pop-up menu, a #32768 window, which takes posted keys once drawn.
+    // From the icon's pop-up menu, a #32768 window, which takes posted keys once drawn. The
+    // pointer leaves the tray once the menu has closed: moved while the menu holds the mouse,
+    // Wine puts it back, and over an icon the tray's tooltip comes up.
     void choose(std::size_t icon, Item item) {
         click(icon, 1, true);
         HWND menu = waitFor("#32768");
-        SetCursorPos(300, 100), Sleep(200);
+        Sleep(200);
         for (int n = 0; n < item; ++n) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
         EXPECT_TRUE(menu && pollUntil([&] { return !IsWindowVisible(menu); }))
             << "no menu, or it stays";
+        SetCursorPos(300, 100);
     }
     // Icon n shows own<n+1>.ico (half its pixels, no red), or the red cross (an eighth, none own).
     bool shows(std::size_t icon, bool own) const {
