@@ -81,6 +81,7 @@ MenuChoice Win32MenuHost::Show(const MenuRequest& request) {
     keys_ = typed_ = KeysHeldNow();
     verbMenu_ = nullptr;
     chosen_ = 0;
+    openedAt_ = GetTickCount();
     HWND before = GetForegroundWindow();
     UniqueHook hook(SetWindowsHookExW(WH_MSGFILTER, FilterHook, nullptr, GetCurrentThreadId()));
     hooked = this;
@@ -122,6 +123,11 @@ LRESULT CALLBACK Win32MenuHost::FilterHook(int code, WPARAM wParam, LPARAM lPara
 bool Win32MenuHost::OnMenuInput(const MSG& message) {
     const UINT kind = message.message;
     bool key = kind == WM_KEYDOWN || kind == WM_SYSKEYDOWN;
+    // A chord typed all at once (as a macro key types it) leaves its Alt queued behind the hot
+    // key's message: the menu would take it for an Alt pressed to close it.
+    if (key && message.wParam == VK_MENU && static_cast<LONG>(message.time - openedAt_) <= 0) {
+        return true;
+    }
     // The keys as the menu's own messages tell them, which a busy loop reads late, and as they
     // are now, for keys pressed before the menu had the keyboard.
     if (key || kind == WM_KEYUP || kind == WM_SYSKEYUP) {

@@ -56,6 +56,7 @@ private:
     HeldKeys keys_;
     HeldKeys typed_;
     POINT point_{};
+    DWORD openedAt_ = 0;  // the tick at which the menu opened
     UniqueMenu over_;
     bool overOpen_ = false;
     UINT chosen_ = 0;  // chosen by ChooseHighlighted
