@@ -109,9 +109,10 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         {false, "a,A\nb,B,1e10", "a,A\nb,B", "Ab:B open b Mb^:B Ab:B Da Db quit ", 0, 1,
          "mtru"},                                                               // mended
         {false, "a,A\nb,B,1e10\nc,C", "a,A\nb,B\nc,C", "Ab:B Dc Ac:C ", 0, 1},  // c after b
-        {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, 0, "tr"},   // broken: no icon, as at start
-        {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, 0, "tr"},   // replaced by a failing line
-        {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},  // c keeps its id
+        {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, 0, "tr"},     // broken: no icon, as at start
+        {false, "a,A\nb,B,1e10", "a,A2\nb,B,1e10", "Ma:A2 ", 0, 1},  // still broken: tried quietly
+        {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, 0, "tr"},     // replaced by a failing line
+        {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},    // c keeps its id
         {false, "a,A\nb,B", "b,B\na,A", "Db Da Ab:B Aa:A ", 0},
         {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "Ac:C ", 0, 1},
         {false, "a,A", "a,A\n%b,B\nc,C", "Ac:C ", 1},
@@ -242,6 +243,37 @@ TEST(QuickLaunchTest, AnEntryFollowsItsIconFileAndALateItemPicture) {
             EXPECT_EQ(platform.inTray, (std::vector<std::uint32_t>{1, 2, 3}));
         };
         program.Run();
+    }
+}
+
+// A failure is told once while it stands, whatever moves around it; once mended and broken again
+// it is told again.
+TEST(QuickLaunchTest, AFailureIsToldOnceWhileItStands) {
+    // The batch file at the start and after each change; the messages each version gives
+    const std::pair<fake::Texts, std::string> cases[] = {
+        {{"a,A\nb,B,1e10", "a,A2\nb,B,1e10", "x\na,A2\nb,B,1e10"}, "100"},
+        {{"a,A\nb,B,1e10", "a,A\nb,B", "a,A\nb,B,1e10"}, "101"},
+        {{"a,A\n%b,B", "a,A2\n%b,B", "x\na,A2\n%b,B"}, "100"}};
+    for (const auto& [versions, told] : cases) {
+        fake::FakePlatform platform;
+        platform.files = {{"C:\\L", {"", true}}, {"C:\\L\\lane.txt", {versions[0]}}};
+        platform.commandLine = "/BATCH:C:\\L\\lane.txt";
+        std::string counts;
+        auto count = [&] {
+            counts += std::to_string(std::erase_if(platform.seen, [](const std::string& text) {
+                return text.starts_with("Iconlane/");
+            }));
+        };
+        platform.duringLoop = [&] {
+            count();
+            for (std::size_t at = 1; at < versions.size(); ++at) {
+                platform.files["C:\\L\\lane.txt"] = {versions[at]};
+                platform.settled();
+                count();
+            }
+        };
+        Iconlane(platform.services).Run();
+        EXPECT_EQ(counts, told) << versions.back();
     }
 }
 
