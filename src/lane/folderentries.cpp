@@ -13,7 +13,7 @@ std::vector<FolderItem> ListedItems(std::vector<FolderItem> items) {
     std::erase_if(items, [](const FolderItem& item) { return item.hiddenOrSystem; });
     // The exact name breaks ties, so names differing only in case keep one order on every listing.
     std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) {
-        std::string left = LowerCase(a.name), right = LowerCase(b.name);
+        std::string left = FoldCase(a.name), right = FoldCase(b.name);
         return left != right ? left < right : a.name < b.name;
     });
     return items;
