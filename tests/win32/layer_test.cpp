@@ -18,12 +18,13 @@
 #include "platform/textreader.h"
 #include "platform/win32/folderwatch.h"
 #include "platform/win32/hotkeys.h"
-#include "platform/win32/runninglists.h"
 #include "platform/win32/itempicture.h"
+#include "platform/win32/runninglists.h"
+#include "platform/win32/sessionlock.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
-#include "tray/trayicons.h"
 #include "platform/win32/widetext.h"
+#include "tray/trayicons.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -37,6 +38,15 @@ struct ScratchFolder {
                                ("iconlane_w32_" + std::to_string(GetTickCount64())))
                                   .string();
 };
+
+int ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const RuntimeError& error) {
+        return error.Number();
+    }
+    return 0;
+}
 
 std::string Contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -164,6 +174,47 @@ TEST(Win32FileSystemTest, ARefusedNameIsBadFileNameAndAMissingOneFindsNothing) {
         EXPECT_EQ(failure, error) << name;
         EXPECT_EQ(match, found) << name;
     }
+}
+
+// Reading lets another copy of the program rename a new file over the one read (a handle open for
+// deleting stands for that rename); a file that is there but cannot be read is no missing file.
+TEST(Win32FileSystemTest, AReaderLetsTheFileBeReplacedAndTellsMissingFromLocked) {
+    ScratchFolder folder;
+    const std::string path = folder.Path("iconids.txt");
+    std::ofstream(path) << "7\tline:a";
+    const std::tuple<DWORD, DWORD, int> cases[] = {
+        {DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0},
+        {GENERIC_READ, 0, kPermissionDenied}};
+    for (const auto& [access, sharing, error] : cases) {
+        HANDLE other = CreateFileW(std::filesystem::path(path).c_str(), access, sharing, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(other, INVALID_HANDLE_VALUE);
+        std::string read;
+        EXPECT_EQ(ErrorOf([&] { read = Win32FileSystem().ReadFileStart(path, 3); }), error);
+        EXPECT_EQ(read, error == 0 ? "7\tl" : "");
+        CloseHandle(other);
+    }
+    EXPECT_EQ(ErrorOf([&] { Win32FileSystem().ReadFile(folder.Path("none.txt")); }), kFileNotFound);
+}
+
+// A session lock is had by one holder at a time, and at once when its holder ended holding it.
+TEST(SessionLockTest, OneHolderAtATimeAndAnAbandonedLockIsHad) {
+    const std::string name = "Iconlane.layertest." + std::to_string(GetCurrentProcessId());
+    Win32SessionLocks locks;
+    auto elsewhere = [&](const std::function<void()>& run) { std::thread(run).join(); };
+    std::unique_ptr<SessionLock> held = locks.Hold(name, 0);
+    ASSERT_NE(held, nullptr);
+    bool had = true;
+    elsewhere([&] { had = locks.Hold(name, 50) != nullptr; });
+    EXPECT_FALSE(had) << "held twice";
+    held.reset();
+    HANDLE mutex = nullptr;
+    elsewhere([&] {  // a copy of the program that ends while it holds the lock
+        mutex = CreateMutexW(nullptr, FALSE, Wide("Local\\" + name).c_str());
+        WaitForSingleObject(mutex, 0);
+    });
+    EXPECT_NE(locks.Hold(name, 1000), nullptr) << "abandoned";
+    CloseHandle(mutex);
 }
 
 // The watch follows the folder back: it lets go of a folder that went, whose handle would see
