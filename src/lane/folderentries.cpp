@@ -35,6 +35,8 @@ std::vector<WantedEntry> FolderEntries(const std::string& folder,
     bool separated = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
     std::string prefix = separated ? folder : folder + "\\";
     std::vector<WantedEntry> entries;
+    // Names that differ only in letter case are two files in a folder that tells them apart.
+    IdentityCounter identities;
     for (FolderItem item : ListedItems(items)) {
         std::string path = prefix + item.name;
         std::string tooltip = item.folder ? item.name : FolderTooltip(path, item.name, services);
@@ -44,7 +46,7 @@ std::vector<WantedEntry> FolderEntries(const std::string& folder,
         entries.push_back({{path, tooltip, ""},
                            path + "," + tooltip + ",",
                            item,
-                           FileIdentity(item.name),
+                           identities.Next(FileIdentity(item.name)),
                            std::nullopt});
     }
     return entries;

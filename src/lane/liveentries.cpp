@@ -47,7 +47,8 @@ void ForEachBatchEntry(const std::string& bytes, Services& services, Dialogs& di
         if (!line.empty() && line[0] == ';') continue;
         ParseLine(line, services.environment, dialogs,
                   [&](std::string& target, std::string& tooltip, std::string& iconField) {
-                      std::string identity = identities.Next(SplitEntryLine(line).target);
+                      std::string identity =
+                          identities.Next(LineIdentity(SplitEntryLine(line).target));
                       each({{target, tooltip, iconField},
                             line,
                             services.files.Details(target),

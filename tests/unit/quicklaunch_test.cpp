@@ -18,22 +18,28 @@ TEST(QuickLaunchTest, AFolderGivesOneEntryPerFileOrSubFolderInNameOrder) {
         {"C:\\QL", {"", true}}, {"C:\\QL\\Sub.lnk", {"", true}}, {"C:\\QLX\\b.txt", {}}};
     platform.files["C:\\QL\\desktop.ini"] = {"x", false, true};
     platform.files["C:\\QL\\Hidden"] = {"", true, true};
-    for (const char* name : {"b.txt", "Mail.lnk", "a%PATH%.exe", "Zeta.LNK", "noext", "C.lnk"}) {
+    // Names that differ only in letter case are two files in a folder that tells them apart.
+    for (const char* name : {"b.txt", "Mail.lnk", "a%PATH%.exe", "Zeta.LNK", "noext", "C.lnk",
+                             "mail.lnk", "\xC3\x89z", "\xC3\xA9y"}) {  // Éz, éy
         platform.files[std::string("C:\\QL\\") + name] = {"icon"};
     }
     platform.links["C:\\QL\\Mail.lnk"] = {"Mail, work", "", 0, "C:\\mail.exe"};
     platform.links["C:\\QL\\Zeta.LNK"] = {"", "", 0, "C:\\zeta.exe"};
     const std::vector<std::string> lines = {
-        "C:\\QL\\a%PATH%.exe,a%PATH%,", "C:\\QL\\b.txt,b,",     "C:\\QL\\C.lnk,C,",
-        "C:\\QL\\Mail.lnk,Mail, work,", "C:\\QL\\noext,noext,", "C:\\QL\\Sub.lnk,Sub.lnk,",
-        "C:\\QL\\Zeta.LNK,Zeta,"};
-    std::vector<std::string> made;
+        "C:\\QL\\a%PATH%.exe,a%PATH%,", "C:\\QL\\b.txt,b,",       "C:\\QL\\C.lnk,C,",
+        "C:\\QL\\Mail.lnk,Mail, work,", "C:\\QL\\mail.lnk,mail,", "C:\\QL\\noext,noext,",
+        "C:\\QL\\Sub.lnk,Sub.lnk,",     "C:\\QL\\Zeta.LNK,Zeta,", "C:\\QL\\\xC3\xA9y,\xC3\xA9y,",
+        "C:\\QL\\\xC3\x89z,\xC3\x89z,"};
+    std::vector<std::string> made, identities;
     for (const WantedEntry& entry :
          FolderEntries("C:\\QL\\", *platform.ListFolder("C:\\QL"), platform.services)) {
         EXPECT_EQ(entry.fields.target + "," + entry.fields.tooltip + ",", entry.line);
         made.push_back(entry.line);
+        identities.push_back(entry.identity);
     }
     EXPECT_EQ(made, lines);
+    EXPECT_EQ(std::vector(identities.begin() + 3, identities.begin() + 5),
+              (std::vector<std::string>{"file:mail.lnk", "file#2:mail.lnk"}));
 }
 
 TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {

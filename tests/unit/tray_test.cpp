@@ -179,43 +179,133 @@ TEST(IconFramesTest, TheSmallestFrameAtLeastTheSizeElseTheLargestWithTheMostColo
 }
 
 // An id belongs to what an entry is; once given it stays, whatever else comes, goes or collides.
+// The map is written only when it changed, and a map that is there but cannot be read is left
+// as it is.
 TEST(IconIdsTest, AnEntryKeepsTheIdItWasGivenFirst) {
-    const std::string bravo = FileIdentity("Bravo.lnk");
+    const std::string bravo = FileIdentity("Bravo.lnk"), today = " 19000\t";
     const std::uint32_t derived = DerivedIconId(bravo);
     const struct {
         std::string map;  // as an earlier run left it
         std::vector<std::string> asked;
         std::vector<std::uint32_t> ids;
+        std::string written = "?";  // the map this run leaves; "?": not looked at
+        int readError = 0;
         std::string folder = "C:\\D";  // the data folder; none: the map is neither read nor written
     } cases[] = {
         {"",
-         {bravo, FileIdentity("bravo.LNK"), LineIdentity("a.exe", 1)},
+         {bravo, FileIdentity("bravo.LNK"), LineIdentity("a.exe")},
          {derived, derived, DerivedIconId("line:a.exe")}},
         {std::to_string(derived) + "\tfile:other", {bravo}, {derived % kMaxIconId + 1}},
-        {"7\tfile:bravo.lnk\r\n8\tline:a.exe#2", {LineIdentity("A.EXE", 2), bravo}, {8, 7}},
-        {"junk\n0\tx\n65536\ty\n9\t\n12\tfile:bravo.lnk", {bravo}, {12}},
+        {"7\tfile:bravo.lnk\r\n8\tline#2:a.exe",
+         {"line#2:a.exe", bravo},
+         {8, 7},
+         "7" + today + "file:bravo.lnk\r\n8" + today + "line#2:a.exe\r\n"},
+        {"junk\n0\tx\n65536\ty\n9\t\n123456\tz\n5 1x\tw\n12\tfile:bravo.lnk", {bravo}, {12}},
+        {"5\tline:a\n5\tline:b\n6\tline:a", {"line:a", "line:b"}, {6, 5}},
         {"\xFF\xFE garbage", {bravo}, {derived}},
-        {"7\tfile:bravo.lnk", {bravo, bravo}, {derived, derived}, ""}};
+        {"9\tfile:\xC3\x89"
+         "clair.lnk",
+         {FileIdentity("\xC3\xA9"
+                       "clair.lnk")},
+         {9}},
+        {"7 19000\tfile:bravo.lnk\r\n", {bravo}, {7}, "7 19000\tfile:bravo.lnk\r\n"},
+        {"7 18999\tfile:bravo.lnk\n3 5\tline:x",
+         {bravo},
+         {7},
+         "3 5\tline:x\r\n7" + today + "file:bravo.lnk\r\n"},
+        {"7\tfile:bravo.lnk", {bravo}, {derived}, "7\tfile:bravo.lnk", kPermissionDenied},
+        {"7\tfile:bravo.lnk", {bravo}, {derived}, "7\tfile:bravo.lnk", kPathFileAccessError},
+        {"7\tfile:bravo.lnk", {bravo, bravo}, {derived, derived}, "7\tfile:bravo.lnk", 0, ""}};
     for (const auto& row : cases) {
         FakePlatform platform;
-        platform.files[row.folder + "\\iconids.txt"] = {row.map};
-        IconIds ids(platform, row.folder);
+        const std::string map = row.folder + "\\iconids.txt";
+        platform.files[map] = {row.map};
+        if (row.readError != 0) platform.readErrors[map] = row.readError;
+        IconIds ids(platform.services, row.folder);
         std::vector<std::uint32_t> given;
         for (const std::string& identity : row.asked) given.push_back(ids.IdFor(identity));
         EXPECT_EQ(given, row.ids) << row.map;
+        platform.readErrors.clear();  // for this run the map stays one that cannot be read
         ids.Remember();
         EXPECT_EQ(platform.files.size(), 1u);  // the map only, in its folder
-        if (row.folder.empty()) {
-            EXPECT_EQ(platform.files.begin()->second.contents, row.map);
+        if (row.written != "?") {
+            EXPECT_EQ(platform.files[map].contents, row.written) << row.map;
         }
-        IconIds again(platform, row.folder);  // the next run reads what this one wrote
-        for (std::size_t n = 0; n < given.size(); ++n)
+        IconIds again(platform.services, row.folder);  // the next run reads what this one wrote
+        for (std::size_t n = 0; n < given.size() && row.readError == 0; ++n)
             EXPECT_EQ(again.IdFor(row.asked[n]), given[n]) << row.asked[n];
     }
+    // Repeats are counted in a form no target takes, letter case folded as file names fold.
     IdentityCounter counter;
-    EXPECT_EQ(
-        std::vector<std::string>({counter.Next("A.exe"), counter.Next("b"), counter.Next("a.EXE")}),
-        std::vector<std::string>({"line:a.exe", "line:b", "line:a.exe#2"}));
+    Texts identities;
+    for (const char* target : {"A.exe", "b", "a.EXE", "https://x.org/a", "https://x.org/a",
+                               "https://x.org/a#2", "\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\x89"})
+        identities.push_back(counter.Next(LineIdentity(target)));
+    EXPECT_EQ(identities, (Texts{"line:a.exe", "line:b", "line#2:a.exe", "line:https://x.org/a",
+                                 "line#2:https://x.org/a", "line:https://x.org/a#2",
+                                 "line:\xC3\xA9t\xC3\xA9", "line#2:\xC3\xA9t\xC3\xA9"}));
+}
+
+// Two copies of the program (two lists) share the map: each writes its records over what the
+// other wrote meanwhile, under the lock, and the records unused for longest make room first.
+TEST(IconIdsTest, CopiesOfTheProgramKeepEachOthersRecords) {
+    FakePlatform platform;
+    const std::string folder = "C:\\D", map = folder + "\\iconids.txt";
+    std::string records = "1 18000\tline:1\n";  // used later than the others, though first
+    for (int k = 2; k <= 1000; ++k)
+        records += std::to_string(k) + " 5\tline:" + std::to_string(k) + "\n";
+    platform.files[map] = {records};
+    IconIds first(platform.services, folder), second(platform.services, folder);
+    const std::uint32_t firsts = first.IdFor("line:first"), seconds = second.IdFor("line:second");
+    first.Remember(), second.Remember();
+    IconIds third(platform.services, folder);
+    EXPECT_EQ(std::pair(third.IdFor("line:first"), third.IdFor("line:second")),
+              std::pair(firsts, seconds));
+    for (const char* record : {"\tline:first\r\n", "\tline:second\r\n"})
+        EXPECT_NE(platform.files[map].contents.find(record), std::string::npos) << record;
+    EXPECT_EQ(third.IdFor("line:1"), 1u);
+    EXPECT_NE(third.IdFor("line:2"), 2u);  // the least recently used, gone to make room
+    EXPECT_EQ(platform.writes, (Texts{map + " (locked)", map + " (locked)"}));
+    platform.lockBusy = true;  // held by another copy for longer than the wait: written later
+    third.Remember();
+    EXPECT_EQ(platform.writes.size(), 2u);
+    platform.lockBusy = false;
+    third.Remember();
+    EXPECT_EQ(platform.writes.size(), 3u);
+}
+
+// Whatever the map holds, a start gives every entry an id of its own, reading no more than the
+// records it keeps: the most recently used thousand of a map where every id is taken, nothing
+// beyond the first megabyte. When every id has been given out, the records unused in this run
+// give theirs up, the least recently used first.
+TEST(IconIdsTest, AnyMapGivesEveryEntryAnIdOfItsOwn) {
+    const std::string folder = "C:\\D", map = folder + "\\iconids.txt";
+    std::string full;
+    for (std::uint32_t id = 1; id <= kMaxIconId; ++id)
+        full += std::to_string(id) + "\tline:" + std::to_string(id) + "\n";
+    const std::string beyond = std::string(kMaxMapBytes, '\n') + "7\tline:beyond\n";
+    for (const std::string& records : {full, beyond}) {
+        FakePlatform platform;
+        platform.files[map] = {records};
+        IconIds ids(platform.services, folder);
+        std::set<std::uint32_t> given;
+        for (const char* identity : {"line:65535", "line:1", "line:beyond", "line:new"})
+            given.insert(ids.IdFor(identity));
+        EXPECT_EQ(given.size(), 4u);
+        EXPECT_EQ(ids.IdFor("line:1"), DerivedIconId("line:1"));
+        EXPECT_EQ(ids.IdFor("line:beyond"), DerivedIconId("line:beyond"));
+        ids.Remember();
+        EXPECT_LE(std::count(platform.files[map].contents.begin(),
+                             platform.files[map].contents.end(), '\n'),
+                  1000);
+    }
+    FakePlatform platform;
+    platform.files[map] = {"1\tline:oldest\n2\tline:older\n3\tline:kept"};
+    IconIds ids(platform.services, folder);
+    std::set<std::uint32_t> given = {ids.IdFor("line:kept")};
+    for (std::uint32_t n = 1; n <= kMaxIconId - 2; ++n) given.insert(ids.IdFor(std::to_string(n)));
+    EXPECT_EQ(given.size(), kMaxIconId - 1);  // one more than were free
+    EXPECT_EQ(std::pair(given.count(1), given.count(2)), std::pair(1ul, 0ul));  // the oldest's
 }
 
 TEST(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
