@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Measures Iconlane against a bare floor program under Wine and prints a table:
-#   scripts/benchmark.sh [runs per figure, default 5]
+#   scripts/benchmark.sh [runs per figure, default 5] [parts, default "tray map calls menus parse"]
 # For 1, 10 and 30 icons: the median time from process start to the last tray icon added, and the
 # private bytes and working set once idle (1 s later), for iconlane.exe and for bench/floor.cpp
 # (one hidden window, N icons with ids 1..N), with the ratios Iconlane/floor, and the floor's time
-# when each icon has a hidden window of its own; then the size of iconlane.exe, the per-call
-# timings of an entry's icon work (bench/call_timings.cpp), the pop-up menu of a folder of 300
-# shortcuts against the same menu without pictures (bench/menu_timings.cpp), and native Google
-# Benchmark figures for parsing a batch file and an options file (libbenchmark-dev). Run it with
-# nothing else busy.
+# when each icon has a hidden window of its own; then the size of iconlane.exe ("tray"); a start of
+# 30 icons with a map of ids in which every id is taken against one with no map ("map"); the
+# per-call timings of an entry's icon work (bench/call_timings.cpp, "calls"); the pop-up menu of a
+# folder of 300 shortcuts against the same menu without pictures (bench/menu_timings.cpp,
+# "menus"); and native Google Benchmark figures for parsing a batch file and an options file
+# (libbenchmark-dev, "parse"). Run it with nothing else busy.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 runs=${1:-5}
+parts=" ${2:-tray map calls menus parse} "
 build=${ICONLANE_BENCH_BUILD:-$root/build/bench}
 export ICONLANE_WINE_DIR=${ICONLANE_WINE_DIR:-$root/build/wine-bench}
 
@@ -27,84 +29,126 @@ menus=$build/bench/iconlane_bench_menus.exe
 work=$(mktemp -d)
 trap 'bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
-# One start of `program` in a fresh Wine session; appends "milliseconds working-set private-bytes"
-# to the file `out`.
+# One start of `program` in a fresh Wine session, with `map` (when given) as the map of ids in its
+# data folder; appends "milliseconds working-set private-bytes" to the file `out`.
 # Wine's task bar keeps a window for every icon ever deleted, and each start slows the next
 # one, so every measurement begins with the same, empty tray.
 measure() {
-    local out=$1 icons=$2 program=$3 arguments=$4
+    local out=$1 icons=$2 program=$3 arguments=$4 map=${5:-}
     bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
     bash "$root/scripts/wine-session.sh" start >/dev/null
+    if [[ -n $map ]]; then
+        local data
+        data=$(echo "$ICONLANE_WINE_DIR"/prefix/drive_c/users/*/AppData/Roaming)/Iconlane
+        mkdir -p "$data" && cp "$map" "$data/iconids.txt"
+    fi
+    rm -f "$work/one.txt"
     bash "$root/scripts/wine-run.sh" "$probe" "$work/one.txt" "$icons" "$program" "$arguments" \
-        >/dev/null 2>&1
-    cat "$work/one.txt" >>"$out"
+        >/dev/null 2>&1 || true
+    # A start that never showed its icons gives no figure.
+    if [[ -s $work/one.txt ]]; then cat "$work/one.txt" >>"$out"; fi
 }
 
 median() {  # column $2 of file $1
     tr -d '\r' <"$1" | cut -d' ' -f"$2" | sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'
 }
 
+fastest() { tr -d '\r' <"$1" | cut -d' ' -f1 | sort -g | awk 'NR == 1'; }
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 
 kb() { echo $(($(median "$1" "$2") / 1024)); }
 
-echo "| icons | start-up Iconlane (ms) | start-up floor (ms) | ratio | floor with a window per icon (ms) | idle private bytes Iconlane (KB) | floor (KB) | ratio | idle working set Iconlane (KB) | floor (KB) | ratio |"
-echo "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
-for icons in 1 10 30; do
-    batch=$work/lane$icons.txt
-    for ((n = 1; n <= icons; n++)); do
-        printf 'C:\\windows\\notepad.exe,Lane %d,\r\n' "$n"
-    done >"$batch"
-    : >"$work/iconlane.txt"
-    : >"$work/floor.txt"
-    : >"$work/windows.txt"
-    # One warm-up start of each, then the programs take turns.
-    measure /dev/null "$icons" "$iconlane" "/BATCH:Z:${batch//\//\\}"
-    measure /dev/null "$icons" "$floor" "$icons"
-    for ((run = 1; run <= runs; run++)); do
-        measure "$work/iconlane.txt" "$icons" "$iconlane" "/BATCH:Z:${batch//\//\\}"
-        measure "$work/floor.txt" "$icons" "$floor" "$icons"
-        measure "$work/windows.txt" "$icons" "$floor" "$icons windows"
+lane() {  # a batch file of $1 notepad entries
+    for ((n = 1; n <= $1; n++)); do printf 'C:\\windows\\notepad.exe,Lane %d,\r\n' "$n"; done
+}
+
+if [[ $parts == *" tray "* ]]; then
+    echo "| icons | start-up Iconlane (ms) | start-up floor (ms) | ratio | floor with a window per icon (ms) | idle private bytes Iconlane (KB) | floor (KB) | ratio | idle working set Iconlane (KB) | floor (KB) | ratio |"
+    echo "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+    for icons in 1 10 30; do
+        batch=$work/lane$icons.txt
+        lane "$icons" >"$batch"
+        : >"$work/iconlane.txt"
+        : >"$work/floor.txt"
+        : >"$work/windows.txt"
+        # One warm-up start of each, then the programs take turns.
+        measure /dev/null "$icons" "$iconlane" "/BATCH:Z:${batch//\//\\}"
+        measure /dev/null "$icons" "$floor" "$icons"
+        for ((run = 1; run <= runs; run++)); do
+            measure "$work/iconlane.txt" "$icons" "$iconlane" "/BATCH:Z:${batch//\//\\}"
+            measure "$work/floor.txt" "$icons" "$floor" "$icons"
+            measure "$work/windows.txt" "$icons" "$floor" "$icons windows"
+        done
+        lane_ms=$(median "$work/iconlane.txt" 1)
+        floor_ms=$(median "$work/floor.txt" 1)
+        windows_ms=$(median "$work/windows.txt" 1)
+        lane_ws=$(kb "$work/iconlane.txt" 2) floor_ws=$(kb "$work/floor.txt" 2)
+        lane_pb=$(kb "$work/iconlane.txt" 3) floor_pb=$(kb "$work/floor.txt" 3)
+        echo "| $icons | $lane_ms | $floor_ms | $(ratio "$lane_ms" "$floor_ms") | $windows_ms | $lane_pb | $floor_pb | $(ratio "$lane_pb" "$floor_pb") | $lane_ws | $floor_ws | $(ratio "$lane_ws" "$floor_ws") |"
     done
-    lane_ms=$(median "$work/iconlane.txt" 1)
-    floor_ms=$(median "$work/floor.txt" 1)
-    windows_ms=$(median "$work/windows.txt" 1)
-    lane_ws=$(kb "$work/iconlane.txt" 2) floor_ws=$(kb "$work/floor.txt" 2)
-    lane_pb=$(kb "$work/iconlane.txt" 3) floor_pb=$(kb "$work/floor.txt" 3)
-    echo "| $icons | $lane_ms | $floor_ms | $(ratio "$lane_ms" "$floor_ms") | $windows_ms | $lane_pb | $floor_pb | $(ratio "$lane_pb" "$floor_pb") | $lane_ws | $floor_ws | $(ratio "$lane_ws" "$floor_ws") |"
-done
-echo
-echo "iconlane.exe: $(($(stat -c %s "$iconlane") / 1024)) KB ($(stat -c %s "$iconlane") bytes)"
+    echo
+    echo "iconlane.exe: $(($(stat -c %s "$iconlane") / 1024)) KB ($(stat -c %s "$iconlane") bytes)"
+fi
+
+# 30 icons, none of them in a map of ids where every id is taken (as an earlier version could
+# leave it), against the same start with no map: by turns, each in a fresh session.
+if [[ $parts == *" map "* ]]; then
+    lane 30 >"$work/lane30.txt"
+    seq 1 65535 | awk '{printf "%d\tline:c:\\old\\entry%d.exe\r\n", $1, $1}' >"$work/full.txt"
+    : >"$work/nomap.txt"
+    : >"$work/fullmap.txt"
+    lane_args="/BATCH:Z:${work//\//\\}\\lane30.txt"
+    measure /dev/null 30 "$iconlane" "$lane_args"
+    for ((run = 1; run <= runs; run++)); do
+        measure "$work/nomap.txt" 30 "$iconlane" "$lane_args"
+        measure "$work/fullmap.txt" 30 "$iconlane" "$lane_args" "$work/full.txt"
+    done
+    echo
+    none_ms=$(median "$work/nomap.txt" 1) full_ms=$(median "$work/fullmap.txt" 1)
+    echo "| map of ids | start-up, 30 icons (ms) | fastest (ms) | starts measured |"
+    echo "|---|---:|---:|---:|"
+    echo "| none | $none_ms | $(fastest "$work/nomap.txt") | $(wc -l <"$work/nomap.txt") |"
+    echo "| 65,535 records, every id taken ($(($(stat -c %s "$work/full.txt") / 1024)) KB) |" \
+        "$full_ms | $(fastest "$work/fullmap.txt") | $(wc -l <"$work/fullmap.txt") |"
+    echo
+    echo "ratio full map / none: $(ratio "$full_ms" "$none_ms")"
+fi
 
 # Each call of an entry's icon work, 30 times, in a fresh session: where the time goes.
-bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
-bash "$root/scripts/wine-session.sh" start >/dev/null || true
-mkdir -p "$work/cache"
-echo
-if bash "$root/scripts/wine-run.sh" "$calls" "Z:${work//\//\\}\\calls.txt" \
-    'C:\windows\notepad.exe' "Z:${work//\//\\}\\cache" >/dev/null 2>&1 && [[ -s "$work/calls.txt" ]]; then
-    echo "| call | calls | first (ms) | median (ms) | total (ms) |"
-    echo "|---|---:|---:|---:|---:|"
-    tr -d '\r' <"$work/calls.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
-else
-    echo "(the per-call timings did not run)"
+if [[ $parts == *" calls "* ]]; then
+    bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
+    bash "$root/scripts/wine-session.sh" start >/dev/null || true
+    mkdir -p "$work/cache"
+    echo
+    if bash "$root/scripts/wine-run.sh" "$calls" "Z:${work//\//\\}\\calls.txt" \
+        'C:\windows\notepad.exe' "Z:${work//\//\\}\\cache" >/dev/null 2>&1 && [[ -s "$work/calls.txt" ]]; then
+        echo "| call | calls | first (ms) | median (ms) | total (ms) |"
+        echo "|---|---:|---:|---:|---:|"
+        tr -d '\r' <"$work/calls.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
+    else
+        echo "(the per-call timings did not run)"
+    fi
 fi
 
 # A menu of 300 shortcuts with their pictures, opened first with none made yet and then again,
 # against the same 300 names without pictures, in turns in one fresh session.
-bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
-bash "$root/scripts/wine-session.sh" start >/dev/null || true
-echo
-if bash "$root/scripts/wine-run.sh" "$menus" "Z:${work//\//\\}\\menus.txt" "$((runs * 3))" 300 \
-    >/dev/null 2>&1 && [[ -s "$work/menus.txt" ]]; then
-    echo "| menu of 300 shortcuts | runs | median (ms) | fastest (ms) | slowest (ms) |"
-    echo "|---|---:|---:|---:|---:|"
-    tr -d '\r' <"$work/menus.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
-else
-    echo "(the menu timings did not run)"
+if [[ $parts == *" menus "* ]]; then
+    bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
+    bash "$root/scripts/wine-session.sh" start >/dev/null || true
+    echo
+    if bash "$root/scripts/wine-run.sh" "$menus" "Z:${work//\//\\}\\menus.txt" "$((runs * 3))" 300 \
+        >/dev/null 2>&1 && [[ -s "$work/menus.txt" ]]; then
+        echo "| menu of 300 shortcuts | runs | median (ms) | fastest (ms) | slowest (ms) |"
+        echo "|---|---:|---:|---:|---:|"
+        tr -d '\r' <"$work/menus.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
+    else
+        echo "(the menu timings did not run)"
+    fi
 fi
 
 # Natively, optimised and without sanitizers: the portable core reading its two files.
+[[ $parts == *" parse "* ]] || exit 0
 native=${ICONLANE_BENCH_NATIVE_BUILD:-$root/build/bench-native}
 cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$native" -j2 --target iconlane_bench_parse >/dev/null

@@ -13,7 +13,7 @@ std::vector<FolderItem> ListedItems(std::vector<FolderItem> items) {
     std::erase_if(items, [](const FolderItem& item) { return item.hiddenOrSystem; });
     // The exact name breaks ties, so names differing only in case keep one order on every listing.
     std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) {
-        std::string left = LowerCase(a.name), right = LowerCase(b.name);
+        std::string left = FoldCase(a.name), right = FoldCase(b.name);
         return left != right ? left < right : a.name < b.name;
     });
     return items;
@@ -35,6 +35,8 @@ std::vector<WantedEntry> FolderEntries(const std::string& folder,
     bool separated = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
     std::string prefix = separated ? folder : folder + "\\";
     std::vector<WantedEntry> entries;
+    // Names that differ only in letter case are two files in a folder that tells them apart.
+    IdentityCounter identities;
     for (FolderItem item : ListedItems(items)) {
         std::string path = prefix + item.name;
         std::string tooltip = item.folder ? item.name : FolderTooltip(path, item.name, services);
@@ -44,7 +46,7 @@ std::vector<WantedEntry> FolderEntries(const std::string& folder,
         entries.push_back({{path, tooltip, ""},
                            path + "," + tooltip + ",",
                            item,
-                           FileIdentity(item.name),
+                           identities.Next(FileIdentity(item.name)),
                            std::nullopt});
     }
     return entries;

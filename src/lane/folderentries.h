@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
 #include "lane/reloadplan.h"
+#include "platform/services.h"
 
 namespace iconlane {
 

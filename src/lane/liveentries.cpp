@@ -47,7 +47,8 @@ void ForEachBatchEntry(const std::string& bytes, Services& services, Dialogs& di
         if (!line.empty() && line[0] == ';') continue;
         ParseLine(line, services.environment, dialogs,
                   [&](std::string& target, std::string& tooltip, std::string& iconField) {
-                      std::string identity = identities.Next(SplitEntryLine(line).target);
+                      std::string identity =
+                          identities.Next(LineIdentity(SplitEntryLine(line).target));
                       each({{target, tooltip, iconField},
                             line,
                             services.files.Details(target),
@@ -135,13 +136,15 @@ void LiveEntries::Apply(const std::vector<WantedEntry>& wanted, Dialogs& dialogs
             entries_.RemoveLastEntry();
             shown_.pop_back();
         } else if (step == ReloadStep::kUpdate) {
-            // Recorded first: a failing entry is reported once, not tried again at every reload.
+            // Recorded first, failed until it is made.
             shown_[at] = wanted[at];
+            shown_[at].failed = true;
             EntryFields fields = wanted[at].fields;
             HandleLine(wanted[at].line, dialogs, [&] {
                 int index = static_cast<int>(at) + 1;
                 entries_.UpdateEntry(index, fields.target, fields.tooltip, fields.iconField);
                 MarkFolderEntry(index, wanted[at]);
+                shown_[at].failed = false;
             });
         } else if (step == ReloadStep::kAdd) {
             HandleLine(wanted[at].line, dialogs, [&] { AddAndRecord(wanted[at]); });
@@ -158,7 +161,10 @@ void LiveEntries::AddAndRecord(const WantedEntry& entry) {
         entries_.AddEntry(ids_.IdFor(entry.identity), fields.target, fields.tooltip,
                           fields.iconField);
     } catch (const std::exception&) {
-        if (entries_.EntryCount() > before) shown_.push_back(entry);
+        if (entries_.EntryCount() > before) {
+            shown_.push_back(entry);
+            shown_.back().failed = true;
+        }
         throw;
     }
     shown_.push_back(entry);

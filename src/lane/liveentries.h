@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
 #include "lane/folderentries.h"
 #include "lane/reloadplan.h"
+#include "platform/services.h"
 #include "tray/entrytable.h"
 #include "tray/iconids.h"
 

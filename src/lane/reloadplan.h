@@ -20,10 +20,13 @@ struct WantedEntry {
     std::string identity;
     // The icon file its icon field names, likewise: one that comes, is redrawn or mended counts.
     std::optional<FolderItem> iconFile;
+    // A shown entry whose making failed is never the same as a wanted one: the next reload makes
+    // it again, so that a failure that still stands is seen standing (and not told again).
+    bool failed = false;
 
     bool operator==(const WantedEntry& other) const {
         return fields == other.fields && targetFile == other.targetFile &&
-               iconFile == other.iconFile;
+               iconFile == other.iconFile && failed == other.failed;
     }
 };
 

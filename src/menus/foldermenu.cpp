@@ -73,7 +73,7 @@ std::vector<MenuEntry> FolderMenuItems(const std::string& folder,
     static const std::vector<FolderItem> kNothing;
     std::vector<Listed> listed;
     for (const FolderItem& item : listing ? *listing : kNothing) {
-        if (!item.hiddenOrSystem) listed.push_back({!item.folder, LowerCase(item.name), &item});
+        if (!item.hiddenOrSystem) listed.push_back({!item.folder, FoldCase(item.name), &item});
     }
     std::size_t shown = std::min(listed.size(), maxItems);
     std::partial_sort(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(shown),

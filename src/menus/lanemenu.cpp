@@ -9,13 +9,6 @@ namespace {
 
 constexpr int kNumberedEntries = 10;
 
-// "&" would mark an access key: a tooltip shows each of its own as "&&".
-std::string MenuText(const std::string& text) {
-    std::string shown;
-    for (char c : text) shown += c == '&' ? std::string("&&") : std::string(1, c);
-    return shown;
-}
-
 // "&1 " to "&9 " for the first nine, "&0 " for the tenth: one digit opens each.
 std::string AccessKey(std::size_t position) {
     if (position >= kNumberedEntries) return {};

@@ -13,6 +13,7 @@
 #include "platform/hotkeys.h"
 #include "platform/layout.h"
 #include "platform/menus.h"
+#include "platform/sessionlock.h"
 #include "platform/trayrecord.h"
 
 namespace iconlane {
@@ -62,6 +63,8 @@ public:
     // Text in the system's legacy ANSI code page (the one it uses for programs that do not ask
     // for UTF-8) converted to UTF-8.
     virtual std::string FromLegacyCodePage(const std::string& bytes) const = 0;
+    // Today by the system's clock, as days since 1 January 1970 (UTC).
+    virtual std::int64_t Today() const = 0;
 };
 
 enum class SearchKind { kFilesOnly, kFilesAndFolders };
@@ -85,8 +88,11 @@ public:
     // Empty when nothing matches. May fail with a numbered error for a pattern it refuses.
     virtual std::string FindFirst(const std::string& pattern, SearchKind kind) = 0;
     virtual void CreateFolder(const std::string& path) = 0;
-    // The whole contents of a file, as bytes.
+    // The whole contents of a file, as bytes. Fails with 53 (file not found) only when there is
+    // no such file (or folder on its path).
     virtual std::string ReadFile(const std::string& path) = 0;
+    // The first `maxBytes` bytes of a file, or all of a shorter one; fails as ReadFile does.
+    virtual std::string ReadFileStart(const std::string& path, std::size_t maxBytes) = 0;
     // Replaces a file whole; a reader sees the old contents or the new, never a part.
     virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
     // Everything in a folder but "." and "..", in no particular order; nothing when the folder
@@ -361,6 +367,7 @@ struct Services {
     Shortcuts& shortcuts;
     TrayIconRecords& iconRecords;
     RunningLists& lists;
+    SessionLocks& locks;
 };
 
 }  // namespace iconlane

@@ -28,6 +28,10 @@ int FindText(std::string_view text, std::string_view what, int start = 1);
 
 std::string UpperCase(std::string_view text);
 std::string LowerCase(std::string_view text);
+// Letter case removed as the file system ignores it: two names of one file fold alike. ASCII
+// letters become lower case, as LowerCase makes them; every other letter lower case as well, or
+// its own form where Windows keeps it apart (the Kelvin sign from "K"). Not UTF-8 stays as it is.
+std::string FoldCase(std::string_view text);
 
 // Blanks (spaces and tabs) at the end of a text removed.
 std::string_view TrimTrailingBlanks(std::string_view text);

@@ -83,9 +83,9 @@ std::string FullPath(const std::string& path, const std::string& currentFolder) 
 std::optional<std::string> ListKey(const ListCommand& command, const std::string& currentFolder) {
     switch (command.kind) {
         case ListKind::kBatch:
-            return "batch " + LowerCase(FullPath(command.path, currentFolder));
+            return "batch " + FoldCase(FullPath(command.path, currentFolder));
         case ListKind::kFolder:
-            return "folder " + LowerCase(FullPath(command.path, currentFolder));
+            return "folder " + FoldCase(FullPath(command.path, currentFolder));
         case ListKind::kLine:
             break;
     }

@@ -43,7 +43,7 @@ std::string ChooseDataFolder(const Environment& environment, FileSystem& files) 
 Iconlane::Iconlane(Services& services)
     : services_(services),
       icons_(services, dataFolder_),
-      ids_(services.files, dataFolder_),
+      ids_(services, dataFolder_),
       entries_(services, options_, icons_),
       help_(services),
       events_(services, options_, entries_, help_),
@@ -167,7 +167,7 @@ void Iconlane::ReportMissing(const std::string& name, const std::string& kind) {
 void Iconlane::ParseEntryLine(const std::string& line) {
     ParseLine(line, services_.environment, services_.dialogs,
               [this, &line](std::string& target, std::string& tooltip, std::string& iconField) {
-                  std::string identity = LineIdentity(SplitEntryLine(line).target, 1);
+                  std::string identity = LineIdentity(SplitEntryLine(line).target);
                   entries_.AddEntry(ids_.IdFor(identity), target, tooltip, iconField);
               });
 }

@@ -4,27 +4,17 @@
 #include <exception>
 #include <utility>
 
-#include "platform/textreader.h"
+#include "platform/errors.h"
 #include "platform/textrules.h"
 
 namespace iconlane {
 namespace {
 
-// Ids remembered at most; the oldest not used in this run make room first.
-constexpr std::size_t kMaxRemembered = 1000;
-
-// "<id>\t<identity>"; nothing for a line that is not one.
-std::optional<std::pair<std::uint32_t, std::string>> ParseRecord(const std::string& line) {
-    std::size_t tab = line.find('\t');
-    if (tab == std::string::npos || tab == 0 || tab > 5 || tab + 1 == line.size()) return {};
-    std::uint32_t id = 0;
-    for (std::size_t at = 0; at < tab; ++at) {
-        if (line[at] < '0' || line[at] > '9') return {};
-        id = id * 10 + static_cast<std::uint32_t>(line[at] - '0');
-    }
-    if (id == 0 || id > kMaxIconId) return {};
-    return std::pair{id, line.substr(tab + 1)};
-}
+// Held while the map is read and written again, so that two copies of the program never write
+// over each other's records. Another copy holds it for a few milliseconds; one that holds it
+// longer (a map on a share that went offline) costs this write, not the start.
+constexpr const char* kMapLock = "Iconlane.iconids";
+constexpr unsigned kMapLockWaitMs = 2000;
 
 }  // namespace
 
@@ -37,81 +27,98 @@ std::uint32_t DerivedIconId(std::string_view identity) {
     return hash % kMaxIconId + 1;
 }
 
-std::string LineIdentity(std::string_view targetAsWritten, int occurrence) {
-    std::string identity = "line:" + LowerCase(targetAsWritten);
-    return occurrence > 1 ? identity + "#" + std::to_string(occurrence) : identity;
+std::string LineIdentity(std::string_view targetAsWritten) {
+    return "line:" + FoldCase(targetAsWritten);
 }
 
 std::string FileIdentity(std::string_view fileName) {
-    return "file:" + LowerCase(fileName);
+    return "file:" + FoldCase(fileName);
 }
 
-std::string IdentityCounter::Next(std::string_view targetAsWritten) {
-    int occurrence = ++seen_[LowerCase(targetAsWritten)];
-    return LineIdentity(targetAsWritten, occurrence);
+std::string IdentityCounter::Next(const std::string& identity) {
+    int occurrence = ++seen_[identity];
+    if (occurrence == 1) return identity;
+    std::size_t colon = identity.find(':');
+    return identity.substr(0, colon) + "#" + std::to_string(occurrence) + identity.substr(colon);
 }
 
 std::uint32_t IconIds::IdFor(const std::string& identity) {
     if (!loaded_) Load();
-    auto known = std::find_if(records_.begin(), records_.end(),
-                              [&](const Record& record) { return record.identity == identity; });
-    if (known != records_.end()) {
-        known->usedNow = true;
-        return known->id;
+    if (auto known = byIdentity_.find(identity); known != byIdentity_.end()) {
+        IdRecord& record = records_[known->second];
+        record.usedNow = true;
+        if (record.day != today_) record.day = today_, changed_ = true;
+        return record.id;
     }
     std::uint32_t id = FreeIdFrom(DerivedIconId(identity));
-    records_.push_back({identity, id, true});
+    records_.push_back({identity, id, today_, true});
+    byIdentity_[identity] = records_.size() - 1;
+    taken_[id] = 1;
     changed_ = true;
     return id;
 }
 
-std::uint32_t IconIds::FreeIdFrom(std::uint32_t id) const {
-    auto taken = [&](std::uint32_t candidate) {
-        return std::any_of(records_.begin(), records_.end(),
-                           [&](const Record& record) { return record.id == candidate; });
-    };
-    while (taken(id)) id = id % kMaxIconId + 1;
+// When every id is taken, the least recently used record not of this run gives up its id. Only a
+// run that gave out every id itself (65,535 entries in one session) takes back the one it gave
+// out first, the least likely to be still shown.
+std::uint32_t IconIds::FreeIdFrom(std::uint32_t id) {
+    for (std::uint32_t tried = 0; tried < kMaxIconId; ++tried, id = id % kMaxIconId + 1) {
+        if (!taken_[id]) return id;
+    }
+    auto oldest = std::find_if(records_.begin(), records_.end(),
+                               [](const IdRecord& record) { return !record.usedNow; });
+    if (oldest == records_.end()) oldest = records_.begin();
+    id = oldest->id;
+    records_.erase(oldest);
+    Index();
     return id;
 }
 
-// A map that is missing or cannot be read is rebuilt: its ids come back as they were derived.
+// Nothing for a map that is there but cannot be read: only a missing one is an empty map.
+std::optional<std::vector<IdRecord>> IconIds::ReadMap() {
+    try {
+        return ParseIdMap(services_.files.ReadFileStart(MapFile(), kMaxMapBytes + 1));
+    } catch (const std::exception&) {
+        if (CurrentNumberedError().Number() == kFileNotFound) return std::vector<IdRecord>{};
+        return std::nullopt;
+    }
+}
+
+// A map that cannot be read (locked, or on a share that is offline) is left as it is for this
+// run: ids are derived as if it were empty, and nothing is written over the records it holds.
 // Without a data folder there is no map: "\iconids.txt" would be the root of the current drive.
 void IconIds::Load() {
     loaded_ = true;
-    if (dataFolder_.empty()) return;
-    std::string text;
-    try {
-        text = files_.ReadFile(MapFile());
-    } catch (const std::exception&) {
-        return;
-    }
-    LineReader reader(text);
-    while (!reader.AtEnd()) {
-        auto record = ParseRecord(reader.ReadLine());
-        if (!record) continue;
-        bool clash = std::any_of(records_.begin(), records_.end(), [&](const Record& known) {
-            return known.id == record->first || known.identity == record->second;
-        });
-        if (!clash) records_.push_back({record->second, record->first, false});
+    today_ = std::max<std::int64_t>(services_.process.Today(), 0);  // a clock set before 1970
+    std::optional<std::vector<IdRecord>> records;
+    if (!dataFolder_.empty()) records = ReadMap();
+    writable_ = records.has_value();
+    if (records) records_ = std::move(*records);
+    Index();
+}
+
+void IconIds::Index() {
+    byIdentity_.clear();
+    taken_.assign(kMaxIconId + 1, 0);
+    for (std::size_t at = 0; at < records_.size(); ++at) {
+        byIdentity_[records_[at].identity] = at;
+        taken_[records_[at].id] = 1;
     }
 }
 
 // Losing the map costs only the users' show/hide choices for new ids, so a failure to write it
-// is no error the user sees.
+// is no error the user sees. A map that cannot be had now is tried again at the next write.
 void IconIds::Remember() {
-    if (!std::exchange(changed_, false) || dataFolder_.empty()) return;
-    while (records_.size() > kMaxRemembered) {
-        auto unused = std::find_if(records_.begin(), records_.end(),
-                                   [](const Record& record) { return !record.usedNow; });
-        if (unused == records_.end()) break;
-        records_.erase(unused);
-    }
-    std::string text;
-    for (const Record& record : records_) {
-        text += std::to_string(record.id) + "\t" + record.identity + "\r\n";
-    }
+    if (!changed_ || !writable_) return;
+    std::unique_ptr<SessionLock> lock = services_.locks.Hold(kMapLock, kMapLockWaitMs);
+    if (!lock) return;
+    std::optional<std::vector<IdRecord>> file = ReadMap();
+    if (!file) return;
+    records_ = MergeIdMaps(records_, std::move(*file));
+    Index();
+    changed_ = false;
     try {
-        files_.WriteFile(MapFile(), text);
+        services_.files.WriteFile(MapFile(), FormatIdMap(records_));
     } catch (const std::exception&) {
     }
 }

@@ -75,6 +75,11 @@ struct FileEntry {
     bool folder = false;
     bool hidden = false;  // left out of folder listings
 };
+struct FakeLock final : SessionLock {
+    explicit FakeLock(int& count) : held(count) { ++held; }
+    ~FakeLock() override { --held; }
+    int& held;
+};
 struct FakePicture final : Picture {
     explicit FakePicture(std::uintptr_t handle) : handle(handle) {}
     std::uintptr_t Handle() const override { return handle; }
@@ -106,7 +111,7 @@ struct Slot final : TraySlot {
 class FakePlatform : public Dialogs, public Environment, public Process, public FileSystem,
     public Pictures, public TrayShell, public WindowSystem, public Shell, public ExitDialog,
     public Registry, public HelpWindowHost, public HelpSurface, public Shortcuts,
-    public TrayIconRecords, public RunningLists {
+    public TrayIconRecords, public RunningLists, public SessionLocks {
     // clang-format on
 public:
     static constexpr std::uintptr_t kUpImage = 0x7000, kBuiltInIcon = 0x7100, kTrayWindow = 0x6000;
@@ -127,7 +132,11 @@ public:
     // The user at a menu; without one every menu closes unchosen. The keys held at a click.
     std::function<MenuChoice(const MenuRequest&)> menuChoice;
     HeldKeys heldKeys;
-    std::map<std::string, IconLocation> shellIcons;       // path -> where the shell's picture is
+    std::map<std::string, IconLocation> shellIcons;  // path -> where the shell's picture is
+    std::int64_t today = 19000;                      // days since 1970
+    bool lockBusy = false;  // another process holds every session lock for longer
+    int locksHeld = 0;
+    Texts writes;  // the files written, in order, " (locked)" while a session lock was held
     std::function<void(const ExitAnswered&)> exitAnswer;  // the user at the question; else No
     std::map<std::string, ShortcutDetails> links;         // .lnk path -> what it holds
     std::set<std::string> lateItems;  // shortcuts whose item picture the shell gives late
@@ -168,7 +177,7 @@ public:
     HotKeyHold hotKeyHold = HotKeyHold::kHeld;
     std::function<void()> hotKeyPressed;
 
-    Services services{*this, *this, *this, *this, *this, *this, *this,
+    Services services{*this, *this, *this, *this, *this, *this, *this, *this,
                       *this, *this, *this, *this, *this, *this, *this};
 
     const FileEntry* Lookup(const std::string& path) const {
@@ -198,6 +207,10 @@ public:
                              : std::string{char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
         return text;
     }
+    std::int64_t Today() const override { return today; }
+    std::unique_ptr<SessionLock> Hold(const std::string&, unsigned) override {
+        return lockBusy ? nullptr : std::make_unique<FakeLock>(locksHeld);
+    }
     [[noreturn]] void EndNow() override {
         seen.push_back("end");
         throw ProcessEnded{};
@@ -219,9 +232,13 @@ public:
         if (const FileEntry* entry = Lookup(path)) return entry->contents;
         throw RuntimeError(kFileNotFound);
     }
+    std::string ReadFileStart(const std::string& path, std::size_t maxBytes) override {
+        return ReadFile(path).substr(0, maxBytes);
+    }
     void WriteFile(const std::string& path, const std::string& bytes) override {
         if (readErrors.contains(path)) Fail(readErrors[path]);
         files[path] = {bytes};
+        writes.push_back(path + (locksHeld > 0 ? " (locked)" : ""));
     }
     std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override {
         if (!Lookup(folder) || !Lookup(folder)->folder) return std::nullopt;

@@ -18,22 +18,28 @@ TEST(QuickLaunchTest, AFolderGivesOneEntryPerFileOrSubFolderInNameOrder) {
         {"C:\\QL", {"", true}}, {"C:\\QL\\Sub.lnk", {"", true}}, {"C:\\QLX\\b.txt", {}}};
     platform.files["C:\\QL\\desktop.ini"] = {"x", false, true};
     platform.files["C:\\QL\\Hidden"] = {"", true, true};
-    for (const char* name : {"b.txt", "Mail.lnk", "a%PATH%.exe", "Zeta.LNK", "noext", "C.lnk"}) {
+    // Names that differ only in letter case are two files in a folder that tells them apart.
+    for (const char* name : {"b.txt", "Mail.lnk", "a%PATH%.exe", "Zeta.LNK", "noext", "C.lnk",
+                             "mail.lnk", "\xC3\x89z", "\xC3\xA9y"}) {  // Éz, éy
         platform.files[std::string("C:\\QL\\") + name] = {"icon"};
     }
     platform.links["C:\\QL\\Mail.lnk"] = {"Mail, work", "", 0, "C:\\mail.exe"};
     platform.links["C:\\QL\\Zeta.LNK"] = {"", "", 0, "C:\\zeta.exe"};
     const std::vector<std::string> lines = {
-        "C:\\QL\\a%PATH%.exe,a%PATH%,", "C:\\QL\\b.txt,b,",     "C:\\QL\\C.lnk,C,",
-        "C:\\QL\\Mail.lnk,Mail, work,", "C:\\QL\\noext,noext,", "C:\\QL\\Sub.lnk,Sub.lnk,",
-        "C:\\QL\\Zeta.LNK,Zeta,"};
-    std::vector<std::string> made;
+        "C:\\QL\\a%PATH%.exe,a%PATH%,", "C:\\QL\\b.txt,b,",       "C:\\QL\\C.lnk,C,",
+        "C:\\QL\\Mail.lnk,Mail, work,", "C:\\QL\\mail.lnk,mail,", "C:\\QL\\noext,noext,",
+        "C:\\QL\\Sub.lnk,Sub.lnk,",     "C:\\QL\\Zeta.LNK,Zeta,", "C:\\QL\\\xC3\xA9y,\xC3\xA9y,",
+        "C:\\QL\\\xC3\x89z,\xC3\x89z,"};
+    std::vector<std::string> made, identities;
     for (const WantedEntry& entry :
          FolderEntries("C:\\QL\\", *platform.ListFolder("C:\\QL"), platform.services)) {
         EXPECT_EQ(entry.fields.target + "," + entry.fields.tooltip + ",", entry.line);
         made.push_back(entry.line);
+        identities.push_back(entry.identity);
     }
     EXPECT_EQ(made, lines);
+    EXPECT_EQ(std::vector(identities.begin() + 3, identities.begin() + 5),
+              (std::vector<std::string>{"file:mail.lnk", "file#2:mail.lnk"}));
 }
 
 TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {
@@ -109,9 +115,10 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         {false, "a,A\nb,B,1e10", "a,A\nb,B", "Ab:B open b Mb^:B Ab:B Da Db quit ", 0, 1,
          "mtru"},                                                               // mended
         {false, "a,A\nb,B,1e10\nc,C", "a,A\nb,B\nc,C", "Ab:B Dc Ac:C ", 0, 1},  // c after b
-        {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, 0, "tr"},   // broken: no icon, as at start
-        {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, 0, "tr"},   // replaced by a failing line
-        {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},  // c keeps its id
+        {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, 0, "tr"},     // broken: no icon, as at start
+        {false, "a,A\nb,B,1e10", "a,A2\nb,B,1e10", "Ma:A2 ", 0, 1},  // still broken: tried quietly
+        {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, 0, "tr"},     // replaced by a failing line
+        {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},    // c keeps its id
         {false, "a,A\nb,B", "b,B\na,A", "Db Da Ab:B Aa:A ", 0},
         {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "Ac:C ", 0, 1},
         {false, "a,A", "a,A\n%b,B\nc,C", "Ac:C ", 1},
@@ -242,6 +249,37 @@ TEST(QuickLaunchTest, AnEntryFollowsItsIconFileAndALateItemPicture) {
             EXPECT_EQ(platform.inTray, (std::vector<std::uint32_t>{1, 2, 3}));
         };
         program.Run();
+    }
+}
+
+// A failure is told once while it stands, whatever moves around it; once mended and broken again
+// it is told again.
+TEST(QuickLaunchTest, AFailureIsToldOnceWhileItStands) {
+    // The batch file at the start and after each change; the messages each version gives
+    const std::pair<fake::Texts, std::string> cases[] = {
+        {{"a,A\nb,B,1e10", "a,A2\nb,B,1e10", "x\na,A2\nb,B,1e10"}, "100"},
+        {{"a,A\nb,B,1e10", "a,A\nb,B", "a,A\nb,B,1e10"}, "101"},
+        {{"a,A\n%b,B", "a,A2\n%b,B", "x\na,A2\n%b,B"}, "100"}};
+    for (const auto& [versions, told] : cases) {
+        fake::FakePlatform platform;
+        platform.files = {{"C:\\L", {"", true}}, {"C:\\L\\lane.txt", {versions[0]}}};
+        platform.commandLine = "/BATCH:C:\\L\\lane.txt";
+        std::string counts;
+        auto count = [&] {
+            counts += std::to_string(std::erase_if(platform.seen, [](const std::string& text) {
+                return text.starts_with("Iconlane/");
+            }));
+        };
+        platform.duringLoop = [&] {
+            count();
+            for (std::size_t at = 1; at < versions.size(); ++at) {
+                platform.files["C:\\L\\lane.txt"] = {versions[at]};
+                platform.settled();
+                count();
+            }
+        };
+        Iconlane(platform.services).Run();
+        EXPECT_EQ(counts, told) << versions.back();
     }
 }
 

@@ -168,6 +168,7 @@ TEST(SameListTest, ABatchFileOrFolderIsItsFullPathWithoutLetterCaseAndALineIsIts
         {"/BATCH:D:lane.txt", "/BATCH:D:\\lane.txt", true},
         {"/BATCH:\\\\srv\\share\\..\\lane.txt", "/BATCH:\\\\SRV\\share\\lane.txt", true},
         {"/FOLDER:C:\\Lanes\\", "/folder:C:\\lanes", true},
+        {"/FOLDER:C:\\\xC3\x89" "clair", "/FOLDER:C:\\\xC3\xA9" "CLAIR", true},
         {"/FOLDER:%LANES%\\.", "/FOLDER:C:\\Lanes", true},
         {"/FOLDER:C:\\", "/FOLDER:..", true},
         {"/BATCH:lane.txt", "/BATCH:other.txt", false},

@@ -72,6 +72,21 @@ TEST(HotKeyTest, ChordsAreReadWithoutLetterCaseAndNamedInOneOrder) {
     }
 }
 
+// Two names of one file fold alike: every letter as Windows compares names, ASCII lower-cased.
+TEST(TextRulesTest, CaseIsFoldedAsTheFileSystemFoldsIt) {
+    // clang-format off
+    const std::vector<std::pair<std::string, std::string>> folds = {
+        {"Mail.LNK", "mail.lnk"},
+        {"\xC3\x89" "CLAIR \xC3\xA9" "clair", "\xC3\xA9" "clair \xC3\xA9" "clair"},  // É, é
+        {"\xCE\xA3\xCE\x91\xCF\x82", "\xCF\x83\xCE\xB1\xCF\x83"},  // ΣΑς: final sigma too
+        {"\xD0\x96\xC5\xBF\xC4\xB1", "\xD0\xB6si"},  // Ж, long s, dotless i
+        {"\xEF\xBC\xA1\xC8\xBA", "\xEF\xBD\x81\xE2\xB1\xA5"},  // fullwidth A; Ⱥ to a longer ⱥ
+        {"\xC4\xB0\xE2\x84\xAA\xC3\x9F", "\xC4\xB0\xE2\x84\xAA\xC3\x9F"},  // İ, Kelvin, ß apart
+        {"\xF0\x90\x90\x80\xFF\xC3", "\xF0\x90\x90\x80\xFF\xC3"}};  // beyond the BMP, no UTF-8
+    // clang-format on
+    for (const auto& [text, folded] : folds) EXPECT_EQ(FoldCase(text), folded) << text;
+}
+
 TEST(TextReaderTest, LinesAndItemsAfterAnyByteOrderMark) {
     const std::string bom = "\xEF\xBB\xBF";
     // Items or lines, the text, what is read

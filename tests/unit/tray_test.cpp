@@ -7,118 +7,14 @@
 
 #include "entrywindow/entryevents.h"
 #include "fake_platform.h"
-#include "platform/iconframes.h"
+#include "started_program.h"
 #include "startup/startup.h"
-#include "tray/iconids.h"
 #include "tray/iconsource.h"
 
 namespace iconlane {
 namespace {
 
 using namespace fake;
-
-// The program started on a batch file of entries "a<k>.exe", tooltip "Tip<k>", and the options
-// file `ini`; entry `failed` fails after its window is made. Entry k's icon id is k, as an earlier
-// run left them in the map of ids. TEMP names the data folder.
-struct Bench {
-    explicit Bench(int count = 0, const std::string& ini = "", int failed = 0,
-                   const std::string& temp = "C:\\Data") {
-        std::string batch, ids;
-        for (int k = 1; k <= count; ++k) {
-            batch += "a" + std::to_string(k) + ".exe,Tip" + std::to_string(k);
-            batch += k == failed ? ",1e10\n" : "\n";
-            ids += std::to_string(k) + "\tline:a" + std::to_string(k) + ".exe\n";
-        }
-        platform.files = {{"list.txt", {batch}},
-                          {"C:\\Apps\\Iconlane.ini", {ini}},
-                          {"C:\\Data\\iconids.txt", {ids}}};
-        platform.variables["TEMP"] = temp;
-        platform.commandLine = "/BATCH:list.txt";
-        platform.menuChoice = [this](const MenuRequest&) { return Choice(); };
-        platform.exitAnswer = [this](const ExitAnswered& answer) {
-            questions.push_back(answer);
-            while (Step()) continue;
-            questions.pop_back();
-        };
-        program.Main();
-        platform.seen.clear();
-    }
-    int Add(std::string target, std::string tooltip = "", std::string iconField = "") {
-        const auto id = static_cast<std::uint32_t>(table.EntryCount() + 1);
-        return ErrorOf([&] { table.AddEntry(id, target, tooltip, iconField); });
-    }
-    // What is seen while a script runs, of actions: m<k>:<n> tray message n on entry k, b<k> it
-    // starts blinking, t<k> its blink tick, u<k> it is unloaded, g<k> the shell restarted, r<k>
-    // its retry tick, p<k>:<phase>, x the exit question, A / F an entry added / failing after its
-    // window is made, e the program ends, s the tray's icon size changes, w<n> n ms pass, k<k>
-    // entry k gets Enter while the next target opens, v icon copies cannot be saved from now on, o
-    // the ids in the order the tray shows them ("tray 1 2"), C / c Ctrl+Shift pressed / released;
-    // "!" before one: the shell refuses the icon, "?": it answers false but takes it. A menu takes
-    // the next action as the item picked (-1: picking fails, _: another menu is open, >path a
-    // file, s an item of the shell's; ^ before it: with Ctrl+Shift); an open question takes the
-    // next ones up to "." (its loop unwinds), y and n answering it.
-    Texts Run(const std::string& script) {
-        platform.seen.clear();
-        actions = std::istringstream(script);
-        ErrorOf([&] {
-            while (Step()) continue;
-        });
-        return platform.seen;
-    }
-    bool Step() {
-        std::string a;
-        if (!(actions >> a) || a == ".") return false;
-        platform.refusedAdds = a[0] == '!' ? 1 : 0;
-        platform.addsTakenLate = a[0] == '?' ? 1 : 0;
-        if (a[0] == '!' || a[0] == '?') a.erase(0, 1);
-        const int k = std::atoi(a.c_str() + 1);
-        const std::string arg = a.substr(a.find(':') + 1);
-        if (a[0] == 'm') platform.slots.at(k - 1)->events.OnTrayMessage(std::stoi(arg));
-        if (a[0] == 't') platform.slots.at(k - 1)->events.OnTimer();
-        if (a[0] == 'b') table.EntryWindows(k)->SetFadeTimerEnabled(true);
-        if (a[0] == 'u') platform.slots.at(k - 1)->Unload();
-        if (a[0] == 'g') table.AddIconAgain(k, true);
-        if (a[0] == 'r') platform.slots.at(k - 1)->events.OnRetryTimer();
-        if (a[0] == 'v') platform.saveIconError = kPathFileAccessError;
-        std::string tray = "tray";
-        for (std::uint32_t id : platform.inTray) tray += " " + std::to_string(id);
-        if (a[0] == 'o') platform.seen.push_back(tray);  // as the shell shows them
-        if (a[0] == 'p') table.SetEntryIcon(k, arg == "-" ? "Up " : arg);
-        if (a[0] == 'x') program.Events().ConfirmExit();
-        if (a[0] == 'A' || a[0] == 'F') Add("T", "", a[0] == 'F' ? "1e10" : "");
-        if (a[0] == 'e') table.RemoveAllTrayIcons();
-        if (a[0] == 's') platform.iconSizeChanged();
-        if (a[0] == 'w') platform.now += k;
-        auto enter = [this, k] { platform.slots.at(k - 1)->events.OnTrayMessage(1025); };
-        if (a[0] == 'k') platform.duringOpen = enter;
-        if (a == "y" || a == "n") questions.back()(a == "y" ? ExitAnswer::kYes : ExitAnswer::kNo);
-        if (a == "n") platform.seen.push_back("answered");  // and not ended
-        if (a == "C" || a == "c") platform.heldKeys = {a == "C", a == "C"};
-        return true;
-    }
-    MenuChoice Choice() {
-        std::string a;
-        actions >> a;
-        MenuChoice choice = Chosen();
-        choice.shown = a != "_";
-        if (a.starts_with('^')) choice.keys = {true, true}, a.erase(0, 1);
-        if (a == "-1") Fail(kBadAlloc);
-        if (a.starts_with('>')) {
-            choice.path = a.substr(1);
-        } else if (a == "s") {
-            choice.shellItem = true;
-        } else if (choice.shown && !a.empty()) {
-            choice.command = std::stoi(a);
-        }
-        return choice;
-    }
-
-    FakePlatform platform;
-    Iconlane program{platform.services};
-    EntryTable& table = program.Entries();
-    std::istringstream actions;
-    std::vector<ExitAnswered> questions;  // the answers of the questions open
-};
 
 TEST(TrayIconsTest, TheTipIsTheTextAndAZeroCutOrPaddedWithBlanksTo64) {
     const std::string x63(63, 'x');
@@ -131,91 +27,6 @@ TEST(TrayIconsTest, TheTipIsTheTextAndAZeroCutOrPaddedWithBlanksTo64) {
         const auto formed = FormTip(text);
         EXPECT_EQ(std::string(formed.begin(), formed.end()), tip);
     }
-}
-
-// A directory of frames (width, height, bits a pixel; 0 stands for 256), each followed in a file
-// by an image of 8 bytes; in a group, frame n is the icon resource 100 + n.
-std::string IconDirectory(const std::vector<std::array<int, 3>>& frames, IconDirectoryKind kind) {
-    const bool file = kind == IconDirectoryKind::kFile;
-    std::string bytes{0, 0, 1, 0, char(frames.size()), 0}, images;
-    for (const auto& [width, height, bits] : frames) {
-        const std::size_t location =
-            file ? 6 + 16 * frames.size() + images.size() : 100 + bytes.size() / 14;
-        bytes += {char(width),    char(height),       0, 0, 1, 0, char(bits), 0, 8, 0, 0, 0,
-                  char(location), char(location >> 8)};
-        if (file) bytes += std::string(2, '\0'), images += std::string(8, 'i');
-    }
-    return bytes + images;
-}
-
-// Scaled down, a frame keeps its detail; scaled up, it blurs.
-TEST(IconFramesTest, TheSmallestFrameAtLeastTheSizeElseTheLargestWithTheMostColours) {
-    using Frames = std::vector<std::array<int, 3>>;
-    const Frames own = {{16, 16, 4}, {32, 32, 4}, {48, 48, 4}, {64, 64, 4}};
-    // The frames, the size asked for, the frame chosen
-    // clang-format off
-    const std::vector<std::tuple<Frames, int, int, std::size_t>> cases = {
-        {own, 16, 16, 0}, {own, 20, 20, 1}, {own, 24, 24, 1}, {own, 40, 40, 2}, {own, 96, 96, 3},
-        {{{32, 32, 4}, {16, 16, 32}, {32, 32, 32}}, 20, 20, 2},
-        {{{33, 32, 4}, {66, 64, 4}}, 41, 40, 1},
-        {{{0, 0, 32}, {48, 48, 32}}, 64, 64, 0}, {{{16, 16, 4}}, 20, 20, 0}};
-    // clang-format on
-    for (const auto kind : {IconDirectoryKind::kFile, IconDirectoryKind::kGroup}) {
-        for (const auto& [given, width, height, chosen] : cases) {
-            const std::vector<IconFrame> frames =
-                ReadIconDirectory(IconDirectory(given, kind), kind);
-            ASSERT_EQ(frames.size(), given.size());
-            EXPECT_EQ(ChooseIconFrame(frames, width, height), chosen) << width << " " << chosen;
-            const std::size_t image = 6 + 16 * given.size() + 8 * chosen;
-            EXPECT_EQ(frames[chosen].location,
-                      kind == IconDirectoryKind::kFile ? image : 100 + chosen);
-        }
-    }
-    // No icon at all, and a frame whose image the file does not hold whole.
-    const std::string cut = IconDirectory(own, IconDirectoryKind::kFile);
-    EXPECT_TRUE(ReadIconDirectory("this is text, not an icon", IconDirectoryKind::kFile).empty());
-    EXPECT_EQ(ReadIconDirectory(cut.substr(0, cut.size() - 1), IconDirectoryKind::kFile).size(),
-              3u);
-}
-
-// An id belongs to what an entry is; once given it stays, whatever else comes, goes or collides.
-TEST(IconIdsTest, AnEntryKeepsTheIdItWasGivenFirst) {
-    const std::string bravo = FileIdentity("Bravo.lnk");
-    const std::uint32_t derived = DerivedIconId(bravo);
-    const struct {
-        std::string map;  // as an earlier run left it
-        std::vector<std::string> asked;
-        std::vector<std::uint32_t> ids;
-        std::string folder = "C:\\D";  // the data folder; none: the map is neither read nor written
-    } cases[] = {
-        {"",
-         {bravo, FileIdentity("bravo.LNK"), LineIdentity("a.exe", 1)},
-         {derived, derived, DerivedIconId("line:a.exe")}},
-        {std::to_string(derived) + "\tfile:other", {bravo}, {derived % kMaxIconId + 1}},
-        {"7\tfile:bravo.lnk\r\n8\tline:a.exe#2", {LineIdentity("A.EXE", 2), bravo}, {8, 7}},
-        {"junk\n0\tx\n65536\ty\n9\t\n12\tfile:bravo.lnk", {bravo}, {12}},
-        {"\xFF\xFE garbage", {bravo}, {derived}},
-        {"7\tfile:bravo.lnk", {bravo, bravo}, {derived, derived}, ""}};
-    for (const auto& row : cases) {
-        FakePlatform platform;
-        platform.files[row.folder + "\\iconids.txt"] = {row.map};
-        IconIds ids(platform, row.folder);
-        std::vector<std::uint32_t> given;
-        for (const std::string& identity : row.asked) given.push_back(ids.IdFor(identity));
-        EXPECT_EQ(given, row.ids) << row.map;
-        ids.Remember();
-        EXPECT_EQ(platform.files.size(), 1u);  // the map only, in its folder
-        if (row.folder.empty()) {
-            EXPECT_EQ(platform.files.begin()->second.contents, row.map);
-        }
-        IconIds again(platform, row.folder);  // the next run reads what this one wrote
-        for (std::size_t n = 0; n < given.size(); ++n)
-            EXPECT_EQ(again.IdFor(row.asked[n]), given[n]) << row.asked[n];
-    }
-    IdentityCounter counter;
-    EXPECT_EQ(
-        std::vector<std::string>({counter.Next("A.exe"), counter.Next("b"), counter.Next("a.EXE")}),
-        std::vector<std::string>({"line:a.exe", "line:b", "line:a.exe#2"}));
 }
 
 TEST(EntryTableTest, IconFieldNamesAnIconFileOrANumber) {
@@ -297,64 +108,6 @@ TEST(EntryTableTest, AnIconsLifeInTheTray) {
         EXPECT_EQ(std::tuple(r.cbSize, r.hWnd, r.uFlags, r.uCallbackMessage, r.hIcon),
                   std::tuple(88u, FakePlatform::kTrayWindow, 7u, 512u, filled));
         EXPECT_EQ(call.Tip(), &call == &b.platform.trayCalls[0] ? "" : "T");  // the target as tip
-    }
-}
-
-// With SHOWICONS, a record the task bar writes for one of the icons in the tray is shown on the
-// task bar once, when it has not changed for a second, whatever order its values came in; a
-// record there before, another program's, one for an id not in the tray or for an unknown folder
-// is left alone, and so is every record when they could not be listed as the icons came. One
-// for an icon that comes later is shown when it comes. Without the option nothing is watched.
-// The paths are compared without letter case, known folders expanded.
-TEST(IconPromotionTest, OnlyRecordsNewForTheProgramsOwnIconsAreShown) {
-    const std::string own = "|C:\\Apps\\Iconlane.exe|",
-                      apps = "{A995A995-0000-4000-8000-00000000A995}";
-    // The options file (";unlisted": the records cannot be listed as icons 1 and 2 come), records
-    // before they come ("name|path|uid|shown"), records written afterwards (each a change, 100 ms
-    // apart), the records shown once all has been quiet for a second and icon 3 has come
-    // clang-format off
-    const std::vector<std::tuple<std::string, Texts, Texts, std::string>> cases = {
-        {"SHOWICONS=TRUE", {}, {"n|c:\\apps\\ICONLANE.EXE|2"}, "n"},
-        {"SHOWICONS=TRUE", {"o" + own + "1"}, {"n" + own + "2"}, "n"},
-        {"SHOWICONS=TRUE", {}, {"f|C:\\Other\\Iconlane.exe|1", "u" + own + "4"}, ""},
-        {"SHOWICONS=TRUE", {}, {"g|" + apps + "\\Iconlane.exe|1", "h|{0}\\Iconlane.exe|2"}, "g"},
-        {"SHOWICONS=TRUE", {}, {"n||1", "n" + own + "-", "n" + own + "1"}, "n"},
-        {"SHOWICONS=TRUE", {}, {"n" + own + "1", "n" + own + "1|0"}, "n"},
-        {"SHOWICONS=TRUE", {}, {"u" + own + "3"}, "u"},
-        {"SHOWICONS=TRUE,;unlisted", {"o" + own + "1"}, {"n" + own + "2"}, ""},
-        {"", {}, {"n" + own + "1"}, ""}};
-    // clang-format on
-    for (const auto& [ini, before, after, shown] : cases) {
-        Bench b(0, ini);
-        auto& records = b.platform.iconRecords.emplace();
-        b.platform.knownFolders[apps] = "C:\\Apps";
-        const auto quiet = [&](unsigned ms) {
-            b.platform.now += ms;
-            if (b.platform.recordsChanged) b.platform.recordsChanged();
-        };
-        auto write = [&](const std::string& text) {
-            Texts part;
-            std::istringstream fields(text);
-            for (std::string field; std::getline(fields, field, '|');) part.push_back(field);
-            const auto number = [&](std::size_t n) -> std::optional<std::uint32_t> {
-                if (n >= part.size() || part[n] == "-") return std::nullopt;
-                return static_cast<std::uint32_t>(std::stoul(part[n]));
-            };
-            records[part[0]] = {part[1], number(2), number(3)};
-            quiet(100);
-        };
-        for (const std::string& record : before) write(record);
-        b.platform.unreadableListings = ini.ends_with("unlisted") ? 1 : 0;
-        b.Run("A A");
-        for (const std::string& record : after) write(record);
-        quiet(1000), b.Run("A");
-        write("x|C:\\x.exe|9"), quiet(1000);  // one more change: nothing is shown twice
-        std::string promoted, showing;
-        for (const std::string& name : b.platform.promoted) promoted += name;
-        for (const auto& [name, record] : records) showing += record.promoted == 1u ? name : "";
-        EXPECT_EQ(promoted, shown) << after[0];
-        EXPECT_EQ(showing, shown) << after[0];
-        EXPECT_EQ(b.platform.Watching(), !ini.empty());
     }
 }
 

@@ -15,6 +15,7 @@
 #include "platform/win32/menubitmap.h"
 #include "platform/win32/menupictures.h"
 #include "platform/win32/traywindow.h"
+#include "scratch.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -98,17 +99,6 @@ MenuEntry Entry(Kind kind, const std::string& caption, const std::string& path =
     entry.kind = kind, entry.caption = caption, entry.path = path, entry.command = command;
     return entry;
 }
-
-struct ScratchFolder {
-    ScratchFolder() { fs::create_directories(path); }
-    ~ScratchFolder() { fs::remove_all(path); }
-    std::string File(const std::string& name, const std::string& text = "x") const {
-        std::ofstream(path / name) << text;
-        return (path / name).string();
-    }
-    const fs::path path =
-        fs::temp_directory_path() / ("iconlane_menus_" + std::to_string(GetTickCount64()));
-};
 
 // A 16-pixel icon whose first row starts with the given colour pixels and mask bits.
 HICON MakeIcon(std::initializer_list<std::uint32_t> pixels, std::initializer_list<int> maskBits) {

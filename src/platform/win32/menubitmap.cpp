@@ -3,24 +3,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/win32/traysize.h"
+
 namespace iconlane::win32 {
 namespace {
 
 using Pixel = std::uint32_t;  // B, G, R, A from the lowest byte up
-
-// The DPI functions of Windows 8.1 and 10, looked up so that the program still starts without them
-// (older systems, Wine versions without them): the plain metric is all there is then.
-using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-using MetricsForDpi = int(WINAPI*)(int, UINT);
-constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
-
-template <typename Function>
-Function Lookup(const wchar_t* library, const char* name) {
-    HMODULE module = GetModuleHandleW(library);
-    if (module == nullptr) module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    FARPROC found = module != nullptr ? GetProcAddress(module, name) : nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
-}
 
 BITMAPINFO TopDown32(int width, int height) {
     BITMAPINFO info{};
@@ -97,17 +85,7 @@ bool MenusBlendPictures() {
 }  // namespace
 
 int SmallIconPixelsAt(POINT point) {
-    static const auto dpiForMonitor = Lookup<DpiForMonitor>(L"shcore.dll", "GetDpiForMonitor");
-    static const auto metricsForDpi =
-        Lookup<MetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
-    UINT dpiX = 0, dpiY = 0;
-    if (dpiForMonitor != nullptr && metricsForDpi != nullptr &&
-        SUCCEEDED(dpiForMonitor(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), kEffectiveDpi,
-                                &dpiX, &dpiY)) &&
-        dpiX != 0) {
-        if (int pixels = metricsForDpi(SM_CXSMICON, dpiX); pixels > 0) return pixels;
-    }
-    return GetSystemMetrics(SM_CXSMICON);
+    return SmallIconPixelsOn(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST));
 }
 
 UniqueBitmap MenuBitmapOf(HICON icon, int pixels) {

@@ -33,6 +33,40 @@ bool Matches(const WIN32_FIND_DATAW& found, SearchKind kind) {
     return kind == SearchKind::kFilesAndFolders && name != L"." && name != L"..";
 }
 
+// Opened for reading with every sharing allowed, the rename of another file over it included:
+// another copy of the program replaces a file it shares by renaming a new one over it, and a
+// reader must never make that fail.
+UniqueFile OpenForReading(const std::string& path) {
+    UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) throw RuntimeError(FileErrorNumber(GetLastError()));
+    return file;
+}
+
+LONGLONG SizeOf(const UniqueFile& file) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size)) throw RuntimeError(FileErrorNumber(GetLastError()));
+    return size.QuadPart;
+}
+
+// Up to `size` bytes from the file's start; fewer when it is shorter by now.
+std::string ReadBytes(const UniqueFile& file, std::size_t size) {
+    std::string contents(size, '\0');
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), contents.data() + done,
+                        static_cast<DWORD>(contents.size() - done), &read, nullptr)) {
+            throw RuntimeError(FileErrorNumber(GetLastError()));
+        }
+        if (read == 0) break;
+        done += read;
+    }
+    contents.resize(done);
+    return contents;
+}
+
 // Characters no file name may hold. The system's search takes < > and " for wildcards of its own
 // and answers "not found" for the others, so they are refused before it sees them.
 bool HasRefusedCharacter(const std::string& pattern) {
@@ -197,6 +231,15 @@ std::string Win32Process::CurrentFolder() const {
     }
 }
 
+std::int64_t Win32Process::Today() const {
+    constexpr std::int64_t kTicksPerDay = 864000000000;  // of 100 ns
+    constexpr std::int64_t kDaysFrom1601To1970 = 134774;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks{{now.dwLowDateTime, now.dwHighDateTime}};
+    return static_cast<std::int64_t>(ticks.QuadPart) / kTicksPerDay - kDaysFrom1601To1970;
+}
+
 void Win32Process::EndNow() {
     ExitProcess(0);
 }
@@ -242,26 +285,17 @@ std::string Win32FileSystem::ReadFile(const std::string& path) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) throw RuntimeError(FileErrorNumber(GetLastError()));
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size)) throw RuntimeError(FileErrorNumber(GetLastError()));
-    if (size.QuadPart > kMaxTextFileSize) throw RuntimeError(kOutOfMemory);
-    std::string contents(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < contents.size()) {
-        DWORD read = 0;
-        if (!::ReadFile(file.Get(), contents.data() + done,
-                        static_cast<DWORD>(contents.size() - done), &read, nullptr)) {
-            throw RuntimeError(FileErrorNumber(GetLastError()));
-        }
-        if (read == 0) break;
-        done += read;
-    }
-    contents.resize(done);
-    return contents;
+    UniqueFile file = OpenForReading(path);
+    LONGLONG size = SizeOf(file);
+    if (size > kMaxTextFileSize) throw RuntimeError(kOutOfMemory);
+    return ReadBytes(file, static_cast<std::size_t>(size));
+}
+
+std::string Win32FileSystem::ReadFileStart(const std::string& path, std::size_t maxBytes) {
+    UniqueFile file = OpenForReading(path);
+    LONGLONG size = SizeOf(file);
+    return ReadBytes(file, static_cast<std::size_t>(
+                               std::min<ULONGLONG>(static_cast<ULONGLONG>(size), maxBytes)));
 }
 
 void Win32FileSystem::WriteFile(const std::string& path, const std::string& bytes) {

@@ -26,6 +26,7 @@ public:
     std::string CurrentFolder() const override;
     [[noreturn]] void EndNow() override;
     std::string FromLegacyCodePage(const std::string& bytes) const override;
+    std::int64_t Today() const override;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -33,6 +34,7 @@ public:
     std::string FindFirst(const std::string& pattern, SearchKind kind) override;
     void CreateFolder(const std::string& path) override;
     std::string ReadFile(const std::string& path) override;
+    std::string ReadFileStart(const std::string& path, std::size_t maxBytes) override;
     void WriteFile(const std::string& path, const std::string& bytes) override;
     // In folders.cpp.
     std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override;

@@ -21,23 +21,26 @@ Function Lookup(const wchar_t* library, const char* name) {
 
 // GetSystemMetrics alone keeps the DPI the user signed in with until the next sign-in.
 int MeasureTrayIconPixels() {
-    static const auto dpiForMonitor = Lookup<DpiForMonitor>(L"shcore.dll", "GetDpiForMonitor");
-    static const auto metricsForDpi =
-        Lookup<MetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
     HWND taskBar = FindWindowW(L"Shell_TrayWnd", nullptr);
-    UINT dpiX = 0, dpiY = 0;
-    if (taskBar != nullptr && dpiForMonitor != nullptr && metricsForDpi != nullptr &&
-        SUCCEEDED(dpiForMonitor(MonitorFromWindow(taskBar, MONITOR_DEFAULTTOPRIMARY), kEffectiveDpi,
-                                &dpiX, &dpiY)) &&
-        dpiX != 0) {
-        if (int pixels = metricsForDpi(SM_CXSMICON, dpiX); pixels > 0) return pixels;
-    }
-    return GetSystemMetrics(SM_CXSMICON);
+    if (taskBar == nullptr) return GetSystemMetrics(SM_CXSMICON);
+    return SmallIconPixelsOn(MonitorFromWindow(taskBar, MONITOR_DEFAULTTOPRIMARY));
 }
 
 int measured = 0;
 
 }  // namespace
+
+int SmallIconPixelsOn(HMONITOR monitor) {
+    static const auto dpiForMonitor = Lookup<DpiForMonitor>(L"shcore.dll", "GetDpiForMonitor");
+    static const auto metricsForDpi =
+        Lookup<MetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
+    UINT dpiX = 0, dpiY = 0;
+    if (dpiForMonitor != nullptr && metricsForDpi != nullptr &&
+        SUCCEEDED(dpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) && dpiX != 0) {
+        if (int pixels = metricsForDpi(SM_CXSMICON, dpiX); pixels > 0) return pixels;
+    }
+    return GetSystemMetrics(SM_CXSMICON);
+}
 
 int TrayIconPixels() {
     if (measured == 0) measured = MeasureTrayIconPixels();

@@ -3,7 +3,12 @@
 // drawn for it is shown rather than a larger one shrunk by the task bar.
 #pragma once
 
+#include <windows.h>
+
 namespace iconlane::win32 {
+
+// The small-icon size for the DPI of a monitor, in pixels.
+int SmallIconPixelsOn(HMONITOR monitor);
 
 // In pixels, as last measured; measured on first use.
 int TrayIconPixels();

@@ -8,6 +8,7 @@
 #include "platform/win32/exitdialog.h"
 #include "platform/win32/helpwindow.h"
 #include "platform/win32/runninglists.h"
+#include "platform/win32/sessionlock.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/shortcuts.h"
 #include "platform/win32/system.h"
@@ -60,12 +61,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32HelpWindow help;
     Win32Shortcuts shortcuts;
     Win32TrayIconRecords iconRecords;
+    Win32SessionLocks locks;
     windows.AddWaitable(iconRecords);
     windows.AddWaitable(shortcuts.LateAnswers());
     Win32RunningLists lists(windows);
     iconlane::Services services{dialogs, environment, process,     files,      pictures,
                                 tray,    windows,     shell,       exitDialog, registry,
-                                help,    shortcuts,   iconRecords, lists};
+                                help,    shortcuts,   iconRecords, lists,      locks};
 
     iconlane::Iconlane program(services);
     program.Run();
