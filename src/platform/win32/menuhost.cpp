@@ -191,7 +191,11 @@ void Win32MenuHost::OpenShellMenuOver(UINT input, const std::string& path, POINT
         return;
     }
     verbMenu_ = shellMenu, verb_ = id, verbPoint_ = at;
+    // Wine forgets the menu underneath once a nested one has closed, and EndMenu then leaves it
+    // open (and the verb waiting) until the next click: its loop ends on the message that
+    // EndMenu would have posted.
     EndMenu();
+    PostMessageW(tray_.Handle(), WM_CANCELMODE, 0, 0);
 }
 
 bool Win32MenuHost::OnTrayWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
