@@ -1,0 +1,158 @@
+// The live lane: a batch file or a folder of shortcuts kept in step with the tray while the
+// program runs, and a second start of the same list.
+#include "scenarios.h"
+
+namespace e2e {
+namespace {
+
+const Row kRows[] = {
+    // A file stands where the data folder would be: the icons show all the same, and one message
+    // says that their copies could not be saved.
+    {"FolderOfShortcutsShowsTheirPicturesAndCommentsAndFollowsTheFolder",
+     [](Driver& d) {
+         std::filesystem::create_directories(d.path("$D\\ql\\sub"));
+         d.write("Iconlane", "not a folder");
+         shortcut(d, "b.lnk", "", "%E2E_DIR%\\own2.ico");
+         shortcut(d, "A.lnk", "Mail, work", "$D\\own1.ico");
+         d.write("ql\\desktop.ini", "[.ShellClassInfo]");
+         SetFileAttributesA(d.path("$D\\ql\\desktop.ini").c_str(), FILE_ATTRIBUTE_HIDDEN);
+         d.writeLines("Iconlane.ini", {"CLICKMODE=SINGLE"});
+         d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});
+         EXPECT_EQ(waitForTips(3), "Mail, work|b|sub");  // a sub-folder is an entry too
+         expectBox(d, "Iconlane",
+                   "Error 53 (File not found) while saving a copy of an icon in the data folder '",
+                   "\\Iconlane'.\n\nThe icons are shown, but their copies could not be saved.",
+                   false);
+         EXPECT_TRUE(d.shows(0, true) && d.shows(1, true)) << "not the shortcuts' own pictures";
+         d.click(0, 1);
+         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the shortcut's target did not open";
+         // Inserted between them: b and sub go and come back after it under their own ids, A stays.
+         const auto ids = [&] {
+             std::vector<UINT> added;
+             for (const auto& call : d.spy.calls(NIM_ADD)) added.push_back(call.first.second);
+             return added;
+         };
+         const std::vector<UINT> first = ids();
+         shortcut(d, "Ab.lnk", "Third", "$D\\own3.ico");
+         EXPECT_EQ(waitForTips(4), "Mail, work|Third|b|sub");
+         EXPECT_TRUE(d.showsNoDialog()) << "a failing copy reported again";
+         const std::vector<UINT> inserted = ids();
+         ASSERT_EQ(inserted.size(), 6u);
+         EXPECT_TRUE(inserted[4] == first[1] && inserted[5] == first[2] &&
+                     std::find(first.begin(), first.end(), inserted[3]) == first.end());
+         EXPECT_EQ(d.spy.calls(NIM_DELETE).size(), 2u) << "an icon before the new one moved";
+         EXPECT_EQ(d.spy.calls(NIM_MODIFY).size(), 0u);
+         DeleteFileA(d.path("$D\\ql\\Ab.lnk").c_str());
+         EXPECT_EQ(waitForTips(3), "Mail, work|b|sub");
+         // A shortcut to the computer gives the tray the shell's own picture of the computer.
+         shortcut(d, "This PC.lnk", "", "");
+         EXPECT_EQ(waitForTips(4), "Mail, work|b|sub|This PC");
+         LPITEMIDLIST computer = nullptr;
+         SHFILEINFOA info{};
+         SHGetSpecialFolderLocation(0, CSIDL_DRIVES, &computer);
+         SHGetFileInfoA(LPCSTR(computer), 0, &info, sizeof info,
+                        SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON);  // the tray's size here
+         ICONINFO parts{};
+         std::string bits(1 << 16, '\0');
+         GetIconInfo(info.hIcon, &parts);
+         bits.resize(GetBitmapBits(parts.hbmColor, LONG(bits.size()), bits.data()));
+         EXPECT_TRUE(!bits.empty() &&
+                     d.spy.picture(d.spy.calls(NIM_ADD).back().first).ends_with(bits))
+             << "not the computer's picture";
+         PostMessageA(windowsOf(d.id(), "IconlaneTray")[0], WM_CLOSE, 0, 0);
+         ASSERT_TRUE(d.ended());
+         DeleteFileA(d.path("$D\\Iconlane").c_str());  // the profile can be written again
+         d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});  // the next log-on
+         EXPECT_EQ(waitForTips(4), "Mail, work|b|sub|This PC");
+         const std::vector<UINT> again = ids();
+         EXPECT_EQ(std::vector<UINT>(again.end() - 4, again.end() - 1), first) << "ids not kept";
+     }},
+    {"AnEditedBatchFileMovesTheTrayAndIsNotReadAsEmptyWhileRenamed",
+     [](Driver& d) {
+         d.startLane(2);
+         d.writeLines("lane.tmp", {"$D\\lane1.exe,Lane 1,$D\\own1.ico", "$D\\lane2.exe,Two",
+                                   "$D\\marker.exe,Lane 3,$D\\own3.ico"});
+         DeleteFileA(d.path("$D\\lane.txt").c_str()), Sleep(600);
+         MoveFileA(d.path("$D\\lane.tmp").c_str(), d.path("$D\\lane.txt").c_str());
+         EXPECT_EQ(waitForTips(3), "Lane 1|Two|Lane 3");
+         EXPECT_TRUE(d.shows(0, true) && d.shows(2, true));
+         EXPECT_EQ(d.spy.calls(NIM_DELETE).size(), 0u) << "read as empty while it was away";
+         EXPECT_EQ(d.spy.calls(NIM_MODIFY).size(), 1u);
+     }},
+    // Saved in place, as Notepad saves: a line mended works in every way, a line broken loses its
+    // icon, each reported once; a tooltip of 64 characters or more shows its first 64.
+    {"ABatchFileSavedInPlaceEndsWhereAFreshStartWould",
+     [](Driver& d) {
+         CopyFileA(d.path("$D\\marker.exe").c_str(), d.path("$D\\two.exe").c_str(), 0);
+         const std::string one = "$D\\marker.exe,One", tip(70, 't');
+         d.writeLines("lane.txt", {one, "$D\\two.exe,Two,1e10"});
+         d.start(kBatch);
+         expectBox(d, "Iconlane", kError + "6 occurred in ParseLine while parsing '$D\\two", kCheck,
+                   false);
+         EXPECT_EQ(waitForTips(1), "One");
+         d.writeLines("lane.txt", {one, "$D\\two.exe," + tip});
+         EXPECT_EQ(waitForTips(2), "One|" + tip.substr(0, 64));
+         d.choose(1, kLaunch);
+         ASSERT_TRUE(d.witnessedSettlesAt(1));
+         EXPECT_NE(d.witnessed()[0].find("two.exe"), std::string::npos) << d.witnessed()[0];
+         d.writeLines("lane.txt", {one, "$D\\three.exe,Three,1e10"});
+         expectBox(d, "Iconlane", kError + "6 occurred in ParseLine while parsing '$D\\three",
+                   kCheck, false);
+         EXPECT_EQ(waitForTips(1), "One");
+         EXPECT_TRUE(d.showsNoDialog());
+     }},
+    // A start from the Startup folder and one by hand: the second (the path in other letters) adds
+    // no icon and ends; the first reads its list again, and so shows a change of its target that
+    // the watch of the list's folder does not see. Another list runs beside it; once the first has
+    // ended, its list starts as usual.
+    {"ASecondStartOfTheSameListHandsItOverAndAnotherListRunsBesideIt",
+     [](Driver& d) {
+         std::filesystem::create_directory(d.path("$D\\pictures"));
+         const auto copy = [&](const char* from, const char* to) {  // written now, not copied
+             std::ifstream in(d.path(from), std::ios::binary);
+             d.write(to, std::string(std::istreambuf_iterator<char>(in), {}));
+         };
+         copy("$D\\own1.ico", "pictures\\own.ico");
+         d.writeLines("lane.txt", {"$D\\pictures\\own.ico,Picture"});
+         d.writeLines("other.txt", {"$D\\marker.exe,Other"});
+         d.start(kBatch);
+         ASSERT_EQ(waitForTips(1), "Picture");
+         copy("$D\\own2.ico", "pictures\\own.ico");
+         ASSERT_TRUE(holdsFor([&] { return d.spy.calls(NIM_MODIFY).empty(); }, 1500ms))
+             << "the change is seen without a second start";
+         std::string sameList = d.path("/batch:$D\\lane.txt");
+         CharUpperA(sameList.data());
+         const auto ends = [](PROCESS_INFORMATION process) {  // closed, as the system does, if not
+             DWORD code = STILL_ACTIVE;
+             if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0)
+                 for (HWND window : windowsOf(process.dwProcessId, "IconlaneTray"))
+                     PostMessageA(window, WM_CLOSE, 0, 0);
+             WaitForSingleObject(process.hProcess, 15000);
+             GetExitCodeProcess(process.hProcess, &code);
+             CloseHandle(process.hProcess), CloseHandle(process.hThread);
+             return code;
+         };
+         EXPECT_EQ(ends(d.run("\"$D\\iconlane.exe\" " + sameList, {})), 0u);
+         EXPECT_TRUE(pollUntil([&] { return !d.spy.calls(NIM_MODIFY).empty(); }, 5s))
+             << "the list is not read again";
+         EXPECT_EQ(waitForTips(1), "Picture");
+         EXPECT_EQ(d.spy.calls(NIM_ADD).size(), 1u) << "an icon added twice";
+         const Colours now = coloursIn(d.place(0), kOwnColours[1]);
+         EXPECT_TRUE(now.own * 2 >= now.all) << "not the new picture";
+         PROCESS_INFORMATION other = d.run("\"$D\\iconlane.exe\" /BATCH:$D\\other.txt", {});
+         EXPECT_EQ(waitForTips(2), "Picture|Other");
+         for (HWND window : windowsOf(other.dwProcessId, "IconlaneTray"))
+             PostMessageA(window, WM_CLOSE, 0, 0);
+         EXPECT_EQ(ends(other), 0u);
+         for (HWND window : windowsOf(d.id(), "IconlaneTray")) PostMessageA(window, WM_CLOSE, 0, 0);
+         ASSERT_TRUE(d.ended());
+         d.start(sameList);
+         EXPECT_EQ(waitForTips(1), "Picture");
+     }},
+};
+
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Lane, Scenario, ::testing::ValuesIn(kRows), rowName);
+
+}  // namespace e2e
