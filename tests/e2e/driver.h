@@ -201,6 +201,21 @@ public:
         EXPECT_EQ(waitForTips(entries), tips);
     }
     DWORD id() const { return process_.dwProcessId; }
+    // Closed as the system closes the program, by WM_CLOSE to its icons' window: whether it ends.
+    bool close() const {
+        for (HWND window : windowsOf(id(), "IconlaneTray")) PostMessageA(window, WM_CLOSE, 0, 0);
+        return ended();
+    }
+    // Another run of the program, closed so unless it ends by itself within `own`: its exit code.
+    static DWORD close(PROCESS_INFORMATION run, DWORD own = 0) {
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(run.hProcess, own) != WAIT_OBJECT_0)
+            for (HWND window : windowsOf(run.dwProcessId, "IconlaneTray"))
+                PostMessageA(window, WM_CLOSE, 0, 0);
+        WaitForSingleObject(run.hProcess, 15000), GetExitCodeProcess(run.hProcess, &code);
+        CloseHandle(run.hProcess), CloseHandle(run.hThread);
+        return code;
+    }
     bool ended(std::chrono::milliseconds within = 15s) const {
         return WaitForSingleObject(process_.hProcess, DWORD(within.count())) == WAIT_OBJECT_0;
     }

@@ -59,8 +59,7 @@ const Row kRows[] = {
          EXPECT_TRUE(!bits.empty() &&
                      d.spy.picture(d.spy.calls(NIM_ADD).back().first).ends_with(bits))
              << "not the computer's picture";
-         PostMessageA(windowsOf(d.id(), "IconlaneTray")[0], WM_CLOSE, 0, 0);
-         ASSERT_TRUE(d.ended());
+         ASSERT_TRUE(d.close());
          DeleteFileA(d.path("$D\\Iconlane").c_str());  // the profile can be written again
          d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});  // the next log-on
          EXPECT_EQ(waitForTips(4), "Mail, work|b|sub|This PC");
@@ -122,17 +121,7 @@ const Row kRows[] = {
              << "the change is seen without a second start";
          std::string sameList = d.path("/batch:$D\\lane.txt");
          CharUpperA(sameList.data());
-         const auto ends = [](PROCESS_INFORMATION process) {  // closed, as the system does, if not
-             DWORD code = STILL_ACTIVE;
-             if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0)
-                 for (HWND window : windowsOf(process.dwProcessId, "IconlaneTray"))
-                     PostMessageA(window, WM_CLOSE, 0, 0);
-             WaitForSingleObject(process.hProcess, 15000);
-             GetExitCodeProcess(process.hProcess, &code);
-             CloseHandle(process.hProcess), CloseHandle(process.hThread);
-             return code;
-         };
-         EXPECT_EQ(ends(d.run("\"$D\\iconlane.exe\" " + sameList, {})), 0u);
+         EXPECT_EQ(Driver::close(d.run("\"$D\\iconlane.exe\" " + sameList, {}), 5000), 0u);
          EXPECT_TRUE(pollUntil([&] { return !d.spy.calls(NIM_MODIFY).empty(); }, 5s))
              << "the list is not read again";
          EXPECT_EQ(waitForTips(1), "Picture");
@@ -141,11 +130,8 @@ const Row kRows[] = {
          EXPECT_TRUE(now.own * 2 >= now.all) << "not the new picture";
          PROCESS_INFORMATION other = d.run("\"$D\\iconlane.exe\" /BATCH:$D\\other.txt", {});
          EXPECT_EQ(waitForTips(2), "Picture|Other");
-         for (HWND window : windowsOf(other.dwProcessId, "IconlaneTray"))
-             PostMessageA(window, WM_CLOSE, 0, 0);
-         EXPECT_EQ(ends(other), 0u);
-         for (HWND window : windowsOf(d.id(), "IconlaneTray")) PostMessageA(window, WM_CLOSE, 0, 0);
-         ASSERT_TRUE(d.ended());
+         EXPECT_EQ(Driver::close(other), 0u);
+         ASSERT_TRUE(d.close());
          d.start(sameList);
          EXPECT_EQ(waitForTips(1), "Picture");
      }},

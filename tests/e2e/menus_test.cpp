@@ -181,11 +181,8 @@ const Row kRows[] = {
              holdsFor([&] { return windowsOf(second.dwProcessId, "#32770").empty(); }, 700ms))
              << "a message";
          EXPECT_FALSE(chordFree()) << "not held";
-         PostMessageA(windowsOf(d.id(), "IconlaneTray").at(0), WM_CLOSE, 0, 0);
-         EXPECT_TRUE(d.ended() && chordFree()) << "the second holds the chord too";
-         PostMessageA(windowsOf(second.dwProcessId, "IconlaneTray").at(0), WM_CLOSE, 0, 0);
-         EXPECT_EQ(WaitForSingleObject(second.hProcess, 15000), WAIT_OBJECT_0);
-         CloseHandle(second.hProcess), CloseHandle(second.hThread);
+         EXPECT_TRUE(d.close() && chordFree()) << "the second holds the chord too";
+         EXPECT_EQ(Driver::close(second), 0u);
      }},
     // The menu at the mouse, in front of the window that has the focus, which gets it back when
     // Esc closes the menu; the chord again closes it too. The first entry is selected, and a

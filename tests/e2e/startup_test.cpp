@@ -74,8 +74,7 @@ const Row kRows[] = {
              const COLORREF frame = kOwnColours[dpi == 120], other = kOwnColours[dpi != 120];
              const Colours shown = coloursIn(d.place(0), frame);
              EXPECT_TRUE(shown.own * 2 >= shown.all && !coloursIn(d.place(0), other).own) << dpi;
-             PostMessageA(windowsOf(d.id(), "IconlaneTray")[0], WM_CLOSE, 0, 0);
-             ASSERT_TRUE(d.ended());
+             ASSERT_TRUE(d.close());
          }
      }},
     {"ALockedBatchFileEndsStartUpWithAMessage",
