@@ -235,7 +235,7 @@ const Row kRows[] = {
          ASSERT_TRUE(d.witnessedSettlesAt(1)) << "the sub-folder's shortcut did not open once";
          EXPECT_TRUE(d.witnessed()[0].ends_with(" deep")) << d.witnessed()[0];
      }},
-    // The shell's sheet is modal to the program, which waits for it, as Explorer's menus do.
+    // The sheet is the shell's, shown by the program, which waits while it is open.
     {"ARightClickOnAnItemOpensTheShellsMenuWherePropertiesShowsTheFilesSheet",
      [](Driver& d) {
          HWND menu = openFolderMenu(d);
