@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -49,6 +51,11 @@ LRESULT CALLBACK quietProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The paths given are ASCII (the script's own folders), so a widening copy is the whole conversion.
+std::wstring wide(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
 using Create = HRESULT(WINAPI*)(PICTDESC*, REFIID, BOOL, void**);
 
 }  // namespace
@@ -59,6 +66,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::map<std::string, std::vector<double>> times;
+    const std::wstring source = wide(argv[2]);
     HMODULE ole = nullptr;
     times["load ole32+oleaut32"].push_back(milliseconds([&] {
         LoadLibraryA("ole32.dll");
@@ -76,11 +84,11 @@ int main(int argc, char** argv) {
     std::vector<HWND> windows;
     for (int n = 1; n <= kIcons; ++n) {
         HICON icon = nullptr;
-        times["ExtractIconA"].push_back(
-            milliseconds([&] { icon = ExtractIconA(GetModuleHandleA(nullptr), argv[2], 0); }));
+        times["ExtractIconW"].push_back(milliseconds(
+            [&] { icon = ExtractIconW(GetModuleHandleW(nullptr), source.c_str(), 0); }));
         HICON small = nullptr;  // what the program now calls instead, at the tray's size
-        times["SHDefExtractIconA at the tray's size"].push_back(milliseconds([&] {
-            SHDefExtractIconA(argv[2], 0, 0, &small, nullptr, GetSystemMetrics(SM_CXSMICON));
+        times["SHDefExtractIconW at the tray's size"].push_back(milliseconds([&] {
+            SHDefExtractIconW(source.c_str(), 0, 0, &small, nullptr, GetSystemMetrics(SM_CXSMICON));
         }));
         DestroyIcon(small);
         IPicture* picture = nullptr;
@@ -100,8 +108,8 @@ int main(int argc, char** argv) {
         times["read + compare"].push_back(milliseconds([&] { same = readFile(path) == bytes; }));
         if (!same) std::fprintf(stderr, "%s differs\n", path.c_str());
         HANDLE loaded = nullptr;
-        times["LoadImageA from file"].push_back(milliseconds([&] {
-            loaded = LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE);
+        times["LoadImageW from file"].push_back(milliseconds([&] {
+            loaded = LoadImageW(nullptr, wide(path).c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE);
         }));
         DestroyIcon(static_cast<HICON>(loaded));
         times["hidden top-level window"].push_back(milliseconds([&] {
@@ -109,17 +117,17 @@ int main(int argc, char** argv) {
                                             CW_USEDEFAULT, 252, 127, nullptr, nullptr,
                                             windowClass.hInstance, nullptr));
         }));
-        NOTIFYICONDATAA data{};
-        data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof data;
         data.hWnd = owner;
         data.uID = static_cast<UINT>(n);
         data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
         data.uCallbackMessage = WM_APP;
         data.hIcon = icon;
-        std::snprintf(data.szTip, sizeof data.szTip, "Call %d", n);
-        times["Shell_NotifyIconA add"].push_back(
-            milliseconds([&] { Shell_NotifyIconA(NIM_ADD, &data); }));
-        Shell_NotifyIconA(NIM_DELETE, &data);
+        std::swprintf(data.szTip, std::size(data.szTip), L"Call %d", n);
+        times["Shell_NotifyIconW add"].push_back(
+            milliseconds([&] { Shell_NotifyIconW(NIM_ADD, &data); }));
+        Shell_NotifyIconW(NIM_DELETE, &data);
         DestroyIcon(icon);
     }
     for (HWND window : windows) DestroyWindow(window);
