@@ -181,10 +181,11 @@ EOF
     }
 }
 
-# The desktop is ready once an X window named after the virtual desktop exists.
+# The desktop is ready once an X window named after the virtual desktop exists. A first start on a
+# busy machine can take well over ten seconds, so it gets thirty.
 iconlane_wine_wait_for_desktop() {
     local display=$1 i windows
-    for ((i = 0; i < 150; i++)); do
+    for ((i = 0; i < 300; i++)); do
         # Read whole before matching: with pipefail, grep -q ending the pipe early would fail it.
         windows=$(DISPLAY=$display xwininfo -root -tree 2>/dev/null || true)
         [[ $windows == *"Wine desktop"* ]] && return 0
