@@ -86,7 +86,9 @@ std::vector<MenuEntry> FolderMenuItems(const std::string& folder,
     }
     if (listed.empty()) items.push_back(Greyed("(empty)"));
     if (listed.size() > shown) {
-        items.push_back(Greyed("(" + std::to_string(listed.size() - shown) + " more not shown)"));
+        std::string more = "(";  // built by appending: GCC 12 warns falsely on "(" + temporary
+        more += std::to_string(listed.size() - shown);
+        items.push_back(Greyed(more + " more not shown)"));
     }
     items.push_back(MenuItemOf(MenuEntry::Kind::kSeparator));
     items.push_back(Opening(MenuEntry::Kind::kFile, "Open folder", folder));

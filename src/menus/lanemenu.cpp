@@ -12,7 +12,8 @@ constexpr int kNumberedEntries = 10;
 // "&1 " to "&9 " for the first nine, "&0 " for the tenth: one digit opens each.
 std::string AccessKey(std::size_t position) {
     if (position >= kNumberedEntries) return {};
-    return "&" + std::to_string((position + 1) % kNumberedEntries) + " ";
+    std::string key = "&";  // appended to: GCC 12 warns falsely on "&" + a temporary
+    return key + std::to_string((position + 1) % kNumberedEntries) + ' ';
 }
 
 MenuEntry Command(const std::string& caption, int command, bool enabled) {

@@ -71,7 +71,10 @@ std::string ChordName(const HotKeyChord& chord) {
     for (const auto& [flag, modifierName] : kModifierNames) {
         if (!(chord.modifiers & flag)) continue;
         std::string_view upper = modifierName;
-        name += std::string(1, upper[0]) + LowerCase(upper.substr(1)) + "+";
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on a literal + a temporary.
+        name += upper[0];
+        name += LowerCase(upper.substr(1));
+        name += '+';
     }
     if (chord.key == kHotKeySpace) return name + "Space";
     if (chord.key >= kHotKeyF1 && chord.key < kHotKeyF1 + kFunctionKeys)
