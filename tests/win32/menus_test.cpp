@@ -71,14 +71,6 @@ INPUT Key(WORD key, bool up = false) {
     return input;
 }
 
-INPUT Mouse(DWORD flags, POINT at = {}) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    input.mi = {at.x * 65535 / (width - 1), at.y * 65535 / (height - 1), 0, flags, 0, 0};
-    return input;
-}
-
 // Shows a menu while `drive` works it from another thread; menus still open a while after it
 // are closed, so that a failed row never hangs the suite.
 MenuChoice ShowDriven(Win32WindowSystem& windows, const MenuRequest& request,
@@ -311,17 +303,10 @@ TEST(MenusTest, AMenuClosedWithoutAChoiceGivesTheForegroundBackWhenAsked) {
     }
 }
 
-// The shell's menu of a file, opened over the menu by each of its routes (a right click, the
-// menu key, Shift+F10) or as a sub-menu, and a verb chosen from it by its access key. Rename is
-// the program's own box; the others are the shell's.
+// The shell's menu of a file, opened over the menu by the keys (the menu key, Shift+F10; a right
+// click is the end-to-end row's) or as a sub-menu, and a verb chosen from it by its access key.
+// Rename is the program's own box; the others are the shell's.
 TEST(MenusTest, TheShellsMenuOfAFileRunsItsVerbs) {
-    const auto rightClick = [](HWND menu) {
-        RECT item{};
-        GetMenuItemRect(nullptr, MenuOf(menu), 0, &item);
-        POINT middle{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-        Send({Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, middle), Mouse(MOUSEEVENTF_RIGHTDOWN),
-              Mouse(MOUSEEVENTF_RIGHTUP)});
-    };
     const auto menuKey = [](HWND menu) { PostKeys(menu, {VK_DOWN, VK_APPS}); };
     const auto shiftF10 = [](HWND menu) {
         PostKeys(menu, {VK_DOWN});
@@ -351,7 +336,6 @@ TEST(MenusTest, TheShellsMenuOfAFileRunsItsVerbs) {
         std::function<bool(const fs::path&)> done;
     };
     const Row rows[] = {
-        {"right click, Properties", Kind::kFile, rightClick, L'p', properties},
         {"menu key, Rename", Kind::kFile, menuKey, L'r', renamed},
         {"Shift+F10, Delete", Kind::kFile, shiftF10, L'd', deleted},
         {"sub-menu, Properties", Kind::kShellMenu, subMenu, L'p', properties},
