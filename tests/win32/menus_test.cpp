@@ -198,13 +198,15 @@ HBITMAP ItemPicture(HMENU menu, UINT position) {
 }
 
 // Each opening reads the folder again: closed with Left and opened again, then one level down.
-TEST(MenusTest, AFolderIsReadEachTimeItOpensAtAnyDepth) {
+// While the menu is open no other opens (one is asked for as each folder is read); it goes on.
+TEST(MenusTest, AFolderIsReadEachTimeItOpensAtAnyDepthAndNoOtherMenuOpensMeanwhile) {
     Win32WindowSystem windows;
-    MenuRequest request;
+    MenuRequest request, other;
     request.items = {Entry(Kind::kCommand, "&Top", "", 1), Entry(Kind::kFolder, "&Tools", "T")};
+    other.items = {Entry(Kind::kCommand, "&Other", "", 9)};
     std::vector<std::string> read;
     request.folderItems = [&](const std::string& folder) {
-        read.push_back(folder);
+        read.push_back(folder + (windows.ShowMenu(other).shown ? " under another menu" : ""));
         return std::vector{folder == "T" ? Entry(Kind::kFolder, "&Deep", "T\\D")
                                          : Entry(Kind::kFile, "&Editor", "T\\D\\Editor.lnk")};
     };
@@ -239,24 +241,6 @@ TEST(MenusTest, AnItemShowsAPlaceholderUntilItsPictureComes) {
     });
     EXPECT_TRUE(waiting != nullptr && came != nullptr && came != waiting);
     EXPECT_EQ(windows.MenuPicturesOutstanding(), 0u);
-}
-
-// While a menu is open no other opens; the open one goes on.
-TEST(MenusTest, OneMenuAtATime) {
-    Win32WindowSystem windows;
-    MenuRequest request, other;
-    request.items = {Entry(Kind::kFolder, "&Tools", "T")};
-    other.items = {Entry(Kind::kCommand, "&Other", "", 9)};
-    MenuChoice inner;
-    request.folderItems = [&](const std::string&) {
-        inner = windows.ShowMenu(other);
-        return std::vector{Entry(Kind::kCommand, "&Go", "", 7)};
-    };
-    MenuChoice choice = ShowDriven(windows, request, [] {
-        PostKeys(WaitForMenus(1), {VK_DOWN, VK_RIGHT, VK_RETURN});
-    });
-    EXPECT_FALSE(inner.shown) << "a menu over the open one";
-    EXPECT_TRUE(choice.shown && choice.command == 7);
 }
 
 // Opened from the keyboard the first item is highlighted; the keys held as Enter chooses come
