@@ -74,9 +74,8 @@ TEST(LaneMenuTest, TheHotKeyOpensTheLaneAsItIsNowAndAChoiceActsAsTheIconsMenuWou
     const std::string ask =
         "ask Exiting Iconlane will remove the 3 icons managed by it - Are you sure?";
     // The choice (a command; "x.txt" a file of a folder; "^": with Ctrl+Shift; "shut": none shown;
-    // "again": the chord
-    // pressed while the menu is open; "2?": Exit, and the chord pressed while the question waits),
-    // what is seen
+    // "again": the chord pressed while the menu is open; "2?": Exit, and the chord pressed while
+    // the question waits), what is seen
     // clang-format off
     const std::vector<std::pair<std::string, Texts>> cases = {
         {"103", {"menu0*", "open a3.exe"}}, {"101", {"menu0*", "open a1.exe"}},
