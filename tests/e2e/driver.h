@@ -293,14 +293,6 @@ public:
     static void press(HWND dialog, int button) {
         PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
     }
-    // Through the input queue, as a keyboard types: only the window that has the keyboard sees it.
-    static void type(std::initializer_list<WORD> keys) {
-        for (WORD key : keys) {
-            INPUT input[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
-            input[0].ki.wVk = input[1].ki.wVk = key, input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-            Sleep(60), SendInput(2, input, sizeof input[0]);
-        }
-    }
     // Keys pressed down, or let go, through the input queue: held while the test clicks.
     static void hold(std::initializer_list<WORD> keys, bool down) {
         for (WORD key : keys) {
@@ -317,6 +309,10 @@ public:
             input[input.size() - 1 - n].ki.dwFlags = KEYEVENTF_KEYUP;
         }
         Sleep(60), SendInput(UINT(input.size()), input.data(), sizeof input[0]);
+    }
+    // Through the input queue, as a keyboard types: only the window that has the keyboard sees it.
+    static void type(std::initializer_list<WORD> keys) {
+        for (WORD key : keys) chord({key});
     }
     // A notification of icon `n` (in the order added) as the task bar sends it under version 3.
     void notify(std::size_t n, LPARAM message) {

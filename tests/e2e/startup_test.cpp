@@ -58,24 +58,23 @@ const Row kRows[] = {
          std::ifstream(d.path("$D\\Iconlane\\1.ico"), std::ios::binary).read(cache.data(), 7);
          EXPECT_EQ(cache[6], 24) << "the cache file holds another size than the tray's";
      }},
-    // At 125 % an icon file's 32-pixel frame is scaled down to the tray's 20 pixels, not its
-    // 16-pixel one scaled up; at 100 % its 16-pixel frame shows as it is.
-    {"At120DpiAnIconFilesLargerFrameIsScaledDownAndAt96ItsOwnSizeShows",
+    // At 125 % an icon file's 32-pixel frame is scaled down to the tray's 20 pixels: not its
+    // 16-pixel one scaled up, nor its largest.
+    {"At120DpiAnIconFilesLargerFrameIsScaledDown",
      [](Driver& d) {
-         d.write("two.ico", iconFile({{16, kOwnColours[0]}, {32, kOwnColours[1]}}));
+         const DWORD dpi = 120;
+         RegSetKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+         d.write("two.ico",
+                 iconFile({{16, kOwnColours[0]}, {32, kOwnColours[1]}, {48, kOwnColours[2]}}));
          d.writeLines("lane.txt", {"$D\\marker.exe,Two,$D\\two.ico"});
-         for (const DWORD dpi : {120, 96}) {
-             RegSetKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", REG_DWORD, &dpi, 4);
-             d.start(kBatch);
-             const std::string tips = waitForTips(1);
-             RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels");
-             EXPECT_EQ(tips, "Two");
-             EXPECT_EQ(d.spy.details(NIM_ADD).back(), dpi * 16 / 96) << "not the tray's size";
-             const COLORREF frame = kOwnColours[dpi == 120], other = kOwnColours[dpi != 120];
-             const Colours shown = coloursIn(d.place(0), frame);
-             EXPECT_TRUE(shown.own * 2 >= shown.all && !coloursIn(d.place(0), other).own) << dpi;
-             ASSERT_TRUE(d.close());
-         }
+         d.start(kBatch);
+         const std::string tips = waitForTips(1);
+         RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels");
+         EXPECT_EQ(tips, "Two");
+         EXPECT_EQ(d.spy.details(NIM_ADD).back(), 20u) << "not the tray's size";
+         const Colours shown = coloursIn(d.place(0), kOwnColours[1]);
+         EXPECT_TRUE(shown.own * 2 >= shown.all && !coloursIn(d.place(0), kOwnColours[0]).own &&
+                     !coloursIn(d.place(0), kOwnColours[2]).own);
      }},
     {"ALockedBatchFileEndsStartUpWithAMessage",
      [](Driver& d) {

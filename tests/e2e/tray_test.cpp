@@ -49,12 +49,10 @@ void showIcons(Driver& d, const std::string& option) {
                "\\iconlane.exe",
            2);
     Sleep(300);
-    for (const wchar_t* key : {L"11", L"12", L"14"}) {
-        const DWORD hidden = 0;
-        RegSetKeyValueW(HKEY_CURRENT_USER,
-                        (L"Control Panel\\NotifyIconSettings\\" + std::wstring(key)).c_str(),
-                        L"IsPromoted", REG_DWORD, &hidden, sizeof hidden);
-    }
+    const DWORD hidden = 0;
+    for (const char* key : {"11", "12", "14"})
+        RegSetKeyValueA(HKEY_CURRENT_USER, (keys + key).c_str(), "IsPromoted", REG_DWORD, &hidden,
+                        4);
     EXPECT_TRUE(holdsFor([&] { return shown() == (option.ends_with("TRUE") ? "1112" : ""); }, 2s))
         << shown();
 }

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "fake_platform.h"
+#include "started_program.h"
 #include "startup/startup.h"
 
 namespace iconlane {
@@ -47,47 +48,23 @@ TEST(LaneMenuTest, TheEntriesInOrderTheFirstTenNumberedThenHelpAndExitGreyedAsTh
     }
 }
 
-// Started on a batch file of "a<k>.exe,Tip<k>" lines whose second fails, with the options `ini`.
-struct Lane {
-    explicit Lane(const std::string& ini, int count = 3, HotKeyHold hold = HotKeyHold::kHeld) {
-        std::string batch;
-        for (int k = 1; k <= count; ++k)
-            batch += "a" + std::to_string(k) + ".exe,Tip" + std::to_string(k) +
-                     (k == 2 ? ",1e10\n" : "\n");
-        platform.files = {
-            {"list.txt", {batch}},
-            {"C:\\Apps\\Iconlane.ini", {ini}},
-            {"C:\\Data\\iconids.txt", {"1\tline:a1.exe\n2\tline:a2.exe\n3\tline:a3.exe"}}};
-        platform.variables["TEMP"] = "C:\\Data";
-        platform.commandLine = "/BATCH:list.txt";
-        platform.hotKeyHold = hold;
-        ErrorOf([&] { program.Run(); });
-    }
-    FakePlatform platform;
-    Iconlane program{platform.services};
-};
-
 // Once the icons are in; never without an option, nor for a start that shows no icon.
 TEST(LaneMenuTest, TheHotKeyIsHeldOnceTheIconsAreInAndOneTakenIsReportedOnce) {
     const std::string bad = "Iconlane/48: Error";
-    // The options file, entries, what the platform answers, what is seen after the icons' adds
+    // The options file, entries, what the platform answers, what the start shows
     const std::vector<std::tuple<std::string, int, HotKeyHold, Texts>> cases = {
-        {"", 1, HotKeyHold::kHeld, {"loop"}},
-        {"HOTKEY=ctrl+alt+q", 1, HotKeyHold::kHeld, {"hold Ctrl+Alt+Q", "loop"}},
-        {"HOTKEY=ctrl+alt+q", 1, HotKeyHold::kHeldByIconlane, {"hold Ctrl+Alt+Q", "loop"}},
+        {"", 1, HotKeyHold::kHeld, {"A1"}},
+        {"HOTKEY=ctrl+alt+q", 1, HotKeyHold::kHeld, {"A1", "hold Ctrl+Alt+Q"}},
+        {"HOTKEY=ctrl+alt+q", 1, HotKeyHold::kHeldByIconlane, {"A1", "hold Ctrl+Alt+Q"}},
         {"HOTKEY=ctrl+alt+q",
          1,
          HotKeyHold::kTaken,
-         {"hold Ctrl+Alt+Q",
+         {"A1", "hold Ctrl+Alt+Q",
           "Iconlane/48: The hot key Ctrl+Alt+Q is used by another program; Iconlane runs "
-          "without it.",
-          "loop"}},
+          "without it."}},
         {"HOTKEY=Win+F5", 0, HotKeyHold::kHeld, {}}};
     for (const auto& [ini, count, hold, seen] : cases) {
-        Lane lane(ini, count, hold);
-        Texts after = lane.platform.seen;
-        std::erase_if(after, [](const std::string& s) { return s == "A1"; });
-        EXPECT_EQ(after, seen) << ini << count;
+        EXPECT_EQ(Bench(count, ini, 0, "C:\\Data", hold).started, seen) << ini << count;
     }
 }
 
@@ -97,9 +74,8 @@ TEST(LaneMenuTest, TheHotKeyOpensTheLaneAsItIsNowAndAChoiceActsAsTheIconsMenuWou
     const std::string ask =
         "ask Exiting Iconlane will remove the 3 icons managed by it - Are you sure?";
     // The choice (a command; "x.txt" a file of a folder; "^": with Ctrl+Shift; "shut": none shown;
-    // "again": the chord
-    // pressed while the menu is open; "2?": Exit, and the chord pressed while the question waits),
-    // what is seen
+    // "again": the chord pressed while the menu is open; "2?": Exit, and the chord pressed while
+    // the question waits), what is seen
     // clang-format off
     const std::vector<std::pair<std::string, Texts>> cases = {
         {"103", {"menu0*", "open a3.exe"}}, {"101", {"menu0*", "open a1.exe"}},
@@ -113,7 +89,7 @@ TEST(LaneMenuTest, TheHotKeyOpensTheLaneAsItIsNowAndAChoiceActsAsTheIconsMenuWou
                  "M1", "blink2 off", "blink3 off", "M3"}}};
     // clang-format on
     for (const auto& [choice, seen] : cases) {
-        Lane lane("HOTKEY=Ctrl+Alt+Q");
+        Bench lane(3, "HOTKEY=Ctrl+Alt+Q", 2);
         MenuRequest shown;
         lane.platform.menuChoice = [&, choice = choice](const MenuRequest& request) {
             shown = request;
@@ -148,24 +124,15 @@ TEST(LaneMenuTest, TheHotKeyOpensTheLaneAsItIsNowAndAChoiceActsAsTheIconsMenuWou
 
 // A folder lane's sub-folder cascades into the folder's menu, read when it opens.
 TEST(LaneMenuTest, AFolderEntryCascadesIntoItsFolder) {
-    FakePlatform platform;
-    platform.files = {{"C:\\L", {"", true}},
-                      {"C:\\L\\a.exe", {"x"}},
-                      {"C:\\L\\Games", {"", true}},
-                      {"C:\\L\\Games\\chess.lnk", {"x"}},
-                      {"C:\\Apps\\Iconlane.ini", {"HOTKEY=Ctrl+Alt+Q"}}};
-    platform.variables["TEMP"] = "C:\\Data";
-    platform.commandLine = "/FOLDER:C:\\L";
-    Iconlane program{platform.services};
-    ErrorOf([&] { program.Run(); });
+    Lane lane("HOTKEY=Ctrl+Alt+Q");
     MenuRequest shown;
-    platform.menuChoice = [&](const MenuRequest& request) { return shown = request, MenuChoice{}; };
-    platform.hotKeyPressed();
-    ASSERT_EQ(shown.items.size(), 5u);
+    lane.platform.menuChoice = [&](const MenuRequest& r) { return shown = r, MenuChoice{}; };
+    lane.platform.hotKeyPressed();
+    ASSERT_EQ(shown.items.size(), 6u);
     EXPECT_EQ(Shown(shown.items[0]).substr(0, 10), "&1 a c 101");
-    EXPECT_EQ(Shown(shown.items[1]).substr(0, 10), "&2 Games F");
+    EXPECT_EQ(Shown(shown.items[2]).substr(0, 10), "&3 Games F");
     ASSERT_TRUE(shown.folderItems);
-    EXPECT_EQ(shown.folderItems(shown.items[1].path).front().caption, "chess");
+    EXPECT_EQ(shown.folderItems(shown.items[2].path).front().caption, "Tools");
 }
 
 }  // namespace

@@ -2,12 +2,12 @@
 // verb a click or choice runs, and what clicks, keys and choices on a folder entry do.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <tuple>
 
 #include "fake_platform.h"
 #include "menus/entrymenu.h"
 #include "menus/foldermenu.h"
+#include "started_program.h"
 #include "startup/startup.h"
 
 namespace iconlane {
@@ -64,60 +64,6 @@ TEST(FolderMenuTest, SubFoldersThenFilesByNameThenOpenFolder) {
               "f1.txt|(99000 more not shown)");
 }
 
-TEST(EntryMenuTest, CtrlShiftRunsAsAdministratorAnythingButAFolder) {
-    const std::vector<std::tuple<HeldKeys, bool, LaunchVerb>> cases = {
-        {{false, false}, false, LaunchVerb::kOpen},
-        {{true, false}, false, LaunchVerb::kOpen},
-        {{false, true}, false, LaunchVerb::kOpen},
-        {{true, true}, false, LaunchVerb::kRunAsAdministrator},
-        {{true, true}, true, LaunchVerb::kOpen}};
-    for (const auto& [keys, folder, verb] : cases) {
-        EXPECT_EQ(VerbFor(keys, folder), verb) << keys.control << keys.shift << folder;
-    }
-}
-
-// The program on a folder (or, with `batch`, a batch file of lines naming the same targets):
-// entries 1 a.exe, 2 Docs & Co (a sub-folder) and 3 Games (a sub-folder with a folder and a
-// shortcut), with the icon ids 1, 2 and 3; a sub-folder Maps would get 4.
-struct Lane {
-    explicit Lane(const std::string& ini = "", bool batch = false) {
-        platform.files = {
-            {"C:\\L", {"", true}},
-            {"C:\\L\\a.exe", {"x"}},
-            {"C:\\L\\Docs & Co", {"", true}},
-            {"C:\\L\\Games", {"", true}},
-            {"C:\\L\\Games\\chess.lnk", {"x"}},
-            {"C:\\L\\Games\\Tools", {"", true}},
-            {"C:\\Apps\\Iconlane.ini", {ini}},
-            {"C:\\Data\\iconids.txt",
-             {"1\tfile:a.exe\n2\tfile:docs & co\n3\tfile:games\n4\tfile:maps"}},
-            {"C:\\B\\lane.txt", {"C:\\L\\a.exe\nhttps://x.org/,Web\nC:\\L\\Games,G"}}};
-        platform.variables["TEMP"] = "C:\\Data";
-        platform.commandLine = batch ? "/BATCH:C:\\B\\lane.txt" : "/FOLDER:C:\\L";
-        platform.menuChoice = [this](const MenuRequest&) {
-            MenuChoice choice = choices.empty() ? Chosen() : choices.front();
-            if (!choices.empty()) choices.pop_front();
-            return choice;
-        };
-        program.Main();
-        platform.seen.clear();
-    }
-    // Tray message `message` on entry `entry`, the keys held as it comes and the choice made in
-    // the menu it opens.
-    Texts Message(int entry, int message, HeldKeys keys = {},
-                  std::optional<MenuChoice> choice = {}) {
-        platform.seen.clear();
-        platform.heldKeys = keys;
-        if (choice) choices.push_back(*choice);
-        ErrorOf([&] { platform.slots.at(entry - 1)->events.OnTrayMessage(message); });
-        return platform.seen;
-    }
-
-    FakePlatform platform;
-    Iconlane program{platform.services};
-    std::deque<MenuChoice> choices;
-};
-
 MenuChoice ChosenPath(const std::string& path, HeldKeys keys = {}) {
     MenuChoice choice = Chosen();
     choice.path = path;
@@ -141,6 +87,8 @@ TEST(FolderEntryTest, ASubFolderIsAnEntryWhoseClickAndEnterOpenItsMenu) {
         {"CLICKMODE=DOUBLE", 3, 514, none, {}, {}, ""},
         {"CLICKMODE=DOUBLE,RIGHTMOUSEMENUDISABLED=TRUE", 3, 515, none, {}, {"menu3@icon"}, games},
         {"CLICKMODE=SINGLE", 1, 514, both, {}, {"runas C:\\L\\a.exe"}, ""},
+        {"CLICKMODE=SINGLE", 1, 514, {true, false}, {}, {"open C:\\L\\a.exe"}, ""},  // both or none
+        {"CLICKMODE=SINGLE", 1, 514, {false, true}, {}, {"open C:\\L\\a.exe"}, ""},
         {"", 3, 1025, none, {}, {"menu3@icon*", "F3"}, games},  // Enter: the first item selected
         {"", 3, 1025, none, busy, {"menu3@icon* busy"}, games},  // never shown: the focus stays
         {"", 3, 1025, none, ChosenPath(chess), {"menu3@icon*", "open " + chess}, games},

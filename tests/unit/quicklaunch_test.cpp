@@ -101,7 +101,7 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
     const struct {
         bool folder;
         std::string before, after, calls;
-        std::size_t messages;     // after the change
+        std::size_t messages;     // after the changes
         std::size_t started = 0;  // messages at the start
         // On entry 2: m "Launch!", t a blink tick, r a new shell; u every entry unloaded.
         std::string probe = "";
@@ -115,10 +115,15 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         {false, "a,A\nb,B,1e10", "a,A\nb,B", "Ab:B open b Mb^:B Ab:B Da Db quit ", 0, 1,
          "mtru"},                                                               // mended
         {false, "a,A\nb,B,1e10\nc,C", "a,A\nb,B\nc,C", "Ab:B Dc Ac:C ", 0, 1},  // c after b
-        {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, 0, "tr"},     // broken: no icon, as at start
-        {false, "a,A\nb,B,1e10", "a,A2\nb,B,1e10", "Ma:A2 ", 0, 1},  // still broken: tried quietly
-        {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, 0, "tr"},     // replaced by a failing line
-        {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},    // c keeps its id
+        {false, "a,A\nb,B", "a,A\nb,B,1e10", "Db ", 1, 0, "tr"},  // broken: no icon, as at start
+        // Changes after ">" come in turn: a failure is told once while it stands, whatever moves
+        // around it, and again once mended and broken again.
+        {false, "a,A\nb,B,1e10", "a,A2\nb,B,1e10>x\na,A2\nb,B,1e10", "Ma:A2 Db Da Ax:x Aa:A2 ", 0,
+         1},
+        {false, "a,A\nb,B,1e10", "a,A\nb,B>a,A\nb,B,1e10", "Ab:B Db ", 1, 1},
+        {false, "a,A\n%b,B", "a,A2\n%b,B>x\na,A2\n%b,B", "Ma:A2 Da Ax:x Aa:A2 ", 0, 1},
+        {false, "a,A\nb,B", "a,A\nx,X,1e10", "Db ", 1, 0, "tr"},   // replaced by a failing line
+        {false, "a,A\nc,C", "a,A\nb,B\nc,C", "Dc Ab:B Ac:C ", 0},  // c keeps its id
         {false, "a,A\nb,B", "b,B\na,A", "Db Da Ab:B Aa:A ", 0},
         {false, "a,A\n%b,B", "a,A\n%b,B\nc,C", "Ac:C ", 0, 1},
         {false, "a,A", "a,A\n%b,B\nc,C", "Ac:C ", 1},
@@ -151,18 +156,22 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
             EXPECT_EQ(std::count_if(platform.seen.begin(), platform.seen.end(),
                                     [](auto& text) { return text.starts_with("Iconlane/"); }),
                       row.started);
-            platform.files.erase("C:\\L\\lane.txt");
-            if (row.after.starts_with('|')) {
-                platform.files.erase("C:\\L");
-                EXPECT_FALSE(platform.settled());
-                platform.files["C:\\L"] = {"", true};
-            }
-            if (!row.after.empty())
-                platform.files["C:\\L\\lane.txt"] = {row.after.substr(row.after.starts_with('|'))};
-            if (row.handedOver) {
-                platform.handedOver();
-            } else {
-                EXPECT_EQ(platform.settled(), row.folder || !row.after.empty());
+            for (std::size_t at = 0, end = 0; at <= row.after.size(); at = end + 1) {
+                end = std::min(row.after.find('>', at), row.after.size());
+                const std::string after = row.after.substr(at, end - at);
+                platform.files.erase("C:\\L\\lane.txt");
+                if (after.starts_with('|')) {
+                    platform.files.erase("C:\\L");
+                    EXPECT_FALSE(platform.settled());
+                    platform.files["C:\\L"] = {"", true};
+                }
+                if (!after.empty())
+                    platform.files["C:\\L\\lane.txt"] = {after.substr(after.starts_with('|'))};
+                if (row.handedOver) {
+                    platform.handedOver();
+                } else {
+                    EXPECT_EQ(platform.settled(), row.folder || !after.empty());
+                }
             }
             for (char action : row.probe) {
                 TraySlotEvents& second = *program.Entries().EntryWindows(2);
@@ -249,37 +258,6 @@ TEST(QuickLaunchTest, AnEntryFollowsItsIconFileAndALateItemPicture) {
             EXPECT_EQ(platform.inTray, (std::vector<std::uint32_t>{1, 2, 3}));
         };
         program.Run();
-    }
-}
-
-// A failure is told once while it stands, whatever moves around it; once mended and broken again
-// it is told again.
-TEST(QuickLaunchTest, AFailureIsToldOnceWhileItStands) {
-    // The batch file at the start and after each change; the messages each version gives
-    const std::pair<fake::Texts, std::string> cases[] = {
-        {{"a,A\nb,B,1e10", "a,A2\nb,B,1e10", "x\na,A2\nb,B,1e10"}, "100"},
-        {{"a,A\nb,B,1e10", "a,A\nb,B", "a,A\nb,B,1e10"}, "101"},
-        {{"a,A\n%b,B", "a,A2\n%b,B", "x\na,A2\n%b,B"}, "100"}};
-    for (const auto& [versions, told] : cases) {
-        fake::FakePlatform platform;
-        platform.files = {{"C:\\L", {"", true}}, {"C:\\L\\lane.txt", {versions[0]}}};
-        platform.commandLine = "/BATCH:C:\\L\\lane.txt";
-        std::string counts;
-        auto count = [&] {
-            counts += std::to_string(std::erase_if(platform.seen, [](const std::string& text) {
-                return text.starts_with("Iconlane/");
-            }));
-        };
-        platform.duringLoop = [&] {
-            count();
-            for (std::size_t at = 1; at < versions.size(); ++at) {
-                platform.files["C:\\L\\lane.txt"] = {versions[at]};
-                platform.settled();
-                count();
-            }
-        };
-        Iconlane(platform.services).Run();
-        EXPECT_EQ(counts, told) << versions.back();
     }
 }
 

@@ -1,6 +1,8 @@
-// The program started on a batch file, driven by a script of actions: what the tray tests share.
+// The program started on a batch file, driven by a script of actions, or on a folder: what the
+// tray and menu tests share.
 #pragma once
 
+#include <deque>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,10 +15,10 @@ namespace iconlane::fake {
 
 // The program started on a batch file of entries "a<k>.exe", tooltip "Tip<k>", and the options
 // file `ini`; entry `failed` fails after its window is made. Entry k's icon id is k, as an earlier
-// run left them in the map of ids. TEMP names the data folder.
+// run left them in the map of ids. TEMP names the data folder; `hold` is the hot key's answer.
 struct Bench {
     explicit Bench(int count = 0, const std::string& ini = "", int failed = 0,
-                   const std::string& temp = "C:\\Data") {
+                   const std::string& temp = "C:\\Data", HotKeyHold hold = HotKeyHold::kHeld) {
         std::string batch, ids;
         for (int k = 1; k <= count; ++k) {
             batch += "a" + std::to_string(k) + ".exe,Tip" + std::to_string(k);
@@ -28,6 +30,7 @@ struct Bench {
                           {"C:\\Data\\iconids.txt", {ids}}};
         platform.variables["TEMP"] = temp;
         platform.commandLine = "/BATCH:list.txt";
+        platform.hotKeyHold = hold;
         platform.menuChoice = [this](const MenuRequest&) { return Choice(); };
         platform.exitAnswer = [this](const ExitAnswered& answer) {
             questions.push_back(answer);
@@ -35,7 +38,7 @@ struct Bench {
             questions.pop_back();
         };
         program.Main();
-        platform.seen.clear();
+        started = std::exchange(platform.seen, {});
     }
     int Add(std::string target, std::string tooltip = "", std::string iconField = "") {
         const auto id = static_cast<std::uint32_t>(table.EntryCount() + 1);
@@ -112,6 +115,49 @@ struct Bench {
     EntryTable& table = program.Entries();
     std::istringstream actions;
     std::vector<ExitAnswered> questions;  // the answers of the questions open
+    Texts started;                        // what the start showed
+};
+
+// The program on a folder (or, with `batch`, a batch file of lines naming the same targets):
+// entries 1 a.exe, 2 Docs & Co (a sub-folder) and 3 Games (a sub-folder with a folder and a
+// shortcut), with the icon ids 1, 2 and 3; a sub-folder Maps would get 4.
+struct Lane {
+    explicit Lane(const std::string& ini = "", bool batch = false) {
+        platform.files = {
+            {"C:\\L", {"", true}},
+            {"C:\\L\\a.exe", {"x"}},
+            {"C:\\L\\Docs & Co", {"", true}},
+            {"C:\\L\\Games", {"", true}},
+            {"C:\\L\\Games\\chess.lnk", {"x"}},
+            {"C:\\L\\Games\\Tools", {"", true}},
+            {"C:\\Apps\\Iconlane.ini", {ini}},
+            {"C:\\Data\\iconids.txt",
+             {"1\tfile:a.exe\n2\tfile:docs & co\n3\tfile:games\n4\tfile:maps"}},
+            {"C:\\B\\lane.txt", {"C:\\L\\a.exe\nhttps://x.org/,Web\nC:\\L\\Games,G"}}};
+        platform.variables["TEMP"] = "C:\\Data";
+        platform.commandLine = batch ? "/BATCH:C:\\B\\lane.txt" : "/FOLDER:C:\\L";
+        platform.menuChoice = [this](const MenuRequest&) {
+            MenuChoice choice = choices.empty() ? Chosen() : choices.front();
+            if (!choices.empty()) choices.pop_front();
+            return choice;
+        };
+        program.Main();
+        platform.seen.clear();
+    }
+    // Tray message `message` on entry `entry`, the keys held as it comes and the choice made in
+    // the menu it opens.
+    Texts Message(int entry, int message, HeldKeys keys = {},
+                  std::optional<MenuChoice> choice = {}) {
+        platform.seen.clear();
+        platform.heldKeys = keys;
+        if (choice) choices.push_back(*choice);
+        ErrorOf([&] { platform.slots.at(entry - 1)->events.OnTrayMessage(message); });
+        return platform.seen;
+    }
+
+    FakePlatform platform;
+    Iconlane program{platform.services};
+    std::deque<MenuChoice> choices;
 };
 
 }  // namespace iconlane::fake

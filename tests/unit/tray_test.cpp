@@ -213,10 +213,6 @@ TEST(EntryEventsTest, TheConfiguredClickLaunchesAndTheRightButtonOpensTheMenu) {
             EXPECT_EQ(on, enabled) << ini;
         }
     }
-    Bench b(1);
-    b.Run("m1:516");
-    EXPECT_EQ(Rendered(b.platform.menus.at(0).items),
-              "Launch!|-|Cancel Menu|-|Help...|-|Exit Iconlane");
 }
 
 // Menu items, blinking and the exit question. The question counts every entry; Yes unloads every

@@ -136,14 +136,11 @@ TEST(Win32FileSystemTest, ARefusedNameIsBadFileNameAndAMissingOneFindsNothing) {
         {"a\tc.ico", kBadFileName, ""}, {"missing.ico", 0, ""},
         {"nowhere\\abc.ico", 0, ""},    {"a?c.*", 0, "abc.ico"}};
     for (const auto& [name, error, found] : cases) {
-        std::string match;
-        int failure = 0;
-        try {
-            match = Win32FileSystem().FindFirst(folder.Path(name), SearchKind::kFilesOnly);
-        } catch (const RuntimeError& refused) {
-            failure = refused.Number();
-        }
-        EXPECT_EQ(failure, error) << name;
+        std::string match, path = folder.Path(name);
+        EXPECT_EQ(
+            ErrorOf([&] { match = Win32FileSystem().FindFirst(path, SearchKind::kFilesOnly); }),
+            error)
+            << name;
         EXPECT_EQ(match, found) << name;
     }
 }
