@@ -59,22 +59,27 @@ const Row kRows[] = {
          EXPECT_EQ(cache[6], 24) << "the cache file holds another size than the tray's";
      }},
     // At 125 % an icon file's 32-pixel frame is scaled down to the tray's 20 pixels: not its
-    // 16-pixel one scaled up, nor its largest.
-    {"At120DpiAnIconFilesLargerFrameIsScaledDown",
+    // 16-pixel one scaled up, nor its largest; at 100 % its 16-pixel frame shows as it is.
+    {"At120DpiAnIconFilesLargerFrameIsScaledDownAndAt96ItsOwnSizeShows",
      [](Driver& d) {
-         const DWORD dpi = 120;
-         RegSetKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
          d.write("two.ico",
                  iconFile({{16, kOwnColours[0]}, {32, kOwnColours[1]}, {48, kOwnColours[2]}}));
          d.writeLines("lane.txt", {"$D\\marker.exe,Two,$D\\two.ico"});
-         d.start(kBatch);
-         const std::string tips = waitForTips(1);
-         RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels");
-         EXPECT_EQ(tips, "Two");
-         EXPECT_EQ(d.spy.details(NIM_ADD).back(), 20u) << "not the tray's size";
-         const Colours shown = coloursIn(d.place(0), kOwnColours[1]);
-         EXPECT_TRUE(shown.own * 2 >= shown.all && !coloursIn(d.place(0), kOwnColours[0]).own &&
-                     !coloursIn(d.place(0), kOwnColours[2]).own);
+         for (const DWORD dpi : {120, 96}) {
+             RegSetKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", REG_DWORD, &dpi, 4);
+             d.start(kBatch);
+             const std::string tips = waitForTips(1);
+             RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels");
+             EXPECT_EQ(tips, "Two");
+             EXPECT_EQ(d.spy.details(NIM_ADD).back(), dpi * 16 / 96) << "not the tray's size";
+             const int frame = dpi == 120 ? 1 : 0;
+             const Colours shown = coloursIn(d.place(0), kOwnColours[frame]);
+             EXPECT_TRUE(shown.own * 2 >= shown.all) << dpi;
+             for (int other : {0, 1, 2})
+                 EXPECT_TRUE(other == frame || !coloursIn(d.place(0), kOwnColours[other]).own)
+                     << dpi << " shows frame " << other;
+             ASSERT_TRUE(d.close());
+         }
      }},
     {"ALockedBatchFileEndsStartUpWithAMessage",
      [](Driver& d) {
