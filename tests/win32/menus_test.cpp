@@ -243,6 +243,18 @@ TEST(MenusTest, AnItemShowsAPlaceholderUntilItsPictureComes) {
     EXPECT_EQ(windows.MenuPicturesOutstanding(), 0u);
 }
 
+// A hot key held before any icon made the tray window leaves the menus working.
+TEST(MenusTest, AMenuOpensWhenTheHotKeyWasHeldFirst) {
+    Win32WindowSystem windows;
+    windows.HoldHotKey({kHotKeyControl | kHotKeyShift | kHotKeyAlt, kHotKeyF1 + 13}, [] {});
+    MenuRequest request;
+    request.items = {Entry(Kind::kCommand, "&Go", "", 1)};
+    MenuChoice choice = ShowDriven(windows, request, [] {
+        PostKeys(WaitForMenus(1), {VK_DOWN, VK_RETURN});
+    });
+    EXPECT_TRUE(choice.shown && choice.command == 1);
+}
+
 // Opened from the keyboard the first item is highlighted; the keys held as Enter chooses come
 // back with the choice.
 TEST(MenusTest, TheKeysHeldAtTheChoiceComeBackWithIt) {

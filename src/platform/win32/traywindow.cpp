@@ -362,10 +362,9 @@ std::size_t Win32WindowSystem::MenuPicturesOutstanding() const {
     return menus_ ? menus_->PicturesOutstanding() : 0;
 }
 
-// The tray window is made here when no slot has made it yet.
+// The tray window (and the menus with it) is made here when no slot has made it yet.
 HotKeyHold Win32WindowSystem::HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) {
-    if (!tray_) tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listener_);
-    return tray_->HoldHotKey(chord, std::move(pressed));
+    return Tray().HoldHotKey(chord, std::move(pressed));
 }
 
 std::uint64_t Win32WindowSystem::Milliseconds() {
