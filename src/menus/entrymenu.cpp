@@ -3,26 +3,16 @@
 #include "menus/foldermenu.h"
 
 namespace iconlane {
-namespace {
-
-MenuEntry Command(int command, std::string caption, bool enabled) {
-    MenuEntry entry = MenuItemOf(MenuEntry::Kind::kCommand, std::move(caption));
-    entry.command = command;
-    entry.enabled = enabled;
-    return entry;
-}
-
-}  // namespace
 
 std::vector<MenuEntry> EntryMenuItems(const std::function<bool(int command)>& enabled,
                                       const std::string& tooltip, const std::string& shellPath,
                                       std::uintptr_t icon) {
     const MenuEntry separator = MenuItemOf(MenuEntry::Kind::kSeparator);
     std::vector<MenuEntry> items = {
-        Command(kMenuLaunch, "Launch!", enabled(kMenuLaunch)),     separator,
-        Command(kMenuCancel, "Cancel Menu", enabled(kMenuCancel)), separator,
-        Command(kMenuHelp, "Help...", enabled(kMenuHelp)),         separator,
-        Command(kMenuExit, "Exit Iconlane", enabled(kMenuExit))};
+        CommandItem(kMenuLaunch, "Launch!", enabled(kMenuLaunch)),     separator,
+        CommandItem(kMenuCancel, "Cancel Menu", enabled(kMenuCancel)), separator,
+        CommandItem(kMenuHelp, "Help...", enabled(kMenuHelp)),         separator,
+        CommandItem(kMenuExit, "Exit Iconlane", enabled(kMenuExit))};
     if (shellPath.empty()) return items;
     MenuEntry shell = MenuItemOf(MenuEntry::Kind::kShellMenu, MenuText(tooltip));
     shell.path = shellPath;

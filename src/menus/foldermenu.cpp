@@ -45,6 +45,13 @@ MenuEntry MenuItemOf(MenuEntry::Kind kind, std::string caption) {
     return entry;
 }
 
+MenuEntry CommandItem(int command, std::string caption, bool enabled) {
+    MenuEntry entry = MenuItemOf(MenuEntry::Kind::kCommand, std::move(caption));
+    entry.command = command;
+    entry.enabled = enabled;
+    return entry;
+}
+
 std::string MenuText(std::string_view text) {
     std::string escaped;
     for (char c : text) {

@@ -18,6 +18,8 @@ inline constexpr std::size_t kMaxFolderMenuItems = 1000;
 
 // An item of the given kind and caption; the rest as a default item has it.
 MenuEntry MenuItemOf(MenuEntry::Kind kind, std::string caption = {});
+// A command of the program's own, greyed where not `enabled`.
+MenuEntry CommandItem(int command, std::string caption, bool enabled);
 
 // Menu captions show text as written: every "&" doubled, so that none becomes an access key.
 std::string MenuText(std::string_view text);

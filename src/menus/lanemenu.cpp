@@ -16,21 +16,13 @@ std::string AccessKey(std::size_t position) {
     return key + std::to_string((position + 1) % kNumberedEntries) + ' ';
 }
 
-MenuEntry Command(const std::string& caption, int command, bool enabled) {
-    MenuEntry item;
-    item.caption = caption;
-    item.command = command;
-    item.enabled = enabled;
-    return item;
-}
-
 }  // namespace
 
 std::vector<MenuEntry> LaneMenuItems(const std::vector<LaneItem>& lane, const Options& options) {
     std::vector<MenuEntry> items;
     for (const LaneItem& entry : lane) {
-        MenuEntry item = Command(AccessKey(items.size()) + MenuText(entry.tooltip),
-                                 kLaneMenuEntry + entry.number, true);
+        MenuEntry item = CommandItem(kLaneMenuEntry + entry.number,
+                                     AccessKey(items.size()) + MenuText(entry.tooltip), true);
         item.picture.icon = entry.picture;
         if (entry.folder) {
             item.kind = MenuEntry::Kind::kFolder;
@@ -39,11 +31,9 @@ std::vector<MenuEntry> LaneMenuItems(const std::vector<LaneItem>& lane, const Op
         }
         items.push_back(std::move(item));
     }
-    MenuEntry separator;
-    separator.kind = MenuEntry::Kind::kSeparator;
-    items.push_back(separator);
-    items.push_back(Command("Help...", kLaneMenuHelp, !options.HelpDisabled));
-    items.push_back(Command("Exit Iconlane", kLaneMenuExit, !options.ExitDisabled));
+    items.push_back(MenuItemOf(MenuEntry::Kind::kSeparator));
+    items.push_back(CommandItem(kLaneMenuHelp, "Help...", !options.HelpDisabled));
+    items.push_back(CommandItem(kLaneMenuExit, "Exit Iconlane", !options.ExitDisabled));
     return items;
 }
 
