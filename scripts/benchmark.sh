@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Measures Iconlane against a bare floor program under Wine and prints a table:
-#   scripts/benchmark.sh [runs per figure, default 5] [parts, default "tray map calls menus parse"]
+#   scripts/benchmark.sh [runs per figure, default 5] [parts, default "tray map calls menus soak parse"]
 # For 1, 10 and 30 icons: the median time from process start to the last tray icon added, and the
 # private bytes and working set once idle (1 s later), for iconlane.exe and for bench/floor.cpp
 # (one hidden window, N icons with ids 1..N), with the ratios Iconlane/floor, and the floor's time
@@ -8,23 +8,25 @@
 # 30 icons with a map of ids in which every id is taken against one with no map ("map"); the
 # per-call timings of an entry's icon work (bench/call_timings.cpp, "calls"); the pop-up menu of a
 # folder of 300 shortcuts against the same menu without pictures (bench/menu_timings.cpp,
-# "menus"); and native Google Benchmark figures for parsing a batch file and an options file
-# (libbenchmark-dev, "parse"). Run it with nothing else busy.
+# "menus"); the soak of a folder's menu whose 1,000 files are replaced by 1,000 others five times,
+# opened after each (bench/menu_soak.cpp, "soak"); and native Google Benchmark figures for parsing
+# a batch file and an options file (libbenchmark-dev, "parse"). Run it with nothing else busy.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 runs=${1:-5}
-parts=" ${2:-tray map calls menus parse} "
+parts=" ${2:-tray map calls menus soak parse} "
 build=${ICONLANE_BENCH_BUILD:-$root/build/bench}
 export ICONLANE_WINE_DIR=${ICONLANE_WINE_DIR:-$root/build/wine-bench}
 
 cmake --preset win64 -B "$build" >/dev/null
 cmake --build "$build" -j2 --target iconlane iconlane_bench_floor iconlane_bench_startup \
-    iconlane_bench_calls iconlane_bench_menus >/dev/null
+    iconlane_bench_calls iconlane_bench_menus iconlane_bench_menu_soak >/dev/null
 iconlane=$build/iconlane.exe
 floor=$build/bench/iconlane_bench_floor.exe
 probe=$build/bench/iconlane_bench_startup.exe
 calls=$build/bench/iconlane_bench_calls.exe
 menus=$build/bench/iconlane_bench_menus.exe
+soak=$build/bench/iconlane_bench_menu_soak.exe
 
 work=$(mktemp -d)
 trap 'bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
@@ -144,6 +146,22 @@ if [[ $parts == *" menus "* ]]; then
         tr -d '\r' <"$work/menus.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
     else
         echo "(the menu timings did not run)"
+    fi
+fi
+
+# A folder's menu opened after each of five replacements of its 1,000 files, in a fresh session:
+# the private bytes, kernel handles and GDI objects after each opening.
+if [[ $parts == *" soak "* ]]; then
+    bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
+    bash "$root/scripts/wine-session.sh" start >/dev/null || true
+    echo
+    if bash "$root/scripts/wine-run.sh" "$soak" "Z:${work//\//\\}\\soak.txt" 1000 5 \
+        >/dev/null 2>&1 && [[ -s "$work/soak.txt" ]]; then
+        echo "| menu of 1,000 files opened | private bytes (KB) | handles | GDI objects | every picture in (ms) |"
+        echo "|---|---:|---:|---:|---:|"
+        tr -d '\r' <"$work/soak.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1 == 0 ? "first" : "after replacement " $1, $2, $3, $4, $5}'
+    else
+        echo "(the menu soak did not run)"
     fi
 fi
 

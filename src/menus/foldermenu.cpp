@@ -18,10 +18,12 @@ MenuEntry Greyed(std::string caption) {
     return entry;
 }
 
-MenuEntry Opening(MenuEntry::Kind kind, std::string caption, const std::string& path) {
+MenuEntry Opening(MenuEntry::Kind kind, std::string caption, const std::string& path,
+                  std::optional<FileStamp> stamp = std::nullopt) {
     MenuEntry entry = MenuItemOf(kind, std::move(caption));
     entry.path = path;
     entry.picture.path = path;
+    entry.picture.stamp = stamp;
     return entry;
 }
 
@@ -89,7 +91,8 @@ std::vector<MenuEntry> FolderMenuItems(const std::string& folder,
     for (std::size_t at = 0; at < shown; ++at) {
         const FolderItem& item = *listed[at].item;
         items.push_back(Opening(item.folder ? MenuEntry::Kind::kFolder : MenuEntry::Kind::kFile,
-                                FolderItemCaption(item), PathInFolder(folder, item.name)));
+                                FolderItemCaption(item), PathInFolder(folder, item.name),
+                                FileStamp{item.size, item.writeTime}));
     }
     if (listed.empty()) items.push_back(Greyed("(empty)"));
     if (listed.size() > shown) {

@@ -35,7 +35,8 @@ std::string PathInFolder(const std::string& folder, const std::string& name);
 // sub-folders first (kFolder), then files (kFile), each group in name order regardless of letter
 // case, hidden and system ones left out, at most `maxItems` of them and a greyed count of the
 // rest; a greyed "(empty)" when there are none; last a separator and "Open folder" (a kFile of
-// the folder itself). Each item but the greyed ones shows the picture of its path.
+// the folder itself). Each item but the greyed ones shows the picture of its path, the listing's
+// size and write time its stamp (none for the folder itself, which the listing does not hold).
 std::vector<MenuEntry> FolderMenuItems(const std::string& folder,
                                        const std::optional<std::vector<FolderItem>>& listing,
                                        std::size_t maxItems = kMaxFolderMenuItems);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,13 +13,23 @@ namespace iconlane {
 // Where a pop-up menu opens: at the mouse for a click, at the icon for the keyboard.
 enum class MenuPlace { kAtMouse, kAtIcon };
 
+// A file as a folder's listing gave it: written again, it has another size or last write time.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // The picture an item shows at the menu's small-icon size: the picture a tray icon for `path`
 // would show (FindTargetPicture in tray/iconresolution.h, the program's own icon where that finds
 // none; made later, off the menu's way: a placeholder shows until it comes), else `icon`, a
-// picture the program already has (not owned by the menu), else none.
+// picture the program already has (not owned by the menu), else none. A picture made of the
+// file before it was written as `stamp` says is made again; the menu reads no file to know. An
+// item without a stamp shows whichever picture is kept for its path.
 struct MenuPicture {
     std::string path;
     std::uintptr_t icon = 0;
+    std::optional<FileStamp> stamp;
     bool operator==(const MenuPicture&) const = default;
 };
 

@@ -46,14 +46,20 @@ TEST(FolderMenuTest, SubFoldersThenFilesByNameThenOpenFolder) {
         if (names) listing = Listing(*names);
         EXPECT_EQ(Rendered(FolderMenuItems("C:\\L", listing, most)), menu) << menu;
     }
-    // Each item opens, and shows the picture of, its own path; "Open folder" the folder's.
+    // Each item opens, and shows the picture of, its own path, stamped with the listing's size
+    // and time (no file is read again for it); "Open folder" the folder's, without a stamp.
     for (const std::string folder : {"C:\\L", "C:\\L\\"}) {
         std::string paths;
-        for (const MenuEntry& item : FolderMenuItems(folder, Listing({"a.lnk", "G/", "h!"}))) {
+        std::vector<FolderItem> listing = Listing({"a.lnk", "G/", "h!"});
+        listing[0].size = 7, listing[0].writeTime = 9, listing[1].writeTime = 5;
+        for (const MenuEntry& item : FolderMenuItems(folder, listing)) {
             EXPECT_EQ(item.picture.path, item.path);
-            paths += item.path + "|";
+            paths += item.path;
+            if (const auto& s = item.picture.stamp)
+                paths += "@" + std::to_string(s->size) + "," + std::to_string(s->writeTime);
+            paths += "|";
         }
-        EXPECT_EQ(paths, "C:\\L\\G|C:\\L\\a.lnk||C:\\L" + folder.substr(4) + "|") << folder;
+        EXPECT_EQ(paths, "C:\\L\\G@0,5|C:\\L\\a.lnk@7,9||C:\\L" + folder.substr(4) + "|") << folder;
     }
     // A folder of 100,000 files: the first thousand, and a count of the others.
     std::vector<FolderItem> huge;

@@ -1,19 +1,15 @@
-// The pop-up menus on the real Windows API under Wine: their pictures and the cache behind them,
-// folders filled as they open, the shell's menu of an item, and one menu at a time. A second
-// thread drives each open menu as a person would, with posted keys or real mouse input.
+// The pop-up menus on the real Windows API under Wine: folders filled as they open, the shell's
+// menu of an item, and one menu at a time. A second thread drives each open menu as a person
+// would, with posted keys or real mouse input.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <thread>
 
+#include "menudriver.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/menubitmap.h"
-#include "platform/win32/menupictures.h"
 #include "platform/win32/traywindow.h"
 #include "scratch.h"
 
@@ -23,163 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using Kind = MenuEntry::Kind;
 
-template <class Done>
-bool PollUntil(Done done, DWORD timeoutMs = 5000) {
-    for (ULONGLONG end = GetTickCount64() + timeoutMs; !done(); Sleep(10)) {
-        if (GetTickCount64() > end) return false;
-    }
-    return true;
-}
-
-// The visible windows of a class in this process, the frontmost first.
-std::vector<HWND> Windows(const wchar_t* windowClass, const wchar_t* title = nullptr) {
-    std::vector<HWND> found;
-    DWORD process = 0;
-    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, windowClass, title));) {
-        GetWindowThreadProcessId(w, &process);
-        if (process == GetCurrentProcessId() && IsWindowVisible(w)) found.push_back(w);
-    }
-    return found;
-}
-
-HWND WaitForWindow(const wchar_t* windowClass, const wchar_t* title = nullptr, size_t count = 1) {
-    std::vector<HWND> found;
-    PollUntil([&] { return (found = Windows(windowClass, title)).size() >= count; });
-    return found.size() >= count ? found.front() : nullptr;
-}
-
-HWND WaitForMenus(size_t count) {
-    return WaitForWindow(L"#32768", nullptr, count);
-}
-
-HMENU MenuOf(HWND window) {
-    return reinterpret_cast<HMENU>(SendMessageW(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
-}
-
-void PostKeys(HWND menu, std::initializer_list<WPARAM> keys) {
-    for (WPARAM key : keys) PostMessageW(menu, WM_KEYDOWN, key, 0);
-}
-
-void Send(std::initializer_list<INPUT> inputs) {
-    for (INPUT input : inputs) SendInput(1, &input, sizeof input), Sleep(30);
-}
-
-INPUT Key(WORD key, bool up = false) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki = {key, 0, DWORD(up ? KEYEVENTF_KEYUP : 0), 0, 0};
-    return input;
-}
-
-// Shows a menu while `drive` works it from another thread; menus still open a while after it
-// are closed, so that a failed row never hangs the suite.
-MenuChoice ShowDriven(Win32WindowSystem& windows, const MenuRequest& request,
-                      const std::function<void()>& drive) {
-    std::thread driver([&] {
-        drive();
-        if (PollUntil([] { return Windows(L"#32768").empty(); }, 2000)) return;
-        for (HWND menu : Windows(L"#32768")) PostKeys(menu, {VK_ESCAPE, VK_ESCAPE, VK_ESCAPE});
-    });
-    MenuChoice choice = windows.ShowMenu(request);
-    driver.join();
-    return choice;
-}
-
-MenuEntry Entry(Kind kind, const std::string& caption, const std::string& path = {},
-                int command = 0) {
-    MenuEntry entry;
-    entry.kind = kind, entry.caption = caption, entry.path = path, entry.command = command;
-    return entry;
-}
-
-// A 16-pixel icon whose first row starts with the given colour pixels and mask bits.
-HICON MakeIcon(std::initializer_list<std::uint32_t> pixels, std::initializer_list<int> maskBits) {
-    std::uint32_t colour[16 * 16] = {};
-    std::copy(pixels.begin(), pixels.end(), colour);
-    BYTE mask[16 * 2] = {};
-    int bit = 0;
-    for (int set : maskBits) mask[bit / 8] |= BYTE(set << (7 - bit % 8)), ++bit;
-    BITMAPINFO header{};
-    header.bmiHeader = {sizeof header.bmiHeader, 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    UniqueBitmap image(CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0));
-    std::memcpy(bits, colour, sizeof colour);
-    UniqueBitmap cut(CreateBitmap(16, 16, 1, 1, mask));
-    ICONINFO parts{TRUE, 0, 0, cut.Get(), image.Get()};
-    return CreateIconIndirect(&parts);
-}
-
-// Premultiplied where the icon has an alpha channel, the mask as alpha where it has none. Wine's
-// menus copy a picture without blending it, so there it is laid on the menu's colour.
-TEST(MenuBitmapTest, IconsBecomePremultipliedTopDownPictures) {
-    struct Row {
-        const char* name;
-        std::initializer_list<std::uint32_t> pixels;
-        std::initializer_list<int> mask;
-        std::vector<std::uint32_t> expected;
-        bool forWinesMenus = false;
-    };
-    const COLORREF menu = GetSysColor(COLOR_MENU);
-    const std::uint32_t underneath =
-        0xFF000000 | GetRValue(menu) << 16 | GetGValue(menu) << 8 | GetBValue(menu);
-    const Row rows[] = {
-        {"alpha", {0x80FF0000, 0x00FFFFFF, 0xFF00FF00}, {0, 0, 0}, {0x80800000, 0, 0xFF00FF00}},
-        {"mask only", {0x00FF0000, 0x00FFFFFF, 0x0000FF00}, {0, 1, 0}, {0xFFFF0000, 0, 0xFF00FF00}},
-        {"on Wine's menu", {0x00FFFFFF, 0xFF00FF00}, {0, 0}, {underneath, 0xFF00FF00}, true},
-    };
-    for (const Row& row : rows) {
-        UniqueIcon icon(MakeIcon(row.pixels, row.mask));
-        UniqueBitmap picture = MenuBitmapOf(icon.Get(), 16);
-        if (row.forWinesMenus) picture = ForMenus(std::move(picture));
-        DIBSECTION dib{};
-        ASSERT_EQ(GetObjectW(picture.Get(), sizeof dib, &dib), int(sizeof dib)) << row.name;
-        EXPECT_EQ(dib.dsBm.bmBitsPixel, 32) << row.name;
-        auto* bits = static_cast<const std::uint32_t*>(dib.dsBm.bmBits);
-        for (size_t n = 0; n < row.expected.size(); ++n) {
-            EXPECT_EQ(bits[n], row.expected[n]) << row.name << " pixel " << n;
-        }
-    }
-}
-
-// Extracted once per file and size, again once the file is written; while an extraction runs,
-// asking again adds no second request.
-TEST(MenuPictureCacheTest, EachFileIsExtractedOncePerSizeUntilItIsWritten) {
-    ScratchFolder folder;
-    const std::string a = folder.File("a.txt"), b = folder.File("b.txt");
-    std::atomic<int> calls = 0;
-    UniqueFile gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    MenuPictureCache cache([&calls, open = gate.Get()](const std::string&, int) {
-        ++calls;
-        WaitForSingleObject(open, 5000);
-        return MakeIcon({0xFF0000FF}, {0});
-    });
-    struct Row {
-        const char* name;
-        std::string path;
-        int pixels;
-        bool extracted;
-    };
-    const Row rows[] = {{"first", a, 16, true},        {"again", a, 16, false},
-                        {"another size", a, 24, true}, {"another file", b, 16, true},
-                        {"written", a, 16, true},      {"written, again", a, 16, false}};
-    int expected = 0;
-    for (const Row& row : rows) {
-        if (std::string(row.name) == "written") folder.File("a.txt", "written since");
-        ResetEvent(gate.Get());
-        for (int asked = 0; asked < 2 && row.extracted; ++asked) {
-            EXPECT_EQ(cache.Find(row.path, row.pixels).state, MenuPictureCache::State::kComing)
-                << row.name;
-            EXPECT_EQ(cache.Outstanding(), 1u) << row.name;
-        }
-        SetEvent(gate.Get());
-        ASSERT_TRUE(PollUntil([&] { return cache.Outstanding() == 0; })) << row.name;
-        MenuPictureCache::Found found = cache.Find(row.path, row.pixels);
-        EXPECT_EQ(found.state, MenuPictureCache::State::kReady) << row.name;
-        EXPECT_NE(found.picture, nullptr) << row.name;
-        EXPECT_EQ(calls, expected += row.extracted) << row.name;
-    }
-}
-
 // Lets this thread's windows handle what was posted to them meanwhile (a sheet asked to close).
 void Pump(DWORD ms) {
     for (ULONGLONG end = GetTickCount64() + ms; GetTickCount64() < end; Sleep(10)) {
@@ -187,14 +26,6 @@ void Pump(DWORD ms) {
             DispatchMessageW(&message);
         }
     }
-}
-
-HBITMAP ItemPicture(HMENU menu, UINT position) {
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_BITMAP;
-    GetMenuItemInfoW(menu, position, TRUE, &info);
-    return info.hbmpItem;
 }
 
 // Each opening reads the folder again: closed with Left and opened again, then one level down.
@@ -217,30 +48,6 @@ TEST(MenusTest, AFolderIsReadEachTimeItOpensAtAnyDepthAndNoOtherMenuOpensMeanwhi
     EXPECT_TRUE(choice.shown);
     EXPECT_EQ(choice.path, "T\\D\\Editor.lnk");
     EXPECT_EQ(read, (std::vector<std::string>{"T", "T", "T\\D"}));
-}
-
-// The menu opens at once with a placeholder; the picture replaces it in the open menu.
-TEST(MenusTest, AnItemShowsAPlaceholderUntilItsPictureComes) {
-    ScratchFolder folder;
-    UniqueFile gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    Win32WindowSystem windows;
-    windows.SetMenuPictureFinder([open = gate.Get()](const std::string&, int) {
-        WaitForSingleObject(open, 5000);
-        return MakeIcon({0xFF0000FF}, {0});
-    });
-    MenuRequest request;
-    request.items = {Entry(Kind::kFile, "&Notes", folder.File("notes.txt"))};
-    request.items[0].picture.path = request.items[0].path;
-    HBITMAP waiting = nullptr, came = nullptr;
-    ShowDriven(windows, request, [&] {
-        HMENU menu = MenuOf(WaitForMenus(1));
-        waiting = ItemPicture(menu, 0);
-        SetEvent(gate.Get());
-        PollUntil([&] { return (came = ItemPicture(menu, 0)) != waiting; });
-        PostKeys(WaitForMenus(1), {VK_ESCAPE});
-    });
-    EXPECT_TRUE(waiting != nullptr && came != nullptr && came != waiting);
-    EXPECT_EQ(windows.MenuPicturesOutstanding(), 0u);
 }
 
 // A hot key held before any icon made the tray window leaves the menus working.

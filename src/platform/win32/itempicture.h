@@ -35,6 +35,8 @@ public:
     void WhenArrived(std::function<void(const std::wstring& path)> arrived) {
         arrived_ = std::move(arrived);
     }
+    // Whether a question about `path` waits for its answer.
+    bool Waits(const std::wstring& path) const { return waiting_.contains(path); }
     DWORD Handles(HANDLE (&handles)[kMaxLoopHandles]) const override;
     DWORD WaitTime() const override { return INFINITE; }
     void OnSignalled(HANDLE signalled) override;

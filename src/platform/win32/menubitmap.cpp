@@ -58,9 +58,11 @@ UniqueBitmap PictureOfSize(HICON icon, int pixels) {
     if (shape.bmWidth != pixels || shape.bmHeight != (monochrome ? 2 : 1) * pixels) return {};
     std::vector<Pixel> cut = RowsOf(mask.Get(), pixels, shape.bmHeight);
     std::size_t count = static_cast<std::size_t>(pixels) * pixels;
+    // Rows that could not be read leave the mask empty: nothing to cut the paint from.
+    if (cut.size() < count) return {};
     std::vector<Pixel> paint = monochrome ? std::vector<Pixel>(cut.begin() + count, cut.end())
                                           : RowsOf(colour.Get(), pixels, pixels);
-    if (cut.size() < count || paint.size() != count) return {};
+    if (paint.size() != count) return {};
     bool ownAlpha = false;
     for (Pixel pixel : paint) ownAlpha |= (pixel >> 24) != 0;
     Pixel* bits = nullptr;

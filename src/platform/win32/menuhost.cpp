@@ -44,9 +44,9 @@ Highlight KeyboardItem() {
 
 }  // namespace
 
-Win32MenuHost::Win32MenuHost(Win32TrayWindow& tray, MenuPictureFinder finder)
+Win32MenuHost::Win32MenuHost(Win32TrayWindow& tray, MenuPictureSources pictureSources)
     : tray_(tray),
-      pictures_(std::move(finder)),
+      pictures_(std::move(pictureSources)),
       makeShellMenu_([this](const std::string& path) { return MakeShellMenu(path); }) {
     pictures_.NotifyTo(tray_.Handle(), kPicturesCame);
     tray_.SetHook(this);

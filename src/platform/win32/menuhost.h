@@ -21,7 +21,7 @@ namespace iconlane::win32 {
 class Win32MenuHost final : public TrayMessageHook {
 public:
     // Listens to `tray`, which must outlive it; the menus' colours follow the system's from here.
-    Win32MenuHost(Win32TrayWindow& tray, MenuPictureFinder finder);
+    Win32MenuHost(Win32TrayWindow& tray, MenuPictureSources pictureSources);
     ~Win32MenuHost() override;
     Win32MenuHost(const Win32MenuHost&) = delete;
     Win32MenuHost& operator=(const Win32MenuHost&) = delete;

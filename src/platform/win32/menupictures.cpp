@@ -4,69 +4,36 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <condition_variable>
-#include <cstdint>
-#include <deque>
-#include <map>
-#include <mutex>
-#include <set>
-#include <thread>
-#include <tuple>
+#include <climits>
 #include <utility>
-#include <vector>
 
-#include "platform/win32/comapartment.h"
-#include "platform/win32/handles.h"
-#include "platform/win32/menubitmap.h"
+#include "platform/win32/menupictureshared.h"
 #include "platform/win32/widetext.h"
 
 namespace iconlane::win32 {
+
 namespace {
 
-// Which file, and the file as it was: written again, it has another size or write time.
-struct Key {
-    std::string path;
-    int pixels = 0;
-    auto operator<=>(const Key&) const = default;
-};
-
-struct Stamp {
-    std::uint64_t size = 0;
-    std::uint64_t written = 0;
-    bool operator==(const Stamp&) const = default;
-};
-
-Stamp StampOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return {};
-    return {(std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
-            (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                data.ftLastWriteTime.dwLowDateTime};
+MenuPictureCache::Found FoundOf(const SharedPicture& picture) {
+    using State = MenuPictureCache::State;
+    return {picture != nullptr ? State::kReady : State::kNone, picture};
 }
-
-struct Made {
-    Stamp stamp;
-    UniqueBitmap picture;  // null: the file has none
-};
 
 }  // namespace
 
-// What the cache and its worker share; whichever lets go last deletes it.
-struct MenuPictureCache::Shared {
-    MenuPictureFinder finder;
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::map<Key, Made> made;
-    std::set<Key> outstanding;
-    std::deque<std::pair<Key, Stamp>> queue;
-    // Pictures of files written since, kept: an open menu may still show one.
-    std::vector<UniqueBitmap> replaced;
-    HWND window = nullptr;
-    UINT message = 0;
-    bool notified = false;
-    bool working = false;
-    bool stopping = false;
-};
+MenuPictureSources PlainPictureSources(MenuPictureFinder finder) {
+    struct Plain final : MenuPictureSource {
+        MenuPictureFinder find;
+        HICON Find(const std::string& path, int pixels, bool&) override {
+            return find(path, pixels);
+        }
+    };
+    return [finder = std::move(finder)] {
+        auto plain = std::make_unique<Plain>();
+        plain->find = finder;
+        return plain;
+    };
+}
 
 HICON ShellFilePicture(const std::string& path, int pixels) {
     std::wstring file = Wide(path);
@@ -89,15 +56,29 @@ HICON ShellFilePicture(const std::string& path, int pixels) {
     return info.hIcon;
 }
 
-MenuPictureCache::MenuPictureCache(MenuPictureFinder finder) : shared_(std::make_shared<Shared>()) {
-    shared_->finder = std::move(finder);
+MenuPictureShared::MenuPictureShared(MenuPictureSources made, std::size_t kept)
+    : sources(std::move(made)),
+      work(CreateSemaphoreW(nullptr, 0, LONG_MAX, nullptr)),
+      store(kept) {}
+
+MenuPictureShared::~MenuPictureShared() {
+    if (checkTimer != nullptr) DeleteTimerQueueTimer(nullptr, checkTimer, nullptr);
 }
 
+void MenuPictureShared::Notify() {
+    if (window != nullptr && !notified) notified = PostMessageW(window, message, 0, 0);
+}
+
+MenuPictureCache::MenuPictureCache(MenuPictureSources sources, std::size_t kept)
+    : shared_(std::make_shared<MenuPictureShared>(std::move(sources), kept)) {}
+
+// Each worker takes one count of the semaphore on its way out.
 MenuPictureCache::~MenuPictureCache() {
     std::lock_guard lock(shared_->mutex);
     shared_->stopping = true;
     shared_->window = nullptr;
-    shared_->wake.notify_all();
+    shared_->queue.clear();
+    if (shared_->workers > 0) ReleaseSemaphore(shared_->work.Get(), shared_->workers, nullptr);
 }
 
 void MenuPictureCache::NotifyTo(HWND window, UINT message) {
@@ -111,68 +92,54 @@ void MenuPictureCache::Noticed() {
     shared_->notified = false;
 }
 
-MenuPictureCache::Found MenuPictureCache::Find(const std::string& path, int pixels) {
-    Stamp stamp = StampOf(path);
-    Key key{path, pixels};
+MenuPictureCache::Asker MenuPictureCache::NewAsker() {
     std::lock_guard lock(shared_->mutex);
-    if (auto made = shared_->made.find(key);
-        made != shared_->made.end() && made->second.stamp == stamp) {
-        HBITMAP picture = made->second.picture.Get();
-        return {picture != nullptr ? State::kReady : State::kNone, picture};
+    return ++shared_->askers;
+}
+
+// Requests being made go on: they are kept for the next menu that shows the file.
+void MenuPictureCache::Drop(Asker asker) {
+    std::lock_guard lock(shared_->mutex);
+    std::erase_if(shared_->queue, [&](const PictureRequest& request) {
+        auto waiting = shared_->outstanding.find(request.key);
+        if (waiting == shared_->outstanding.end() || waiting->second != asker) return false;
+        shared_->outstanding.erase(waiting);
+        return true;
+    });
+}
+
+MenuPictureCache::Found MenuPictureCache::Find(const std::string& path,
+                                               const std::optional<FileStamp>& stamp, int pixels,
+                                               Asker asker) {
+    PictureKey key{path, pixels};
+    std::lock_guard lock(shared_->mutex);
+    if (std::optional<SharedPicture> kept = shared_->store.Use(key, stamp)) return FoundOf(*kept);
+    if (auto waiting = shared_->outstanding.find(key); waiting != shared_->outstanding.end()) {
+        waiting->second = asker;  // the latest menu to show it decides when it is dropped
+        return {State::kComing, nullptr};
     }
-    if (shared_->outstanding.insert(key).second) {
-        shared_->queue.emplace_back(std::move(key), stamp);
-        if (!shared_->working) {
-            shared_->working = true;
-            std::thread(Work, shared_).detach();
-        }
-        shared_->wake.notify_one();
-    }
+    if (shared_->late.contains(key)) return {State::kComing, nullptr};
+    shared_->outstanding.emplace(key, asker);
+    shared_->queue.push_back({std::move(key), stamp});
+    ReleaseSemaphore(shared_->work.Get(), 1, nullptr);
+    GrowMenuPictureWorkers(shared_);
     return {State::kComing, nullptr};
 }
 
 MenuPictureCache::Found MenuPictureCache::Look(const std::string& path, int pixels) const {
-    Key key{path, pixels};
+    PictureKey key{path, pixels};
     std::lock_guard lock(shared_->mutex);
-    auto made = shared_->made.find(key);
-    if (shared_->outstanding.contains(key) || made == shared_->made.end()) {
+    std::optional<SharedPicture> kept;
+    if (shared_->outstanding.contains(key) || shared_->late.contains(key) ||
+        !(kept = shared_->store.Peek(key))) {
         return {State::kComing, nullptr};
     }
-    HBITMAP picture = made->second.picture.Get();
-    return {picture != nullptr ? State::kReady : State::kNone, picture};
+    return FoundOf(*kept);
 }
 
 std::size_t MenuPictureCache::Outstanding() const {
     std::lock_guard lock(shared_->mutex);
     return shared_->outstanding.size();
-}
-
-// The worker: one picture at a time, in the order asked for, the lock let go meanwhile.
-void MenuPictureCache::Work(const std::shared_ptr<Shared>& shared) {
-    ComApartment apartment(ComApartment::Kind::kCom);
-    std::unique_lock lock(shared->mutex);
-    for (;;) {
-        shared->wake.wait(lock, [&] { return shared->stopping || !shared->queue.empty(); });
-        if (shared->stopping) return;
-        auto [key, stamp] = std::move(shared->queue.front());
-        shared->queue.pop_front();
-        lock.unlock();
-        UniqueBitmap picture;
-        try {
-            UniqueIcon icon(shared->finder(key.path, key.pixels));
-            picture = ForMenus(MenuBitmapOf(icon.Get(), key.pixels));
-        } catch (...) {
-            // A finder that fails gives no picture; the item shows none.
-        }
-        lock.lock();
-        Made& made = shared->made[key];
-        if (made.picture.Valid()) shared->replaced.push_back(std::move(made.picture));
-        made = {stamp, std::move(picture)};
-        shared->outstanding.erase(key);
-        if (shared->window != nullptr && !shared->notified) {
-            shared->notified = PostMessageW(shared->window, shared->message, 0, 0);
-        }
-    }
 }
 
 }  // namespace iconlane::win32

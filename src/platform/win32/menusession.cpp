@@ -80,9 +80,14 @@ MenuSession::MenuSession(const MenuRequest& request, MenuPictureCache& pictures,
       makeShellMenu_(makeShellMenu),
       pixels_(pixels),
       placeholder_(placeholder),
+      asker_(pictures.NewAsker()),
       root_(NewMenu(Kind::kSubmenu)) {
     menus_[root_.Get()] = {};
     Fill(root_.Get(), request.items);
+}
+
+MenuSession::~MenuSession() {
+    pictures_.Drop(asker_);
 }
 
 void MenuSession::Fill(HMENU menu, const std::vector<MenuEntry>& entries) {
@@ -93,7 +98,7 @@ void MenuSession::Fill(HMENU menu, const std::vector<MenuEntry>& entries) {
 
 void MenuSession::Insert(HMENU menu, UINT position, const MenuEntry& entry) {
     std::size_t index =
-        NewItem({entry.kind, entry.command, entry.path, menu, position, entry.picture, false});
+        NewItem({entry.kind, entry.command, entry.path, menu, position, entry.picture, false, {}});
     std::wstring caption = Wide(entry.caption);
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
@@ -133,20 +138,21 @@ std::size_t MenuSession::NewItem(Item item) {
     return index;
 }
 
-// Forgets everything in the menu and takes its items out; their sub-menus go with them.
+// Takes the menu's items out (their sub-menus go with them), then forgets them: a picture no
+// item shows any more may go.
 void MenuSession::Empty(HMENU menu) {
     Menu& record = menus_.at(menu);
     for (HMENU child : record.children) {
         Empty(child);
         menus_.erase(child);
     }
+    while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
     for (std::size_t index : record.items) {
         items_[index].reset();
         freeItems_.push_back(index);
     }
     if (record.shellIds != 0) shellMenus_.erase(record.shellIds);
     record = {record.kind, record.path, {}, {}, 0};
-    while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
 }
 
 bool MenuSession::OnOpening(HMENU menu) {
@@ -236,9 +242,11 @@ bool MenuSession::ForwardToShell(UINT message, WPARAM wParam, LPARAM lParam, LRE
 
 HBITMAP MenuSession::PictureFor(Item& item) {
     if (!item.picture.path.empty()) {
-        MenuPictureCache::Found found = pictures_.Find(item.picture.path, pixels_);
+        MenuPictureCache::Found found =
+            pictures_.Find(item.picture.path, item.picture.stamp, pixels_, asker_);
         item.waiting = found.state == MenuPictureCache::State::kComing;
-        if (found.state == MenuPictureCache::State::kReady) return found.picture;
+        item.shown = std::move(found.picture);
+        if (item.shown) return item.shown->Get();
         if (item.waiting && item.picture.icon == 0) return placeholder_;
     }
     return IconPicture(item.picture.icon);
@@ -259,8 +267,8 @@ void MenuSession::OnPicturesCame() {
         MenuPictureCache::Found found = pictures_.Look(item->picture.path, pixels_);
         if (found.state == MenuPictureCache::State::kComing) continue;
         item->waiting = false;
-        HBITMAP picture =
-            found.picture != nullptr ? found.picture : IconPicture(item->picture.icon);
+        item->shown = std::move(found.picture);
+        HBITMAP picture = item->shown ? item->shown->Get() : IconPicture(item->picture.icon);
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_BITMAP;

@@ -31,6 +31,8 @@ public:
     // pictures at `pixels` square, showing `placeholder` (or the icon they have) meanwhile.
     MenuSession(const MenuRequest& request, MenuPictureCache& pictures,
                 const ShellMenuMaker& makeShellMenu, int pixels, HBITMAP placeholder);
+    // The pictures its menus asked for and no worker has started on are dropped.
+    ~MenuSession();
     MenuSession(const MenuSession&) = delete;
     MenuSession& operator=(const MenuSession&) = delete;
 
@@ -64,6 +66,7 @@ private:
         UINT position = 0;
         MenuPicture picture;
         bool waiting = false;
+        SharedPicture shown;  // held while the item shows it
     };
     struct Menu {
         MenuEntry::Kind kind = MenuEntry::Kind::kSubmenu;
@@ -90,6 +93,7 @@ private:
     const ShellMenuMaker& makeShellMenu_;
     const int pixels_;
     const HBITMAP placeholder_;
+    const MenuPictureCache::Asker asker_;
     std::vector<std::optional<Item>> items_;  // an item's id is its index + 1
     std::vector<std::size_t> freeItems_;
     std::map<HMENU, Menu> menus_;

@@ -84,6 +84,10 @@ PicturePtr Win32Shortcuts::ItemListPicture(const std::string& path) {
     return IconToPicture(itemPictures_.Ask(Wide(path), pixels_ > 0 ? pixels_ : TrayIconPixels()));
 }
 
+bool Win32Shortcuts::AskingAbout(const std::string& path) const {
+    return itemPictures_.Waits(Wide(path));
+}
+
 void Win32Shortcuts::WhenItemPictureArrives(std::function<void(const std::string&)> arrived) {
     itemPictures_.WhenArrived(
         [arrived = std::move(arrived)](const std::wstring& path) { arrived(Narrow(path)); });

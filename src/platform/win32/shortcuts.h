@@ -23,6 +23,10 @@ public:
     void WhenItemPictureArrives(std::function<void(const std::string& path)> arrived) override;
     // What the message loop serves for the shell's late answers; it must outlive the loop.
     LoopWaitable& LateAnswers() { return itemPictures_; }
+    // Item pictures from now on at `pixels`.
+    void SetItemPixels(int pixels) { pixels_ = pixels; }
+    // Whether the shell still owes its picture of the item the shortcut `path` points to.
+    bool AskingAbout(const std::string& path) const;
 
 private:
     using CreateInstance = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);

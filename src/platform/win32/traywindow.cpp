@@ -298,7 +298,7 @@ void Win32TrayWindow::UnloadAll() {
     }
 }
 
-Win32WindowSystem::Win32WindowSystem() : finder_(ShellFilePicture) {}
+Win32WindowSystem::Win32WindowSystem() : pictureSources_(PlainPictureSources(ShellFilePicture)) {}
 
 // The menus let go of the tray window before it goes.
 Win32WindowSystem::~Win32WindowSystem() {
@@ -309,7 +309,7 @@ Win32WindowSystem::~Win32WindowSystem() {
 Win32TrayWindow& Win32WindowSystem::Tray() {
     if (!tray_) {
         tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listener_);
-        menus_ = std::make_unique<Win32MenuHost>(*tray_, finder_);
+        menus_ = std::make_unique<Win32MenuHost>(*tray_, pictureSources_);
     }
     return *tray_;
 }

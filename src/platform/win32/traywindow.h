@@ -14,8 +14,8 @@
 #include "platform/services.h"
 #include "platform/win32/folderwatch.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/menupictures.h"
 #include "platform/win32/hotkeys.h"
+#include "platform/win32/menupictures.h"
 
 namespace iconlane::win32 {
 
@@ -167,9 +167,12 @@ public:
     HotKeyHold HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) override;
     std::uint64_t Milliseconds() override;
     unsigned DoubleClickMilliseconds() override;
-    // What finds the pictures of files in menus, on a worker thread of its own (menupictures.h);
-    // the shell's pictures unless set. Set it before the first slot or menu.
-    void SetMenuPictureFinder(MenuPictureFinder finder) { finder_ = std::move(finder); }
+    // What finds the pictures of files in menus, on the workers of menupictures.h; the shell's
+    // pictures unless set. Set it before the first slot or menu.
+    void SetMenuPictureSources(MenuPictureSources sources) { pictureSources_ = std::move(sources); }
+    void SetMenuPictureFinder(MenuPictureFinder finder) {
+        SetMenuPictureSources(PlainPictureSources(std::move(finder)));
+    }
     // Pictures of files for menus not made yet.
     std::size_t MenuPicturesOutstanding() const;
 
@@ -180,7 +183,7 @@ private:
     std::vector<LoopWaitable*> waitables_{&watch_};
     std::function<void()> iconSizeChanged_;
     TrayWindowListener listener_;
-    MenuPictureFinder finder_;
+    MenuPictureSources pictureSources_;
     std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot or menu
     std::unique_ptr<Win32MenuHost> menus_;   // made with the tray window
 };

@@ -1,7 +1,7 @@
 // The program's entry point: the real services handed to the portable program.
 #include <windows.h>
 
-#include <map>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,26 +21,37 @@ namespace {
 
 using namespace iconlane::win32;
 
-// The picture of a file in a menu, by the tray's own rules, found on the menus' worker thread
-// with service objects of that thread's own, at the menu's size. Where not even the system has
-// one, the program's own icon.
-HICON MenuItemPicture(const std::string& path, int pixels) {
-    thread_local Win32FileSystem files;
-    thread_local Win32Registry registry;
-    thread_local Win32Environment environment;
-    thread_local Win32Process process;
-    thread_local std::map<int, std::unique_ptr<Win32Shortcuts>> shortcuts;
-    std::unique_ptr<Win32Shortcuts>& sized = shortcuts[pixels];
-    if (!sized) sized = std::make_unique<Win32Shortcuts>(pixels);
-    Win32Pictures pictures(pixels);
-    const iconlane::PictureSources sources{files, pictures, registry, *sized, environment, process};
-    try {
-        iconlane::PicturePtr found = iconlane::FindTargetPicture(sources, path, 0);
-        return TakeIcon(found ? std::move(found) : pictures.BuiltInIcon());
-    } catch (...) {
-        return nullptr;  // no picture for this one: the menu shows the item without
+// The pictures of files in menus by the tray's own rules, found on one of the menus' workers with
+// service objects of its own, at the menu's size. Where not even the system has one, the
+// program's own icon; a shortcut whose item the shell answers for late waits for that answer.
+class MenuItemPictures final : public MenuPictureSource {
+public:
+    HICON Find(const std::string& path, int pixels, bool& late) override {
+        shortcuts_.SetItemPixels(pixels);
+        Win32Pictures pictures(pixels);
+        const iconlane::PictureSources sources{files_,     pictures,     registry_,
+                                               shortcuts_, environment_, process_};
+        try {
+            iconlane::PicturePtr found = iconlane::FindTargetPicture(sources, path, 0);
+            late = !found && shortcuts_.AskingAbout(path);
+            if (late) return nullptr;
+            return TakeIcon(found ? std::move(found) : pictures.BuiltInIcon());
+        } catch (...) {
+            return nullptr;  // no picture for this one: the menu shows the item without
+        }
     }
-}
+    LoopWaitable* LateAnswers(std::function<void(const std::string&)> arrived) override {
+        shortcuts_.WhenItemPictureArrives(std::move(arrived));
+        return &shortcuts_.LateAnswers();
+    }
+
+private:
+    Win32FileSystem files_;
+    Win32Registry registry_;
+    Win32Environment environment_;
+    Win32Process process_;
+    Win32Shortcuts shortcuts_;
+};
 
 }  // namespace
 
@@ -54,7 +65,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Pictures pictures;
     Win32TrayShell tray;
     Win32WindowSystem windows;
-    windows.SetMenuPictureFinder(MenuItemPicture);
+    windows.SetMenuPictureSources([] { return std::make_unique<MenuItemPictures>(); });
     Win32Shell shell;
     Win32ExitDialog exitDialog;
     Win32Registry registry;
