@@ -15,9 +15,23 @@ struct Row {
 };
 
 class Scenario : public ::testing::TestWithParam<Row> {};
+inline void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+inline void PrintTo(Keyboard keyboard, std::ostream* out) {
+    *out << (keyboard == Keyboard::kXServer ? "the X server" : "SendInput");
+}
 
 inline std::string rowName(const ::testing::TestParamInfo<Row>& row) {
     return row.param.name;
+}
+
+// A row that walks a menu from the keyboard, played with each way the driver types.
+class TypedScenario : public ::testing::TestWithParam<std::tuple<Row, Keyboard>> {};
+
+inline std::string typedRowName(const ::testing::TestParamInfo<TypedScenario::ParamType>& row) {
+    const bool onX = std::get<1>(row.param) == Keyboard::kXServer;
+    return std::get<0>(row.param).name + std::string(onX ? "_OnTheXServersKeyboard" : "");
 }
 
 inline const std::string kBatch = "/BATCH:$D\\lane.txt";

@@ -123,11 +123,6 @@ LRESULT CALLBACK Win32MenuHost::FilterHook(int code, WPARAM wParam, LPARAM lPara
 bool Win32MenuHost::OnMenuInput(const MSG& message) {
     const UINT kind = message.message;
     bool key = kind == WM_KEYDOWN || kind == WM_SYSKEYDOWN;
-    // A chord typed all at once (as a macro key types it) leaves its Alt queued behind the hot
-    // key's message: the menu would take it for an Alt pressed to close it.
-    if (key && message.wParam == VK_MENU && static_cast<LONG>(message.time - openedAt_) <= 0) {
-        return true;
-    }
     // The keys as the menu's own messages tell them, which a busy loop reads late, and as they
     // are now, for keys pressed before the menu had the keyboard.
     if (key || kind == WM_KEYUP || kind == WM_SYSKEYUP) {
@@ -138,6 +133,14 @@ bool Win32MenuHost::OnMenuInput(const MSG& message) {
         HeldKeys now = KeysHeldNow();
         keys_ = {typed_.control || now.control, typed_.shift || now.shift};
         point_ = message.pt;
+    }
+    // The menu takes an Alt for one pressed to close it. An Alt of the hot key is not: one of a
+    // chord typed all at once (as a macro key types it) queued behind the hot key's message, or
+    // one typed with Ctrl or Shift held, as a hand types the chord again to close the menu (the
+    // menu would close, and the chord open it again).
+    if (key && message.wParam == VK_MENU &&
+        (static_cast<LONG>(message.time - openedAt_) <= 0 || keys_.control || keys_.shift)) {
+        return true;
     }
     // Control+Enter types a line feed and Control+Shift+Enter nothing, which Wine's menus take
     // for no key at all: the highlighted item is chosen here.
