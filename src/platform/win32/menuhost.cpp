@@ -99,7 +99,7 @@ MenuChoice Win32MenuHost::Show(const MenuRequest& request) {
     }
     // The verb runs once every menu is closed: Delete may ask first, Rename asks for the name.
     if (verbMenu_ != nullptr) {
-        verbMenu_->Invoke(verb_, tray_.Handle(), verbPoint_, keys_);
+        choice.shellItem = verbMenu_->Invoke(verb_, tray_.Handle(), verbPoint_, keys_);
     } else if (id == 0 && request.restoreFocus && IsWindow(before)) {
         SetForegroundWindow(before);
     }
