@@ -27,17 +27,14 @@ struct Highlight {
     int position = -1;
 };
 
-// The item the keyboard is on: the highlighted one of the open menu furthest down the chain,
-// that is, whose highlighted item opens no open menu that has a highlight of its own.
-Highlight KeyboardItem() {
+// The item the keyboard is on: the highlighted one of the innermost open menu that has one, the
+// last of `opened` (a sub-menu opens after the menu it hangs from, the shell's menu after the
+// menu it is opened over).
+Highlight KeyboardItem(const std::vector<HMENU>& opened) {
     std::map<HMENU, HWND> open = OpenMenuWindows();
-    for (const auto& [menu, window] : open) {
-        int position = HighlightedIn(menu);
-        if (position < 0) continue;
-        HMENU below = GetSubMenu(menu, position);
-        if (below == nullptr || !open.contains(below) || HighlightedIn(below) < 0) {
-            return {menu, position};
-        }
+    for (auto menu = opened.rbegin(); menu != opened.rend(); ++menu) {
+        int position = open.contains(*menu) ? HighlightedIn(*menu) : -1;
+        if (position >= 0) return {*menu, position};
     }
     return {};
 }
@@ -81,6 +78,7 @@ MenuChoice Win32MenuHost::Show(const MenuRequest& request) {
     keys_ = typed_ = KeysHeldNow();
     verbMenu_ = nullptr;
     chosen_ = 0;
+    opened_.clear();
     openedAt_ = GetTickCount();
     HWND before = GetForegroundWindow();
     UniqueHook hook(SetWindowsHookExW(WH_MSGFILTER, FilterHook, nullptr, GetCurrentThreadId()));
@@ -158,7 +156,7 @@ bool Win32MenuHost::OnMenuInput(const MSG& message) {
     }
     bool shiftF10 = message.wParam == VK_F10 && keys_.shift;
     if (!key || (message.wParam != VK_APPS && !shiftF10)) return false;
-    Highlight item = KeyboardItem();
+    Highlight item = KeyboardItem(opened_);
     std::string path = session_->PathAt(item.menu, item.position);
     if (path.empty()) return false;
     RECT place{};
@@ -168,7 +166,7 @@ bool Win32MenuHost::OnMenuInput(const MSG& message) {
 }
 
 bool Win32MenuHost::ChooseHighlighted() {
-    Highlight item = KeyboardItem();
+    Highlight item = KeyboardItem(opened_);
     UINT id = item.menu != nullptr ? GetMenuItemID(item.menu, item.position) : 0;
     UINT state = item.menu != nullptr ? GetMenuState(item.menu, item.position, MF_BYPOSITION) : 0;
     if (id == 0 || id == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return false;
@@ -205,6 +203,8 @@ bool Win32MenuHost::OnTrayWindowMessage(UINT message, WPARAM wParam, LPARAM lPar
                                         LRESULT& result) {
     switch (message) {
         case WM_INITMENUPOPUP:
+            std::erase(opened_, reinterpret_cast<HMENU>(wParam));
+            opened_.push_back(reinterpret_cast<HMENU>(wParam));
             if (session_ == nullptr) return false;
             result = 0;
             return session_->OnOpening(reinterpret_cast<HMENU>(wParam)) ||
