@@ -161,6 +161,26 @@ const Row kRows[] = {
          EXPECT_TRUE(pollUntil([&] { return !IsWindow(sheet); })) << "the sheet stays";
          EXPECT_TRUE(d.witnessedSettlesAt(0)) << "the item was opened";
      }},
+    // A file copied from the shell's menu is pasted after the program ended, by Exit or as the
+    // system ends it: the clipboard is handed its data first.
+    {"AFileCopiedFromTheShellsMenuStaysOnTheClipboardWhenTheProgramEnds",
+     [](Driver& d) {
+         for (bool byExit : {true, false}) {
+             OpenClipboard(0), EmptyClipboard(), CloseClipboard();
+             Driver::clickAt(itemOf(openFolderMenu(d), 1), true);  // "inner"
+             ASSERT_TRUE(pollUntil([&] { return shownMenus(d).size() == 2; })) << "no shell menu";
+             PostMessageA(shownMenus(d).front(), WM_CHAR, 'c', 0);
+             EXPECT_TRUE(pollUntil([&] { return IsClipboardFormatAvailable(CF_HDROP); }));
+             if (byExit) d.choose(0, kExit), Driver::press(d.waitFor("#32770", IDNO), IDYES);
+             EXPECT_TRUE(byExit ? d.ended() : d.close());
+             char copied[MAX_PATH] = {};
+             OpenClipboard(0);
+             if (HANDLE files = GetClipboardData(CF_HDROP))
+                 DragQueryFileA(HDROP(files), 0, copied, MAX_PATH);
+             EmptyClipboard(), CloseClipboard();
+             EXPECT_EQ(copied, d.path("$D\\ql\\sub\\inner.lnk")) << "by Exit: " << byExit;
+         }
+     }},
     // Held from before the choice to after it, as a hand holds them.
     {"CtrlShiftOnAChoiceRunsTheDocumentThroughItsRunasVerb",
      [](Driver& d) {
