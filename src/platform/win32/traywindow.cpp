@@ -199,8 +199,7 @@ LRESULT Win32TrayWindow::HandleMessage(HWND window, UINT message, WPARAM wParam,
         return result;
     }
     if (listener_.message != 0 && message == listener_.message) {
-        if (listener_.arrived) listener_.arrived(wParam);
-        return 0;
+        return listener_.arrived ? listener_.arrived(wParam) : 0;
     }
     if (message == taskbarCreated_) {
         // A new task bar may sit on another monitor, or come after a change of DPI.
@@ -338,7 +337,7 @@ void Win32WindowSystem::QuitMessageLoop() {
 
 void Win32WindowSystem::ListenOnTray(TrayWindowListener listener) {
     listener_ = std::move(listener);
-    if (tray_) LetThrough(tray_->Handle(), listener_.message);
+    LetThrough(Tray().Handle(), listener_.message);
 }
 
 void Win32WindowSystem::WatchTrayIconSize(std::function<void()> changed) {
