@@ -327,32 +327,21 @@ public:
     Keyboard keyboard = Keyboard::kSendInput;
 
 private:
-    // xdotool, a Unix program that Wine starts as it would a Windows one; it leaves a file once it
-    // has typed. This thread then reads its own X events, as a program whose window has the X
-    // focus would (the hot key's row has one).
+    // xdotool (Wine starts Unix programs too) leaves a file once it has typed; this thread then
+    // reads its X events, as a program with the X focus does (the hot key's row has a window).
     void typeOnX(std::initializer_list<WORD> keys) const {
-        const std::map<WORD, const char*> names{{VK_DOWN, "Down"},     {VK_RETURN, "Return"},
+        const std::map<WORD, std::string> names{{VK_DOWN, "Down"},     {VK_RETURN, "Return"},
                                                 {VK_ESCAPE, "Escape"}, {VK_CONTROL, "ctrl"},
                                                 {VK_MENU, "alt"},      {VK_RIGHT, "Right"}};
-        std::string line = "Z:\\bin\\sh -c \"xdotool key ", done = path("$D\\typed");
-        for (const WORD* key = keys.begin(); key != keys.end(); ++key)
-            line += (key == keys.begin() ? "" : "+") +
-                    (names.count(*key) ? names.at(*key) : std::string(1, char(tolower(*key))));
-        using UnixName = char*(CDECL*)(const WCHAR*);
-        static const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-        char* unixPath = unixName(std::wstring(done.begin(), done.end()).c_str());
-        line += " && : >'" + std::string(unixPath) + "'\"";
-        HeapFree(GetProcessHeap(), 0, unixPath), DeleteFileA(done.c_str());
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        Sleep(60), CreateProcessA(0, line.data(), 0, 0, 0, 0, 0, 0, &startup, &process);
-        EXPECT_TRUE(pollUntil([&] { return GetFileAttributesA(done.c_str()) != ~0u; }, 5s))
-            << "xdotool did not type";
-        for (auto end = Clock::now() + 100ms; Clock::now() < end; Sleep(10))
-            for (MSG message; PeekMessageA(&message, 0, 0, 0, PM_REMOVE);)
-                DispatchMessageA(&message);
+        std::string chord, done = built("ICONLANE_EXE", "typed"), unixDone = done.substr(2);
+        for (WORD key : keys)
+            chord += (chord.empty() ? "" : "+") +
+                     (names.count(key) ? names.at(key) : std::string(1, char(tolower(key))));
+        std::replace(unixDone.begin(), unixDone.end(), '\\', '/'), DeleteFileA(done.c_str());
+        run("Z:\\bin\\sh -c \"xdotool key " + chord + " && : >'" + unixDone + "'\"", {});
+        EXPECT_TRUE(pollUntil([&] { return GetFileAttributesA(done.c_str()) != ~0u; }, 5s));
+        Sleep(100);
+        for (MSG message; PeekMessageA(&message, 0, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
     }
 
     std::string folder_;

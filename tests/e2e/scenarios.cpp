@@ -1,24 +1,13 @@
-// The tests that play every row of the tables in the *_test.cpp files.
+// The one test that plays every row of the tables in the *_test.cpp files.
 #include "scenarios.h"
 
 namespace e2e {
-namespace {
-
-void play(const Row& row, Keyboard keyboard) {
-    ASSERT_EQ(waitForTips(0), "") << "icons left in the tray by an earlier program";
-    Driver driver(row.name);
-    driver.keyboard = keyboard;
-    row.play(driver);
-}
-
-}  // namespace
 
 TEST_P(Scenario, Plays) {
-    play(GetParam(), Keyboard::kSendInput);
-}
-
-TEST_P(TypedScenario, Plays) {
-    std::apply(play, GetParam());
+    ASSERT_EQ(waitForTips(0), "") << "icons left in the tray by an earlier program";
+    Driver driver(GetParam().name);
+    driver.keyboard = GetParam().keyboard;
+    GetParam().play(driver);
 }
 
 }  // namespace e2e

@@ -12,26 +12,20 @@ namespace e2e {
 struct Row {
     const char* name;
     void (*play)(Driver&);
+    Keyboard keyboard = Keyboard::kSendInput;  // how the driver types
 };
 
 class Scenario : public ::testing::TestWithParam<Row> {};
-inline void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.name;
-}
-inline void PrintTo(Keyboard keyboard, std::ostream* out) {
-    *out << (keyboard == Keyboard::kXServer ? "the X server" : "SendInput");
-}
 
 inline std::string rowName(const ::testing::TestParamInfo<Row>& row) {
-    return row.param.name;
+    return row.param.name + std::string(row.param.keyboard == Keyboard::kXServer ? "_OnX" : "");
 }
 
-// A row that walks a menu from the keyboard, played with each way the driver types.
-class TypedScenario : public ::testing::TestWithParam<std::tuple<Row, Keyboard>> {};
-
-inline std::string typedRowName(const ::testing::TestParamInfo<TypedScenario::ParamType>& row) {
-    const bool onX = std::get<1>(row.param) == Keyboard::kXServer;
-    return std::get<0>(row.param).name + std::string(onX ? "_OnTheXServersKeyboard" : "");
+// Rows that walk a menu from the keyboard, each played again typing on the X server's keyboard.
+inline std::vector<Row> onBothKeyboards(std::initializer_list<Row> rows) {
+    std::vector<Row> both(rows);
+    for (Row row : rows) row.keyboard = Keyboard::kXServer, both.push_back(row);
+    return both;
 }
 
 inline const std::string kBatch = "/BATCH:$D\\lane.txt";

@@ -26,8 +26,8 @@ TEST(MenuThemeTest, MenusAreDarkOnlyWhereWindowsCanAndTheAppsAreDark) {
     }
 }
 
-// The colour policy is read again before the menus' themes are flushed, or they keep the old.
-TEST(MenuThemeTest, TheModeIsSetAndThePolicyReadAgainBeforeTheMenusAreFlushed) {
+// The colour policy is read again before the menus are flushed, or they keep the old colours.
+TEST(MenuThemeTest, ThePolicyIsReadAgainBeforeTheMenusAreFlushed) {
     using Step = MenuThemeStep;
     EXPECT_EQ(MenuThemeSteps(MenuTheme::kLeaveAlone), std::vector<Step>{});
     for (MenuTheme theme : {MenuTheme::kDark, MenuTheme::kSystem}) {

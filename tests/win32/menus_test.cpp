@@ -305,12 +305,11 @@ TEST(MenusTest, AMenuClosedWithoutAChoiceGivesTheForegroundBackWhenAsked) {
 // Rename is the program's own box; the others are the shell's. The choice says that the shell ran
 // one, so that the focus stays with what it opened.
 TEST(MenusTest, TheShellsMenuOfAFileRunsItsVerbs) {
-    const auto menuKey = [](HWND menu) { PostKeys(menu, {VK_DOWN, VK_APPS}); };
     // A handle freed and taken again comes back higher each time: the shell's menu gets one above
-    // the menu below it, which a walk in handle order meets first.
-    const auto menuKeyOverALowerHandle = [&](HWND menu) {
+    // the menu below it, which a walk in handle order would meet first.
+    const auto menuKey = [](HWND menu) {
         for (int n = 0; n < 1000; ++n) DestroyMenu(CreatePopupMenu());
-        menuKey(menu);
+        PostKeys(menu, {VK_DOWN, VK_APPS});
     };
     const auto shiftF10 = [](HWND menu) {
         PostKeys(menu, {VK_DOWN});
@@ -343,7 +342,7 @@ TEST(MenusTest, TheShellsMenuOfAFileRunsItsVerbs) {
         {"menu key, Rename", Kind::kFile, menuKey, L'r', renamed},
         {"Shift+F10, Delete", Kind::kFile, shiftF10, L'd', deleted},
         {"sub-menu, Properties", Kind::kShellMenu, subMenu, L'p', properties},
-        {"menu key, Properties by Ctrl+Enter", Kind::kFile, menuKeyOverALowerHandle, 0, properties},
+        {"menu key, Properties by Ctrl+Enter", Kind::kFile, menuKey, 0, properties},
     };
     for (const Row& row : rows) {
         ScratchFolder folder;

@@ -128,15 +128,15 @@ TEST(RunningListsTest, AHandOverIsServedByTheHolderOfThatListAlone) {
     EXPECT_EQ(reloads[1], 1);
 }
 
-// A holder that reads no messages (it hangs) gets the hand-over, and is told apart, after a wait
-// (here a short one).
+// A holder that reads no messages (it hangs) is told apart after a wait (here a short one).
 TEST(RunningListsTest, AHandOverToAHolderThatHangsFailsAfterAWait) {
     const std::string key = "line hung " + std::to_string(GetTickCount64());
     UniqueKernel claimed(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
         answer(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread holder([&] {
         Win32WindowSystem windows;
-        EXPECT_TRUE(Win32RunningLists(windows).Claim(key, [] {}));
+        Win32RunningLists lists(windows);
+        EXPECT_TRUE(lists.Claim(key, [] {}));
         SetEvent(claimed.Get()), WaitForSingleObject(answer.Get(), 10000);
     });
     WaitForSingleObject(claimed.Get(), 10000);
