@@ -7,4 +7,11 @@ MenuTheme ChooseMenuTheme(const MenuThemeFacts& facts) {
     return facts.highContrast || facts.appsUseLightTheme ? MenuTheme::kSystem : MenuTheme::kDark;
 }
 
+std::vector<MenuThemeStep> MenuThemeSteps(MenuTheme theme) {
+    if (theme == MenuTheme::kLeaveAlone) return {};
+    MenuThemeStep mode =
+        theme == MenuTheme::kDark ? MenuThemeStep::kAllowDark : MenuThemeStep::kDefaultMode;
+    return {mode, MenuThemeStep::kRefreshColourPolicy, MenuThemeStep::kFlushMenuThemes};
+}
+
 }  // namespace iconlane

@@ -3,6 +3,8 @@
 // Windows 10 version 1903 on). High contrast keeps the system's look, as elsewhere.
 #pragma once
 
+#include <vector>
+
 namespace iconlane {
 
 struct MenuThemeFacts {
@@ -22,5 +24,10 @@ enum class MenuTheme {
 inline constexpr unsigned kFirstDarkMenuBuild = 18362;
 
 MenuTheme ChooseMenuTheme(const MenuThemeFacts& facts);
+
+// What gives the menus a theme, in order: the preferred app mode; the colour policy read again
+// (uxtheme's RefreshImmersiveColorPolicyState), which the menus draw from; their themes flushed.
+enum class MenuThemeStep { kAllowDark, kDefaultMode, kRefreshColourPolicy, kFlushMenuThemes };
+std::vector<MenuThemeStep> MenuThemeSteps(MenuTheme theme);
 
 }  // namespace iconlane

@@ -304,8 +304,9 @@ public:
     // Once claimed, `handedOver` runs whenever a later start hands the list over, only ever from
     // RunMessageLoop (so never while a message box or other modal window is open).
     virtual bool Claim(const std::string& key, std::function<void()> handedOver) = 0;
-    // Asks the program that holds `key` to read its list again; returns at once, heard or not.
-    virtual void HandOver(const std::string& key) = 0;
+    // Asks the program that holds `key` to read its list again: true once it took the request,
+    // false when it did not answer within a few seconds (it hangs).
+    virtual bool HandOver(const std::string& key) = 0;
 };
 
 enum class ExitAnswer { kYes, kNo };

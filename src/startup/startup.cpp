@@ -107,8 +107,9 @@ void Iconlane::WriteIconCopies() {
 }
 
 // Before anything else is shown, so that a start handing over stays silent (the options' messages
-// were the first one's to show). A missing list is still reported, whoever runs: the message tells
-// what went wrong with this start, and a list that cannot be read claims nothing.
+// were the first one's to show) unless the one that holds the list hangs. A missing list is still
+// reported, whoever runs: the message tells what went wrong with this start, and a list that cannot
+// be read claims nothing.
 void Iconlane::ClaimList(const ListCommand& command) {
     if (command.kind == ListKind::kBatch && !BatchFileExists(command.path)) {
         ReportMissing(command.written, "file");
@@ -119,7 +120,13 @@ void Iconlane::ClaimList(const ListCommand& command) {
     }
     std::optional<std::string> key = ListKey(command, services_.process.CurrentFolder());
     if (!key || services_.lists.Claim(*key, [this] { live_.Reload(); })) return;
-    services_.lists.HandOver(*key);
+    if (!services_.lists.HandOver(*key)) {
+        services_.dialogs.ShowMessage("Iconlane already runs with '" +
+                                          QuotedExcerpt(command.written) +
+                                          "' but does not answer. End it in the Task Manager, "
+                                          "then start Iconlane again.",
+                                      MessageStyle::kExclamation, "Iconlane");
+    }
     EndProgram();
 }
 

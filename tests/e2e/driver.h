@@ -19,6 +19,7 @@
 namespace e2e {
 
 using Icon = std::pair<LONG, UINT>;                // a tray icon's window and id
+enum class Keyboard { kSendInput, kXServer };      // how the driver types
 enum Item { kLaunch = 1, kCancel, kHelp, kExit };  // the Down presses that reach a menu item
 
 class TraySpy {
@@ -301,8 +302,10 @@ public:
             Sleep(30), SendInput(1, &input, sizeof input);
         }
     }
-    // Keys pressed together and let go in reverse order, as a hot key is typed.
-    static void chord(std::initializer_list<WORD> keys) {
+    // Keys pressed together and let go in reverse order, as a hot key is typed: through the input
+    // queue, or on the X server's keyboard, which Wine hands to the window that has the X focus.
+    void chord(std::initializer_list<WORD> keys) const {
+        if (keyboard == Keyboard::kXServer) return typeOnX(keys);
         std::vector<INPUT> input(2 * keys.size(), INPUT{INPUT_KEYBOARD, {}});
         for (std::size_t n = 0; n < keys.size(); ++n) {
             input[n].ki.wVk = input[input.size() - 1 - n].ki.wVk = keys.begin()[n];
@@ -310,8 +313,8 @@ public:
         }
         Sleep(60), SendInput(UINT(input.size()), input.data(), sizeof input[0]);
     }
-    // Through the input queue, as a keyboard types: only the window that has the keyboard sees it.
-    static void type(std::initializer_list<WORD> keys) {
+    // As a keyboard types: only the window that has the keyboard sees it.
+    void type(std::initializer_list<WORD> keys) const {
         for (WORD key : keys) chord({key});
     }
     // A notification of icon `n` (in the order added) as the task bar sends it under version 3.
@@ -321,8 +324,26 @@ public:
     }
 
     TraySpy spy;
+    Keyboard keyboard = Keyboard::kSendInput;
 
 private:
+    // xdotool (Wine starts Unix programs too) leaves a file once it has typed; this thread then
+    // reads its X events, as a program with the X focus does (the hot key's row has a window).
+    void typeOnX(std::initializer_list<WORD> keys) const {
+        const std::map<WORD, std::string> names{{VK_DOWN, "Down"},     {VK_RETURN, "Return"},
+                                                {VK_ESCAPE, "Escape"}, {VK_CONTROL, "ctrl"},
+                                                {VK_MENU, "alt"},      {VK_RIGHT, "Right"}};
+        std::string chord, done = built("ICONLANE_EXE", "typed"), unixDone = done.substr(2);
+        for (WORD key : keys)
+            chord += (chord.empty() ? "" : "+") +
+                     (names.count(key) ? names.at(key) : std::string(1, char(tolower(key))));
+        std::replace(unixDone.begin(), unixDone.end(), '\\', '/'), DeleteFileA(done.c_str());
+        run("Z:\\bin\\sh -c \"xdotool key " + chord + " && : >'" + unixDone + "'\"", {});
+        EXPECT_TRUE(pollUntil([&] { return GetFileAttributesA(done.c_str()) != ~0u; }, 5s));
+        Sleep(100);
+        for (MSG message; PeekMessageA(&message, 0, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
+    }
+
     std::string folder_;
     PROCESS_INFORMATION process_{};
     inline static Clock::time_point lastClick_;

@@ -47,41 +47,6 @@ POINT itemOf(HWND menu, int item) {
 }
 
 const Row kRows[] = {
-    // Enter and the menu key as the task bar reports them to an icon that asked for version 3.
-    {"EnterOpensTheTargetOnceAndTheMenuKeyOpensTheMenuAndHandsTheFocusBack",
-     [](Driver& d) {
-         d.startLane(2, {"CLICKMODE=DOUBLE"});
-         d.notify(1, NIN_KEYSELECT), d.notify(1, NIN_KEYSELECT);  // one key press, told twice
-         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "Enter did not open the target once";
-         d.notify(1, NIN_KEYSELECT);  // a second press, beyond a double click's time
-         EXPECT_TRUE(d.witnessedSettlesAt(2));
-         d.notify(0, WM_CONTEXTMENU);
-         HWND menu = d.waitFor("#32768");
-         Sleep(200), Driver::type({VK_ESCAPE});
-         EXPECT_TRUE(menu && pollUntil([&] { return !IsWindowVisible(menu); })) << "no menu";
-         EXPECT_TRUE(pollUntil([&] { return d.spy.calls(NIM_SETFOCUS).size() == 1; }, 2s));
-         EXPECT_EQ(d.spy.calls(NIM_SETFOCUS).at(0).first, d.spy.calls(NIM_ADD)[0].first);
-     }},
-    // Keys through the input queue reach the menu only when it took the keyboard. It opens
-    // beside the pointer, not under it, where a hand that moves a pixel would open the sub-menu
-    // there (the shell's menu of the target), which would take the keys.
-    {"ARealRightClickOpensOneMenuThatTakesTheKeyboard",
-     [](Driver& d) {
-         d.startLane(1);
-         d.click(0, 1, true);
-         HWND menu = d.waitFor("#32768");
-         POINT pointer{};
-         RECT r{};
-         GetCursorPos(&pointer), GetWindowRect(menu, &r);
-         EXPECT_FALSE(PtInRect(&r, pointer)) << "under the pointer";
-         SetCursorPos(pointer.x + 1, pointer.y - 1);
-         EXPECT_TRUE(holdsFor([&] { return windowsOf(d.id(), "#32768").size() == 1; }, 500ms))
-             << "a sub-menu opened";
-         Driver::type({VK_DOWN, VK_RETURN});  // "Launch!"
-         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the menu did not take the keyboard";
-         EXPECT_TRUE(menu && holdsFor([&] { return !d.waitFor("#32768", 0, 0ms); }, 700ms))
-             << "a second menu";
-     }},
     {"NoClickModeLaunchesFromTheMenuOnly",
      [](Driver& d) {
          d.startLane(2, {"HELPDISABLED=TRUE"});
@@ -178,57 +143,6 @@ const Row kRows[] = {
          EXPECT_TRUE(d.close() && chordFree()) << "the second holds the chord too";
          EXPECT_EQ(Driver::close(second), 0u);
      }},
-    // The menu at the mouse, in front of the window that has the focus, which gets it back when
-    // Esc closes the menu; the chord again closes it too. The first entry is selected, and a
-    // digit opens the entry of that number. The chord comes all at once, as a macro key types
-    // it: after a choice the program has the keyboard, and the chord's Alt must not close the
-    // menu that the chord opens.
-    {"TheHotKeyOpensTheLaneMenuWhereEnterOrADigitOpensAnEntry",
-     [](Driver& d) {
-         d.startLane(3, {"HOTKEY=Ctrl+Alt+Q"});
-         HWND own =
-             CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, 0, 0, 0, 0);
-         SetForegroundWindow(own), SetCursorPos(300, 100);
-         for (WORD close : {WORD(VK_ESCAPE), WORD(0)}) {
-             Driver::chord({VK_CONTROL, VK_MENU, 'Q'});
-             HWND menu = d.waitFor("#32768");
-             RECT r{};
-             ASSERT_TRUE(menu && GetWindowRect(menu, &r));
-             EXPECT_TRUE(abs(r.left - 300) <= 2 && abs(r.top - 100) <= 2) << "not at the mouse";
-             Sleep(200);
-             close ? Driver::type({close}) : Driver::chord({VK_CONTROL, VK_MENU, 'Q'});
-             EXPECT_TRUE(pollUntil([&] { return !IsWindowVisible(menu); })) << close;
-             EXPECT_TRUE(pollUntil([&] { return GetForegroundWindow() == own; }, 2s)) << close;
-         }
-         DestroyWindow(own);
-         for (WORD key : {WORD(VK_RETURN), WORD('2')}) {
-             Driver::chord({VK_CONTROL, VK_MENU, 'Q'});
-             d.waitFor("#32768"), Sleep(200), Driver::type({key});
-         }
-         ASSERT_TRUE(d.witnessedSettlesAt(2));
-         EXPECT_NE(d.witnessed()[0].find("lane1.exe"), std::string::npos) << d.witnessed()[0];
-         EXPECT_NE(d.witnessed()[1].find("lane2.exe"), std::string::npos) << d.witnessed()[1];
-     }},
-    {"AFolderIconOpensTheFoldersMenuWhereAChoiceOpensTheShortcut",
-     [](Driver& d) {
-         HWND menu = openFolderMenu(d);
-         for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageA(menu, WM_KEYDOWN, key, 0);
-         ASSERT_TRUE(d.witnessedSettlesAt(1)) << "the shortcut's target did not open once";
-         EXPECT_TRUE(d.witnessed()[0].ends_with(" inner")) << d.witnessed()[0];
-     }},
-    {"ASubFolderCascadesAndAClickOnItsItemOpensThatShortcut",
-     [](Driver& d) {
-         HWND menu = openFolderMenu(d);
-         for (WPARAM key : {VK_DOWN, VK_RIGHT}) PostMessageA(menu, WM_KEYDOWN, key, 0);
-         ASSERT_TRUE(pollUntil([&] { return shownMenus(d).size() == 2; })) << "no sub-menu";
-         RECT outer{}, inner{};
-         GetWindowRect(menu, &outer), GetWindowRect(shownMenus(d).front(), &inner);
-         EXPECT_TRUE(inner.left >= outer.right - 8 || inner.right <= outer.left + 8)
-             << "not beside";
-         Driver::clickAt(itemOf(shownMenus(d).front(), 0));
-         ASSERT_TRUE(d.witnessedSettlesAt(1)) << "the sub-folder's shortcut did not open once";
-         EXPECT_TRUE(d.witnessed()[0].ends_with(" deep")) << d.witnessed()[0];
-     }},
     // The sheet is the shell's, shown by the program, which waits while it is open.
     {"ARightClickOnAnItemOpensTheShellsMenuWherePropertiesShowsTheFilesSheet",
      [](Driver& d) {
@@ -247,6 +161,22 @@ const Row kRows[] = {
          EXPECT_TRUE(pollUntil([&] { return !IsWindow(sheet); })) << "the sheet stays";
          EXPECT_TRUE(d.witnessedSettlesAt(0)) << "the item was opened";
      }},
+    // A file copied from the shell's menu can be pasted once the program has ended, by Exit or as
+    // the system ends it.
+    {"AFileCopiedFromTheShellsMenuStaysOnTheClipboardWhenTheProgramEnds",
+     [](Driver& d) {
+         for (bool byExit : {true, false}) {
+             Driver::clickAt(itemOf(openFolderMenu(d), 1), true);  // "inner"
+             ASSERT_TRUE(pollUntil([&] { return shownMenus(d).size() == 2; })) << "no shell menu";
+             PostMessageA(shownMenus(d).front(), WM_CHAR, 'c', 0);
+             if (byExit) d.choose(0, kExit), Driver::press(d.waitFor("#32770", IDNO), IDYES);
+             EXPECT_TRUE(byExit ? d.ended() : d.close());
+             char copied[MAX_PATH] = {};
+             OpenClipboard(0), DragQueryFileA(HDROP(GetClipboardData(CF_HDROP)), 0, copied, 260);
+             EmptyClipboard(), CloseClipboard();
+             EXPECT_EQ(copied, d.path("$D\\ql\\sub\\inner.lnk")) << "by Exit: " << byExit;
+         }
+     }},
     // Held from before the choice to after it, as a hand holds them.
     {"CtrlShiftOnAChoiceRunsTheDocumentThroughItsRunasVerb",
      [](Driver& d) {
@@ -261,10 +191,104 @@ const Row kRows[] = {
          ASSERT_TRUE(launched) << "the document did not open once";
          EXPECT_TRUE(d.witnessed()[0].find(" runas ") != std::string::npos) << d.witnessed()[0];
      }},
+
 };
+
+// Rows that walk a menu from the keyboard: through the input queue and, as a person types, on the
+// X server's keyboard.
+const std::vector<Row> kTypedRows = onBothKeyboards({
+    // Enter and the menu key as the task bar reports them to an icon that asked for version 3.
+    {"EnterOpensTheTargetOnceAndTheMenuKeyOpensTheMenuAndHandsTheFocusBack",
+     [](Driver& d) {
+         d.startLane(2, {"CLICKMODE=DOUBLE"});
+         d.notify(1, NIN_KEYSELECT), d.notify(1, NIN_KEYSELECT);  // one key press, told twice
+         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "Enter did not open the target once";
+         d.notify(1, NIN_KEYSELECT);  // a second press, beyond a double click's time
+         EXPECT_TRUE(d.witnessedSettlesAt(2));
+         d.notify(0, WM_CONTEXTMENU);
+         HWND menu = d.waitFor("#32768");
+         Sleep(200), d.type({VK_ESCAPE});
+         EXPECT_TRUE(menu && pollUntil([&] { return !IsWindowVisible(menu); })) << "no menu";
+         EXPECT_TRUE(pollUntil([&] { return d.spy.calls(NIM_SETFOCUS).size() == 1; }, 2s));
+         EXPECT_EQ(d.spy.calls(NIM_SETFOCUS).at(0).first, d.spy.calls(NIM_ADD)[0].first);
+     }},
+    // Keys through the input queue reach the menu only when it took the keyboard. It opens
+    // beside the pointer, not under it, where a hand that moves a pixel would open the sub-menu
+    // there (the shell's menu of the target), which would take the keys.
+    {"ARealRightClickOpensOneMenuThatTakesTheKeyboard",
+     [](Driver& d) {
+         d.startLane(1);
+         d.click(0, 1, true);
+         HWND menu = d.waitFor("#32768");
+         POINT pointer{};
+         RECT r{};
+         GetCursorPos(&pointer), GetWindowRect(menu, &r);
+         EXPECT_FALSE(PtInRect(&r, pointer)) << "under the pointer";
+         SetCursorPos(pointer.x + 1, pointer.y - 1);
+         EXPECT_TRUE(holdsFor([&] { return windowsOf(d.id(), "#32768").size() == 1; }, 500ms))
+             << "a sub-menu opened";
+         d.type({VK_DOWN, VK_RETURN});  // "Launch!"
+         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the menu did not take the keyboard";
+         EXPECT_TRUE(menu && holdsFor([&] { return !d.waitFor("#32768", 0, 0ms); }, 700ms))
+             << "a second menu";
+         SetCursorPos(300, 100);  // off the tray, as Driver::choose leaves it
+     }},
+    // The menu at the mouse, in front of the window that has the focus, which gets it back when
+    // Esc closes the menu; the chord again closes it too. The first entry is selected, and a
+    // digit opens the entry of that number. The chord comes all at once, as a macro key types
+    // it: after a choice the program has the keyboard, and the chord's Alt must not close the
+    // menu that the chord opens.
+    {"TheHotKeyOpensTheLaneMenuWhereEnterOrADigitOpensAnEntry",
+     [](Driver& d) {
+         d.startLane(3, {"HOTKEY=Ctrl+Alt+Q"});
+         HWND own =
+             CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, 0, 0, 0, 0);
+         SetForegroundWindow(own), SetCursorPos(300, 100);
+         for (WORD close : {WORD(VK_ESCAPE), WORD(0)}) {
+             d.chord({VK_CONTROL, VK_MENU, 'Q'});
+             HWND menu = d.waitFor("#32768");
+             RECT r{};
+             ASSERT_TRUE(menu && GetWindowRect(menu, &r));
+             EXPECT_TRUE(abs(r.left - 300) <= 2 && abs(r.top - 100) <= 2) << "not at the mouse";
+             Sleep(200);
+             close ? d.type({close}) : d.chord({VK_CONTROL, VK_MENU, 'Q'});
+             EXPECT_TRUE(pollUntil([&] { return !IsWindowVisible(menu); })) << close;
+             EXPECT_TRUE(pollUntil([&] { return GetForegroundWindow() == own; }, 2s)) << close;
+         }
+         DestroyWindow(own);
+         for (WORD key : {WORD(VK_RETURN), WORD('2')}) {
+             d.chord({VK_CONTROL, VK_MENU, 'Q'});
+             d.waitFor("#32768"), Sleep(200), d.type({key});
+         }
+         ASSERT_TRUE(d.witnessedSettlesAt(2));
+         EXPECT_NE(d.witnessed()[0].find("lane1.exe"), std::string::npos) << d.witnessed()[0];
+         EXPECT_NE(d.witnessed()[1].find("lane2.exe"), std::string::npos) << d.witnessed()[1];
+     }},
+    {"AFolderIconOpensTheFoldersMenuWhereAChoiceOpensTheShortcut",
+     [](Driver& d) {
+         openFolderMenu(d);
+         d.type({VK_DOWN, VK_DOWN, VK_RETURN});
+         ASSERT_TRUE(d.witnessedSettlesAt(1)) << "the shortcut's target did not open once";
+         EXPECT_TRUE(d.witnessed()[0].ends_with(" inner")) << d.witnessed()[0];
+     }},
+    {"ASubFolderCascadesAndAClickOnItsItemOpensThatShortcut",
+     [](Driver& d) {
+         HWND menu = openFolderMenu(d);
+         d.type({VK_DOWN, VK_RIGHT});
+         ASSERT_TRUE(pollUntil([&] { return shownMenus(d).size() == 2; })) << "no sub-menu";
+         RECT outer{}, inner{};
+         GetWindowRect(menu, &outer), GetWindowRect(shownMenus(d).front(), &inner);
+         EXPECT_TRUE(inner.left >= outer.right - 8 || inner.right <= outer.left + 8)
+             << "not beside";
+         Driver::clickAt(itemOf(shownMenus(d).front(), 0));
+         ASSERT_TRUE(d.witnessedSettlesAt(1)) << "the sub-folder's shortcut did not open once";
+         EXPECT_TRUE(d.witnessed()[0].ends_with(" deep")) << d.witnessed()[0];
+     }},
+});
 
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Menus, Scenario, ::testing::ValuesIn(kRows), rowName);
+INSTANTIATE_TEST_SUITE_P(MenusTyped, Scenario, ::testing::ValuesIn(kTypedRows), rowName);
 
 }  // namespace e2e

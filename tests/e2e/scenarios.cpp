@@ -6,6 +6,7 @@ namespace e2e {
 TEST_P(Scenario, Plays) {
     ASSERT_EQ(waitForTips(0), "") << "icons left in the tray by an earlier program";
     Driver driver(GetParam().name);
+    driver.keyboard = GetParam().keyboard;
     GetParam().play(driver);
 }
 

@@ -12,12 +12,20 @@ namespace e2e {
 struct Row {
     const char* name;
     void (*play)(Driver&);
+    Keyboard keyboard = Keyboard::kSendInput;  // how the driver types
 };
 
 class Scenario : public ::testing::TestWithParam<Row> {};
 
 inline std::string rowName(const ::testing::TestParamInfo<Row>& row) {
-    return row.param.name;
+    return row.param.name + std::string(row.param.keyboard == Keyboard::kXServer ? "_OnX" : "");
+}
+
+// Rows that walk a menu from the keyboard, each played again typing on the X server's keyboard.
+inline std::vector<Row> onBothKeyboards(std::initializer_list<Row> rows) {
+    std::vector<Row> both(rows);
+    for (Row row : rows) row.keyboard = Keyboard::kXServer, both.push_back(row);
+    return both;
 }
 
 inline const std::string kBatch = "/BATCH:$D\\lane.txt";

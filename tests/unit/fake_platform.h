@@ -78,8 +78,9 @@ public:
     std::map<std::string, std::string> knownFolders;
     Texts promoted;
     std::function<void()> recordsChanged;
-    // Another Iconlane shows every list; else the key this one claimed, and what a hand-over runs.
-    bool listsHeldElsewhere = false;
+    // Another Iconlane shows every list (and does not answer); else the key this one claimed, and
+    // what a hand-over runs.
+    bool listsHeldElsewhere = false, holderHangs = false;
     std::string claimed;
     std::function<void()> handedOver;
     int unreadableListings = 0;
@@ -257,7 +258,10 @@ public:
         claimed = key, handedOver = std::move(then);
         return true;
     }
-    void HandOver(const std::string& key) override { seen.push_back("hand over " + key); }
+    bool HandOver(const std::string& key) override {
+        seen.push_back("hand over " + key);
+        return !holderHangs;
+    }
     std::optional<std::string> KnownFolder(const std::string& guid) override {
         if (knownFolders.contains(guid)) return knownFolders[guid];
         return std::nullopt;

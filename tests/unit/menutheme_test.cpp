@@ -26,5 +26,16 @@ TEST(MenuThemeTest, MenusAreDarkOnlyWhereWindowsCanAndTheAppsAreDark) {
     }
 }
 
+// The colour policy is read again before the menus are flushed, or they keep the old colours.
+TEST(MenuThemeTest, ThePolicyIsReadAgainBeforeTheMenusAreFlushed) {
+    using Step = MenuThemeStep;
+    EXPECT_EQ(MenuThemeSteps(MenuTheme::kLeaveAlone), std::vector<Step>{});
+    for (MenuTheme theme : {MenuTheme::kDark, MenuTheme::kSystem}) {
+        Step mode = theme == MenuTheme::kDark ? Step::kAllowDark : Step::kDefaultMode;
+        EXPECT_EQ(MenuThemeSteps(theme),
+                  (std::vector{mode, Step::kRefreshColourPolicy, Step::kFlushMenuThemes}));
+    }
+}
+
 }  // namespace
 }  // namespace iconlane

@@ -118,7 +118,10 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         // Another Iconlane shows the list (and would have shown the options' message)
         {"held /batch:LIST.txt", "", {"hand over batch c:\\work\\list.txt", "end"}},
         {"held a.exe,A", "", {"hand over line a.exe,A", "end"}},
-        {"held /BATCH:none.txt", "", {fatal + "Couldn't find 'none.txt" + notFound, "end"}}};
+        {"held /BATCH:none.txt", "", {fatal + "Couldn't find 'none.txt" + notFound, "end"}},
+        {"hung a.exe,A", "", {"hand over line a.exe,A", "Iconlane/48: Iconlane already runs with "
+            "'a.exe,A' but does not answer. End it in the Task Manager, then start Iconlane again.",
+            "end"}}};
     // clang-format on
     for (const auto& [commandLine, targets, seen] : cases) {
         FakePlatform platform;
@@ -133,7 +136,8 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         platform.variables["TEMP"] = "C:\\T";
         platform.readErrors = {{"nomem.txt", kBadAlloc}, {kIni, 75}, {kGuide, 75}};
         platform.commandLine = commandLine == "folder" ? "/batch:list.txt" : commandLine;
-        platform.listsHeldElsewhere = commandLine.starts_with("held ");
+        platform.holderHangs = commandLine.starts_with("hung ");
+        platform.listsHeldElsewhere = commandLine.starts_with("held ") || platform.holderHangs;
         if (platform.listsHeldElsewhere) {
             platform.commandLine = commandLine.substr(5);
             platform.files[kIni] = {};

@@ -107,10 +107,17 @@ TEST(MenusTest, AMenuClosedWithoutAChoiceGivesTheForegroundBackWhenAsked) {
 }
 
 // The shell's menu of a file, opened over the menu by the keys (the menu key, Shift+F10; a right
-// click is the end-to-end row's) or as a sub-menu, and a verb chosen from it by its access key.
-// Rename is the program's own box; the others are the shell's.
+// click is the end-to-end row's) or as a sub-menu, and a verb chosen from it by its access key,
+// or (none) as the last item with Ctrl+Enter while the menu below keeps its own highlight.
+// Rename is the program's own box; the others are the shell's. The choice says that the shell ran
+// one, so that the focus stays with what it opened.
 TEST(MenusTest, TheShellsMenuOfAFileRunsItsVerbs) {
-    const auto menuKey = [](HWND menu) { PostKeys(menu, {VK_DOWN, VK_APPS}); };
+    // A handle freed and taken again comes back higher each time: the shell's menu gets one above
+    // the menu below it, which a walk in handle order would meet first.
+    const auto menuKey = [](HWND menu) {
+        for (int n = 0; n < 1000; ++n) DestroyMenu(CreatePopupMenu());
+        PostKeys(menu, {VK_DOWN, VK_APPS});
+    };
     const auto shiftF10 = [](HWND menu) {
         PostKeys(menu, {VK_DOWN});
         Send({Key(VK_SHIFT), Key(VK_F10), Key(VK_F10, true), Key(VK_SHIFT, true)});
@@ -142,6 +149,7 @@ TEST(MenusTest, TheShellsMenuOfAFileRunsItsVerbs) {
         {"menu key, Rename", Kind::kFile, menuKey, L'r', renamed},
         {"Shift+F10, Delete", Kind::kFile, shiftF10, L'd', deleted},
         {"sub-menu, Properties", Kind::kShellMenu, subMenu, L'p', properties},
+        {"menu key, Properties by Ctrl+Enter", Kind::kFile, menuKey, 0, properties},
     };
     for (const Row& row : rows) {
         ScratchFolder folder;
@@ -152,12 +160,16 @@ TEST(MenusTest, TheShellsMenuOfAFileRunsItsVerbs) {
         bool done = false;
         MenuChoice choice = ShowDriven(windows, request, [&] {
             row.open(WaitForMenus(1));
-            PostMessageW(WaitForMenus(2), WM_CHAR, row.key, 0);
+            HWND shellMenu = WaitForMenus(2);
+            if (row.key) PostMessageW(shellMenu, WM_CHAR, row.key, 0);
+            if (!row.key) PostKeys(shellMenu, {VK_UP}), Send({Key(VK_CONTROL), Key(VK_RETURN)});
+            if (!row.key) Send({Key(VK_RETURN, true), Key(VK_CONTROL, true)});
             done = row.done(file);
         });
         Pump(300);
         EXPECT_TRUE(done) << row.name;
-        EXPECT_TRUE(choice.shown && choice.path.empty() && choice.command == 0) << row.name;
+        EXPECT_TRUE(choice.shown && choice.shellItem && choice.path.empty() && !choice.command)
+            << row.name;
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/textreader.h"
 #include "platform/win32/hotkeys.h"
@@ -108,32 +109,40 @@ TEST(RunningListsTest, AListIsHeldWhileItsHolderLivesOrWhenItsNameCannotBeOpened
     EXPECT_FALSE(claims(key));
 }
 
-// A hand-over reaches every tray window; only the holder of that list reads it again, and only
-// from the program's own loop.
+// A hand-over reaches every tray window; only the holder of that list takes it, from its claim on
+// (before it has icons), and reads the list again only from the program's own loop.
 TEST(RunningListsTest, AHandOverIsServedByTheHolderOfThatListAlone) {
-    struct NoEvents final : TraySlotEvents {
-        void OnTrayMessage(int) override {}
-        void OnTimer() override {}
-        void OnRetryTimer() override {}
-        void OnTaskbarCreated() override {}
-        void OnUnload() override {}
-    } events;
     const std::string key = "line layer " + std::to_string(GetTickCount64());
     Win32WindowSystem windows[2];
     std::vector<std::unique_ptr<Win32RunningLists>> lists;
-    std::vector<std::unique_ptr<TraySlot>> slots;
     int reloads[2] = {};
     for (int n = 0; n < 2; ++n) {
         lists.push_back(std::make_unique<Win32RunningLists>(windows[n]));
         ASSERT_TRUE(lists[n]->Claim(key + std::to_string(n), [&reloads, n] { ++reloads[n]; }));
-        slots.push_back(windows[n].CreateTraySlot(1, events));
     }
-    Win32RunningLists(windows[0]).HandOver(key + "1");
+    EXPECT_TRUE(Win32RunningLists(windows[0]).HandOver(key + "1"));
     for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
     EXPECT_EQ(reloads[1], 0) << "served outside the program's own loop";
     for (auto& list : lists) list->OnTimeout(), list->OnTimeout();
     EXPECT_EQ(reloads[0], 0);
     EXPECT_EQ(reloads[1], 1);
+}
+
+// A holder that reads no messages (it hangs) is told apart after a wait (here a short one).
+TEST(RunningListsTest, AHandOverToAHolderThatHangsFailsAfterAWait) {
+    const std::string key = "line hung " + std::to_string(GetTickCount64());
+    UniqueKernel claimed(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        answer(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread holder([&] {
+        Win32WindowSystem windows;
+        Win32RunningLists lists(windows);
+        EXPECT_TRUE(lists.Claim(key, [] {}));
+        SetEvent(claimed.Get()), WaitForSingleObject(answer.Get(), 10000);
+    });
+    WaitForSingleObject(claimed.Get(), 10000);
+    Win32WindowSystem windows;
+    EXPECT_FALSE(Win32RunningLists(windows, 300).HandOver(key));
+    SetEvent(answer.Get()), holder.join();
 }
 
 // Without the UTF-8 code page (which Windows before 10 version 1903 ignores), a folder named

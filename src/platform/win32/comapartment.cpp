@@ -8,6 +8,10 @@ namespace {
 using ComStart = HRESULT(WINAPI*)(LPVOID, DWORD);
 using OleStart = HRESULT(WINAPI*)(LPVOID);
 using Stop = void(WINAPI*)();
+using Flush = HRESULT(WINAPI*)();
+
+// The OLE apartments started on this thread and not ended yet.
+thread_local int oleApartments = 0;
 
 template <typename Function>
 Function Lookup(HMODULE library, const char* name) {
@@ -24,6 +28,7 @@ ComApartment::ComApartment(Kind kind) : kind_(kind) {
     if (kind_ == Kind::kOle) {
         auto start = Lookup<OleStart>(ole32_, "OleInitialize");
         started_ = start != nullptr && SUCCEEDED(start(nullptr));
+        oleApartments += started_ ? 1 : 0;
     } else {
         auto start = Lookup<ComStart>(ole32_, "CoInitializeEx");
         started_ = start != nullptr && SUCCEEDED(start(nullptr, COINIT_APARTMENTTHREADED));
@@ -31,12 +36,22 @@ ComApartment::ComApartment(Kind kind) : kind_(kind) {
 }
 
 ComApartment::~ComApartment() {
+    if (started_ && kind_ == Kind::kOle) {
+        FlushOleClipboard();
+        --oleApartments;
+    }
     if (started_) {
         auto stop =
             Lookup<Stop>(ole32_, kind_ == Kind::kOle ? "OleUninitialize" : "CoUninitialize");
         if (stop != nullptr) stop();
     }
     if (ole32_ != nullptr) FreeLibrary(ole32_);
+}
+
+void FlushOleClipboard() {
+    if (oleApartments == 0) return;
+    auto flush = Lookup<Flush>(GetModuleHandleW(L"ole32.dll"), "OleFlushClipboard");
+    if (flush != nullptr) flush();
 }
 
 }  // namespace iconlane::win32

@@ -25,4 +25,9 @@ private:
     bool started_ = false;
 };
 
+// Hands what Cut or Copy in a shell menu put on the clipboard to the clipboard itself, so that it
+// can still be pasted once the program has ended; nothing where OLE never started on this thread.
+// Every way out calls it: an OLE apartment ending, and the process ending at once.
+void FlushOleClipboard();
+
 }  // namespace iconlane::win32

@@ -5,16 +5,24 @@
 namespace iconlane::win32 {
 namespace {
 
-// uxtheme's ordinals 135 and 136, not exported by name: the mode all the process's menus are
-// drawn in ("allow dark": as the apps' setting says), and the flush that makes menus take it.
+// uxtheme's ordinals 135, 104 and 136, not exported by name: the mode all the process's menus
+// are drawn in ("allow dark": as the apps' setting says), the colour policy read again, and the
+// flush that makes menus take them.
 using SetPreferredAppMode = int(WINAPI*)(int mode);
-using FlushMenuThemes = void(WINAPI*)();
+using ThemeCall = void(WINAPI*)();
 constexpr int kDefaultMode = 0, kAllowDark = 1;
 
 struct ThemeFunctions {
     SetPreferredAppMode setMode = nullptr;
-    FlushMenuThemes flush = nullptr;
+    ThemeCall refresh = nullptr;  // looked for too, though the others do without it
+    ThemeCall flush = nullptr;
 };
+
+template <typename Function>
+Function Ordinal(HMODULE library, WORD ordinal) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(library, MAKEINTRESOURCEA(ordinal))));
+}
 
 // Looked up once, and only on a build that has them: elsewhere the ordinals are other functions.
 const ThemeFunctions& Functions(unsigned build) {
@@ -26,10 +34,9 @@ const ThemeFunctions& Functions(unsigned build) {
             uxtheme = LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         }
         if (uxtheme == nullptr) return found;
-        found.setMode = reinterpret_cast<SetPreferredAppMode>(
-            reinterpret_cast<void*>(GetProcAddress(uxtheme, MAKEINTRESOURCEA(135))));
-        found.flush = reinterpret_cast<FlushMenuThemes>(
-            reinterpret_cast<void*>(GetProcAddress(uxtheme, MAKEINTRESOURCEA(136))));
+        found.setMode = Ordinal<SetPreferredAppMode>(uxtheme, 135);
+        found.refresh = Ordinal<ThemeCall>(uxtheme, 104);
+        found.flush = Ordinal<ThemeCall>(uxtheme, 136);
         return found;
     }();
     return functions;
@@ -75,8 +82,12 @@ MenuTheme ApplyMenuTheme() {
     MenuTheme theme = ChooseMenuTheme(facts);
     if (theme == MenuTheme::kLeaveAlone) return theme;
     const ThemeFunctions& functions = Functions(facts.build);
-    functions.setMode(theme == MenuTheme::kDark ? kAllowDark : kDefaultMode);
-    functions.flush();
+    for (MenuThemeStep step : MenuThemeSteps(theme)) {
+        if (step == MenuThemeStep::kAllowDark) functions.setMode(kAllowDark);
+        if (step == MenuThemeStep::kDefaultMode) functions.setMode(kDefaultMode);
+        if (step == MenuThemeStep::kRefreshColourPolicy && functions.refresh) functions.refresh();
+        if (step == MenuThemeStep::kFlushMenuThemes) functions.flush();
+    }
     return theme;
 }
 

@@ -27,17 +27,14 @@ struct Highlight {
     int position = -1;
 };
 
-// The item the keyboard is on: the highlighted one of the open menu furthest down the chain,
-// that is, whose highlighted item opens no open menu that has a highlight of its own.
-Highlight KeyboardItem() {
+// The item the keyboard is on: the highlighted one of the innermost open menu that has one, the
+// last of `opened` (a sub-menu opens after the menu it hangs from, the shell's menu after the
+// menu it is opened over).
+Highlight KeyboardItem(const std::vector<HMENU>& opened) {
     std::map<HMENU, HWND> open = OpenMenuWindows();
-    for (const auto& [menu, window] : open) {
-        int position = HighlightedIn(menu);
-        if (position < 0) continue;
-        HMENU below = GetSubMenu(menu, position);
-        if (below == nullptr || !open.contains(below) || HighlightedIn(below) < 0) {
-            return {menu, position};
-        }
+    for (auto menu = opened.rbegin(); menu != opened.rend(); ++menu) {
+        int position = open.contains(*menu) ? HighlightedIn(*menu) : -1;
+        if (position >= 0) return {*menu, position};
     }
     return {};
 }
@@ -81,6 +78,7 @@ MenuChoice Win32MenuHost::Show(const MenuRequest& request) {
     keys_ = typed_ = KeysHeldNow();
     verbMenu_ = nullptr;
     chosen_ = 0;
+    opened_.clear();
     openedAt_ = GetTickCount();
     HWND before = GetForegroundWindow();
     UniqueHook hook(SetWindowsHookExW(WH_MSGFILTER, FilterHook, nullptr, GetCurrentThreadId()));
@@ -99,7 +97,7 @@ MenuChoice Win32MenuHost::Show(const MenuRequest& request) {
     }
     // The verb runs once every menu is closed: Delete may ask first, Rename asks for the name.
     if (verbMenu_ != nullptr) {
-        verbMenu_->Invoke(verb_, tray_.Handle(), verbPoint_, keys_);
+        choice.shellItem = verbMenu_->Invoke(verb_, tray_.Handle(), verbPoint_, keys_);
     } else if (id == 0 && request.restoreFocus && IsWindow(before)) {
         SetForegroundWindow(before);
     }
@@ -123,11 +121,6 @@ LRESULT CALLBACK Win32MenuHost::FilterHook(int code, WPARAM wParam, LPARAM lPara
 bool Win32MenuHost::OnMenuInput(const MSG& message) {
     const UINT kind = message.message;
     bool key = kind == WM_KEYDOWN || kind == WM_SYSKEYDOWN;
-    // A chord typed all at once (as a macro key types it) leaves its Alt queued behind the hot
-    // key's message: the menu would take it for an Alt pressed to close it.
-    if (key && message.wParam == VK_MENU && static_cast<LONG>(message.time - openedAt_) <= 0) {
-        return true;
-    }
     // The keys as the menu's own messages tell them, which a busy loop reads late, and as they
     // are now, for keys pressed before the menu had the keyboard.
     if (key || kind == WM_KEYUP || kind == WM_SYSKEYUP) {
@@ -138,6 +131,14 @@ bool Win32MenuHost::OnMenuInput(const MSG& message) {
         HeldKeys now = KeysHeldNow();
         keys_ = {typed_.control || now.control, typed_.shift || now.shift};
         point_ = message.pt;
+    }
+    // The menu takes an Alt for one pressed to close it. An Alt of the hot key is not: one of a
+    // chord typed all at once (as a macro key types it) queued behind the hot key's message, or
+    // one typed with Ctrl or Shift held, as a hand types the chord again to close the menu (the
+    // menu would close, and the chord open it again).
+    if (key && message.wParam == VK_MENU &&
+        (static_cast<LONG>(message.time - openedAt_) <= 0 || keys_.control || keys_.shift)) {
+        return true;
     }
     // Control+Enter types a line feed and Control+Shift+Enter nothing, which Wine's menus take
     // for no key at all: the highlighted item is chosen here.
@@ -155,7 +156,7 @@ bool Win32MenuHost::OnMenuInput(const MSG& message) {
     }
     bool shiftF10 = message.wParam == VK_F10 && keys_.shift;
     if (!key || (message.wParam != VK_APPS && !shiftF10)) return false;
-    Highlight item = KeyboardItem();
+    Highlight item = KeyboardItem(opened_);
     std::string path = session_->PathAt(item.menu, item.position);
     if (path.empty()) return false;
     RECT place{};
@@ -165,7 +166,7 @@ bool Win32MenuHost::OnMenuInput(const MSG& message) {
 }
 
 bool Win32MenuHost::ChooseHighlighted() {
-    Highlight item = KeyboardItem();
+    Highlight item = KeyboardItem(opened_);
     UINT id = item.menu != nullptr ? GetMenuItemID(item.menu, item.position) : 0;
     UINT state = item.menu != nullptr ? GetMenuState(item.menu, item.position, MF_BYPOSITION) : 0;
     if (id == 0 || id == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return false;
@@ -202,6 +203,8 @@ bool Win32MenuHost::OnTrayWindowMessage(UINT message, WPARAM wParam, LPARAM lPar
                                         LRESULT& result) {
     switch (message) {
         case WM_INITMENUPOPUP:
+            std::erase(opened_, reinterpret_cast<HMENU>(wParam));
+            opened_.push_back(reinterpret_cast<HMENU>(wParam));
             if (session_ == nullptr) return false;
             result = 0;
             return session_->OnOpening(reinterpret_cast<HMENU>(wParam)) ||

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/menus.h"
 #include "platform/win32/comapartment.h"
@@ -56,7 +57,8 @@ private:
     HeldKeys keys_;
     HeldKeys typed_;
     POINT point_{};
-    DWORD openedAt_ = 0;  // the tick at which the menu opened
+    DWORD openedAt_ = 0;         // the tick at which the menu opened
+    std::vector<HMENU> opened_;  // its menus and the shell's over it, the latest opened last
     UniqueMenu over_;
     bool overOpen_ = false;
     UINT chosen_ = 0;  // chosen by ChooseHighlighted

@@ -3,6 +3,7 @@
 // sddl.h needs windows.h first, which runninglists.h brings.
 #include <sddl.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/win32/widetext.h"
@@ -11,6 +12,11 @@ namespace iconlane::win32 {
 namespace {
 
 constexpr const wchar_t* kHandOverMessage = L"IconlaneHandOver";
+// The holder's answer; any other tray window answers 0.
+constexpr LRESULT kTaken = 1;
+// At most this long for one window, so that an Iconlane of another list that hangs cannot keep
+// the request from the holder.
+constexpr UINT kWindowAnswerMs = 1000;
 
 // FNV-1a: the same key gives the same number in every Iconlane, 32-bit builds included.
 std::uint64_t HashOf(const std::string& key) {
@@ -53,8 +59,8 @@ std::wstring ClaimName(const std::string& key) {
     return L"Local\\Iconlane-" + UserSid() + L"-" + hash;
 }
 
-Win32RunningLists::Win32RunningLists(Win32WindowSystem& windows)
-    : windows_(windows), message_(RegisterWindowMessageW(kHandOverMessage)) {
+Win32RunningLists::Win32RunningLists(Win32WindowSystem& windows, DWORD answerMs)
+    : windows_(windows), message_(RegisterWindowMessageW(kHandOverMessage)), answerMs_(answerMs) {
     windows_.AddWaitable(*this);
 }
 
@@ -69,18 +75,32 @@ bool Win32RunningLists::Claim(const std::string& key, std::function<void()> hand
     claim_ = std::move(mutex);
     code_ = CodeOf(key);
     handedOver_ = std::move(handedOver);
-    windows_.ListenOnTray({message_, [this](WPARAM code) {
-                               pending_ = pending_ || static_cast<std::uint32_t>(code) == code_;
+    windows_.ListenOnTray({message_, [this](WPARAM code) -> LRESULT {
+                               if (static_cast<std::uint32_t>(code) != code_) return 0;
+                               pending_ = true;
+                               return kTaken;
                            }});
     return true;
 }
 
-void Win32RunningLists::HandOver(const std::string& key) {
-    if (message_ == 0) return;
-    for (HWND window = nullptr;
-         (window = FindWindowExW(nullptr, window, kTrayWindowClassName, nullptr)) != nullptr;) {
-        PostMessageW(window, message_, CodeOf(key), 0);
+// Asked again until the time is up: a holder still starting may have no window yet, and one busy
+// reading its list answers once it is done.
+bool Win32RunningLists::HandOver(const std::string& key) {
+    if (message_ == 0) return true;
+    const ULONGLONG end = GetTickCount64() + answerMs_;
+    for (ULONGLONG now; (now = GetTickCount64()) < end; Sleep(100)) {
+        const auto wait = static_cast<UINT>(std::min<ULONGLONG>(end - now, kWindowAnswerMs));
+        for (HWND window = nullptr;
+             (window = FindWindowExW(nullptr, window, kTrayWindowClassName, nullptr)) != nullptr;) {
+            DWORD_PTR answer = 0;
+            if (SendMessageTimeoutW(window, message_, CodeOf(key), 0, SMTO_ABORTIFHUNG, wait,
+                                    &answer) &&
+                answer == kTaken) {
+                return true;
+            }
+        }
     }
+    return false;
 }
 
 void Win32RunningLists::OnTimeout() {

@@ -19,16 +19,17 @@ namespace iconlane::win32 {
 // the same session (a program run as someone else) keeps lists of its own.
 std::wstring ClaimName(const std::string& key);
 
-// The hand-over is a registered message posted to every tray window of the session with the
-// list's code in wParam; only the program that claimed that list reacts. It is lost while the
-// holder is still starting and has no tray window yet, which costs nothing: that one reads its
-// list after claiming it, and its folder watch runs from before that read.
+// The hand-over is a registered message sent to every tray window of the session with the
+// list's code in wParam; only the program that claimed that list takes it, and says so. The holder
+// makes its tray window as it claims the list, and answers from then on, a message box of its own
+// start included; a holder that has not answered within a few seconds hangs.
 class Win32RunningLists final : public RunningLists, public LoopWaitable {
 public:
-    explicit Win32RunningLists(Win32WindowSystem& windows);
+    // A hand-over waits `answerMs` at most for the holder's answer.
+    explicit Win32RunningLists(Win32WindowSystem& windows, DWORD answerMs = 5000);
 
     bool Claim(const std::string& key, std::function<void()> handedOver) override;
-    void HandOver(const std::string& key) override;
+    bool HandOver(const std::string& key) override;
 
     // A hand-over that arrived is served by the program's own loop only.
     DWORD Handles(HANDLE (&)[kMaxLoopHandles]) const override { return 0; }
@@ -39,6 +40,7 @@ public:
 private:
     Win32WindowSystem& windows_;
     const UINT message_;
+    const DWORD answerMs_;
     UniqueKernel claim_;  // held for the process's life: its end frees the name
     std::uint32_t code_ = 0;
     std::function<void()> handedOver_;

@@ -78,12 +78,12 @@ std::wstring ShellItemMenu::VerbOf(UINT offset) {
     return verb;
 }
 
-void ShellItemMenu::Invoke(UINT id, HWND owner, POINT at, HeldKeys keys) {
-    if (!Owns(id)) return;
+bool ShellItemMenu::Invoke(UINT id, HWND owner, POINT at, HeldKeys keys) {
+    if (!Owns(id)) return false;
     UINT offset = id - first_;
     if (CompareStringOrdinal(VerbOf(offset).c_str(), -1, L"rename", -1, TRUE) == CSTR_EQUAL) {
         RenameWithPrompt(owner, path_);
-        return;
+        return true;
     }
     CMINVOKECOMMANDINFOEX info{};
     info.cbSize = sizeof info;
@@ -95,7 +95,7 @@ void ShellItemMenu::Invoke(UINT id, HWND owner, POINT at, HeldKeys keys) {
     info.lpVerbW = MAKEINTRESOURCEW(offset);
     info.nShow = SW_SHOWNORMAL;
     info.ptInvoke = at;
-    menu_->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info));
+    return SUCCEEDED(menu_->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)));
 }
 
 }  // namespace iconlane::win32

@@ -31,8 +31,8 @@ public:
     bool HandleMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Runs the item `id` as chosen at `at` with `keys` held, the tray window `owner` owning what
     // it shows. Rename, which the shell does only inside a folder's window, asks for the new name
-    // itself.
-    void Invoke(UINT id, HWND owner, POINT at, HeldKeys keys);
+    // itself. True when it ran (the prompt included): the window it opened has the focus.
+    bool Invoke(UINT id, HWND owner, POINT at, HeldKeys keys);
 
 private:
     explicit ShellItemMenu(std::string path);

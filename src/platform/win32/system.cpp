@@ -12,6 +12,7 @@
 #include "platform/commandline.h"
 #include "platform/errors.h"
 #include "platform/textrules.h"
+#include "platform/win32/comapartment.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/iconfile.h"
 #include "platform/win32/widetext.h"
@@ -241,6 +242,7 @@ std::int64_t Win32Process::Today() const {
 }
 
 void Win32Process::EndNow() {
+    FlushOleClipboard();
     ExitProcess(0);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/errors.h"
 #include "platform/trayrecord.h"
 #include "platform/win32/menuhost.h"
+#include "platform/win32/menukeyboard.h"
 #include "platform/win32/traysize.h"
 #include "platform/win32/widetext.h"
 
@@ -107,9 +108,10 @@ Win32TrayWindow::Win32TrayWindow(const std::function<void()>& iconSizeChanged,
       iconSizeChanged_(iconSizeChanged),
       listener_(listener) {
     RegisterTrayWindowClass(&WindowProc);
-    // Never shown; the handle is kept by WindowProc as soon as the window exists.
-    CreateWindowExW(0, kTrayWindowClassName, kTrayWindowCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                    nullptr, GetModuleHandleW(nullptr), this);
+    // A pop-up tool window of no size: whenever it shows (menukeyboard.h) nothing appears, in the
+    // task bar neither. The handle is kept by WindowProc as soon as the window exists.
+    CreateWindowExW(WS_EX_TOOLWINDOW, kTrayWindowClassName, kTrayWindowCaption, WS_POPUP, 0, 0, 0,
+                    0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!window_.Valid()) throw RuntimeError(kOutOfMemory);
     LetThrough(window_.Get(), taskbarCreated_);
     LetThrough(window_.Get(), listener_.message);
@@ -150,6 +152,7 @@ int Win32TrayWindow::TrackHeldMenu(HMENU menu, const PopupOptions& options) {
     TPMPARAMS beside{sizeof beside, anchor.icon.value_or(RECT{})};
     UINT flags = TPM_RETURNCMD | (options.notify ? 0 : TPM_NONOTIFY) |
                  (anchor.icon ? TPM_BOTTOMALIGN | TPM_VERTICAL : AwayFromEdges(anchor.at));
+    MenuKeyboard keyboard(window, anchor.at);
     SetForegroundWindow(window);
     // The menu's own loop takes the key: Down on a menu without a highlight highlights the first.
     if (options.selectFirst) PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
@@ -196,8 +199,7 @@ LRESULT Win32TrayWindow::HandleMessage(HWND window, UINT message, WPARAM wParam,
         return result;
     }
     if (listener_.message != 0 && message == listener_.message) {
-        if (listener_.arrived) listener_.arrived(wParam);
-        return 0;
+        return listener_.arrived ? listener_.arrived(wParam) : 0;
     }
     if (message == taskbarCreated_) {
         // A new task bar may sit on another monitor, or come after a change of DPI.
@@ -335,7 +337,7 @@ void Win32WindowSystem::QuitMessageLoop() {
 
 void Win32WindowSystem::ListenOnTray(TrayWindowListener listener) {
     listener_ = std::move(listener);
-    if (tray_) LetThrough(tray_->Handle(), listener_.message);
+    LetThrough(Tray().Handle(), listener_.message);
 }
 
 void Win32WindowSystem::WatchTrayIconSize(std::function<void()> changed) {

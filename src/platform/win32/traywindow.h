@@ -24,11 +24,12 @@ class Win32TrayWindow;
 // The class of every Iconlane's tray window: a later start finds the running ones by it.
 inline constexpr const wchar_t* kTrayWindowClassName = L"IconlaneTray";
 
-// A registered message that other programs post to the tray window, and what it does here; it
-// comes through even to a program running with more rights than its sender. None while 0.
+// A registered message that other programs send to the tray window, and what it does here, which
+// answers the sender; it comes through even to a program running with more rights than its
+// sender. None while 0.
 struct TrayWindowListener {
     UINT message = 0;
-    std::function<void(WPARAM)> arrived;
+    std::function<LRESULT(WPARAM)> arrived;
 };
 
 class Win32TraySlot final : public TraySlot {
@@ -159,7 +160,8 @@ public:
     // Something else the message loop serves; it must outlive the loop.
     void AddWaitable(LoopWaitable& waitable) { waitables_.push_back(&waitable); }
     void WatchTrayIconSize(std::function<void()> changed) override;
-    // The listener hears its message from whatever loop delivers it, modal ones included.
+    // The listener hears its message from whatever loop delivers it, modal ones included; the
+    // tray window is made for it now.
     void ListenOnTray(TrayWindowListener listener);
     MenuChoice ShowMenu(const MenuRequest& request) override;
     void CloseMenus() override;
