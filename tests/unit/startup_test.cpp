@@ -15,7 +15,8 @@ namespace iconlane {
 namespace {
 
 using namespace fake;
-constexpr const char *kIni = "C:\\Apps\\Iconlane.ini", *kGuide = "C:\\Apps\\Iconlane.rtf";
+constexpr const char *kIni = "C:\\Apps\\Iconlane.ini", *kGuide = "C:\\Apps\\Iconlane.rtf",
+                     *kOwnIni = "\\Iconlane\\Iconlane.ini";
 
 TEST(StartupTest, DataFolderIsUnderAppDataElseTempElseTheShellsRoamingFolder) {
     // APPDATA, TEMP, the shell's roaming folder, what stands at the folder chosen already (d a
@@ -43,7 +44,7 @@ TEST(StartupTest, DataFolderIsUnderAppDataElseTempElseTheShellsRoamingFolder) {
 
 TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
     const std::string farEquals = std::string(32766, 'X') + "=1";  // "=" at position 32,767
-    const std::string read = " occurred during Options File Read",
+    const std::string read = " occurred during Options File Read of 'C:\\Apps\\Iconlane.ini'",
                       badKey = "Error 5 (Invalid procedure call or argument)" + read + ", in '",
                       form =
                           "'.\n\nA hot key is Ctrl, Alt or Win (and Shift if wanted) joined by "
@@ -51,7 +52,9 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
                           "HOTKEY=Ctrl+Alt+Q. Iconlane runs without one.";
     // The file, the options it sets (E exit, H help, R right menu switched off; S single click,
     // D double click, I icons shown; the hot key's name), the message, how reading the file fails
-    // (d: the name is a folder's)
+    // (d: the name is a folder's). The user's own file, in %APPDATA%\Iconlane (u; U a folder of
+    // that name; f failing) or the shell's roaming folder (r), is read in place of the one beside
+    // the program, which sets a double click.
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string, int>> cases = {
         {"", "", "", 0}, {"EXITDISABLED=TRUE", "E", "", 0},
@@ -70,12 +73,21 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
         {"hotkey=ctrl+alt+q", "Ctrl+Alt+Q", "", 0}, {"HOTKEY=Alt+1,HOTKEY= ", "", "", 0},
         // A chord that cannot be read is reported, and the items after it are read.
         {"HOTKEY=Win+F5,Shift+Q,CLICKMODE=SINGLE", "SWin+F5", badKey + "Shift+Q" + form, 0},
-        {"HOTKEY=Ctrl+Q+W\nHELPDISABLED=yes", "H", badKey + "HOTKEY=Ctrl+Q+W" + form, 0}};
+        {"HOTKEY=Ctrl+Q+W\nHELPDISABLED=yes", "H", badKey + "HOTKEY=Ctrl+Q+W" + form, 0},
+        {"CLICKMODE=SINGLE", "S", "", 'u'}, {"CLICKMODE=SINGLE", "S", "", 'r'}, {"CLICKMODE=SINGLE", "D", "", 'U'},
+        {"", "", "Error 70 (Permission denied) occurred during Options File Read of 'C:\\AD\\Iconlane\\Iconlane.ini'.", 'f'}};
     // clang-format on
     for (const auto& [file, set, error, failure] : cases) {
         FakePlatform platform;
-        platform.files[kIni] = {file, failure == 'd'};
-        if (failure != 0 && failure != 'd') platform.readErrors[kIni] = failure;
+        const bool own = failure == 'u' || failure == 'U' || failure == 'f' || failure == 'r';
+        const std::string at =
+            own ? (failure == 'r' ? "C:\\R" : "C:\\AD") + std::string(kOwnIni) : kIni;
+        platform.variables["APPDATA"] = failure == 'r' ? "" : "C:\\AD";
+        platform.roamingFolder = "C:\\R";
+        if (own) platform.files[kIni] = {"CLICKMODE=DOUBLE"};
+        platform.files[at] = {file, failure == 'd' || failure == 'U'};
+        if (failure != 0 && failure != 'd' && (!own || failure == 'f'))
+            platform.readErrors[at] = failure == 'f' ? kPermissionDenied : failure;
         Options o;
         ReadOptions(platform.services, o);
         std::string got = std::string(o.ExitDisabled ? "E" : "") + (o.HelpDisabled ? "H" : "") +
@@ -105,8 +117,8 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         {"/BATCH:bad.txt", "", {"Iconlane/48: Unexpected error #6 occurred in ParseLine while "
                                 "parsing 'a.exe,A,1e10'\n\nPlease check line syntax"}},
         {"/BATCH:empty.txt", "", {}}, {"", "", {help, "end"}},
-        {"ini", "", {fatal + "Error 75 (Path/File access error) occurred during Options File Read.",
-                     help, "end"}},
+        {"ini", "", {fatal + "Error 75 (Path/File access error) occurred during Options File Read "
+                             "of 'C:\\Apps\\Iconlane.ini'.", help, "end"}},
         {"guide", "", {fatal + "error  75 (Path/File access error) in main", "end"}},
         {"/BATCH:\"list.txt\"", "", {fatal + "Couldn't find '\"list.txt\"" + notFound, "end"}},
         {"/BATCH:list.txt ", "", {fatal + "Couldn't find 'list.txt " + notFound, "end"}},
