@@ -306,6 +306,9 @@ public:
     virtual bool Claim(const std::string& key, std::function<void()> handedOver) = 0;
     // Asks the program that holds `key` to read its list again; returns at once, heard or not.
     virtual void HandOver(const std::string& key) = 0;
+    // `end` runs whenever something (an uninstaller) asks every Iconlane of the user's session to
+    // end, from whatever loop delivers the request, modal ones included.
+    virtual void WhenAskedToEnd(std::function<void()> end) = 0;
 };
 
 enum class ExitAnswer { kYes, kNo };

@@ -54,6 +54,8 @@ Iconlane::Iconlane(Services& services)
     entries_.Tray().SetBeforeAdd([this] { promotion_.BeforeAdd(); });
     entries_.Tray().SetWhenCounted([this] { promotion_.IconCounted(); });
     services_.windows.WatchTrayIconSize([this] { entries_.RemakePictures(); });
+    // As Yes to the exit question ends it, without the question: an uninstaller asks.
+    services_.lists.WhenAskedToEnd([this] { events_.ExitAll(); });
     services_.shortcuts.WhenItemPictureArrives([this](const std::string& path) {
         // An event of its own, from the message loop: a failure is reported here.
         try {

@@ -81,7 +81,7 @@ public:
     // Another Iconlane shows every list; else the key this one claimed, and what a hand-over runs.
     bool listsHeldElsewhere = false;
     std::string claimed;
-    std::function<void()> handedOver;
+    std::function<void()> handedOver, askedToEnd;
     int unreadableListings = 0;
     // The answer to the hot key asked for, and what its pressing runs.
     HotKeyHold hotKeyHold = HotKeyHold::kHeld;
@@ -258,6 +258,7 @@ public:
         return true;
     }
     void HandOver(const std::string& key) override { seen.push_back("hand over " + key); }
+    void WhenAskedToEnd(std::function<void()> end) override { askedToEnd = std::move(end); }
     std::optional<std::string> KnownFolder(const std::string& guid) override {
         if (knownFolders.contains(guid)) return knownFolders[guid];
         return std::nullopt;

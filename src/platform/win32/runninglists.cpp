@@ -83,6 +83,11 @@ void Win32RunningLists::HandOver(const std::string& key) {
     }
 }
 
+void Win32RunningLists::WhenAskedToEnd(std::function<void()> end) {
+    windows_.ListenOnTray(
+        {RegisterWindowMessageW(kEndNowMessage), [end = std::move(end)](WPARAM) { end(); }});
+}
+
 void Win32RunningLists::OnTimeout() {
     if (!pending_) return;
     pending_ = false;

@@ -19,16 +19,21 @@ namespace iconlane::win32 {
 // the same session (a program run as someone else) keeps lists of its own.
 std::wstring ClaimName(const std::string& key);
 
+inline constexpr const wchar_t* kEndNowMessage = L"IconlaneEndNow";
+
 // The hand-over is a registered message posted to every tray window of the session with the
 // list's code in wParam; only the program that claimed that list reacts. It is lost while the
 // holder is still starting and has no tray window yet, which costs nothing: that one reads its
-// list after claiming it, and its folder watch runs from before that read.
+// list after claiming it, and its folder watch runs from before that read. The request to end is
+// another registered message, kEndNowMessage, which every tray window answers; a sender uses
+// SendMessageTimeout (a broadcast does), so that an Iconlane that hangs holds nobody up.
 class Win32RunningLists final : public RunningLists, public LoopWaitable {
 public:
     explicit Win32RunningLists(Win32WindowSystem& windows);
 
     bool Claim(const std::string& key, std::function<void()> handedOver) override;
     void HandOver(const std::string& key) override;
+    void WhenAskedToEnd(std::function<void()> end) override;
 
     // A hand-over that arrived is served by the program's own loop only.
     DWORD Handles(HANDLE (&)[kMaxLoopHandles]) const override { return 0; }

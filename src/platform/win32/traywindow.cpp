@@ -102,17 +102,18 @@ void Win32TraySlot::Unload() {
 }
 
 Win32TrayWindow::Win32TrayWindow(const std::function<void()>& iconSizeChanged,
-                                 const TrayWindowListener& listener)
+                                 const std::vector<TrayWindowListener>& listeners)
     : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")),
       iconSizeChanged_(iconSizeChanged),
-      listener_(listener) {
+      listeners_(listeners) {
     RegisterTrayWindowClass(&WindowProc);
     // Never shown; the handle is kept by WindowProc as soon as the window exists.
     CreateWindowExW(0, kTrayWindowClassName, kTrayWindowCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
                     nullptr, GetModuleHandleW(nullptr), this);
     if (!window_.Valid()) throw RuntimeError(kOutOfMemory);
     LetThrough(window_.Get(), taskbarCreated_);
-    LetThrough(window_.Get(), listener_.message);
+    for (const TrayWindowListener& listener : listeners_)
+        LetThrough(window_.Get(), listener.message);
 }
 
 Win32TrayWindow::~Win32TrayWindow() {
@@ -195,8 +196,13 @@ LRESULT Win32TrayWindow::HandleMessage(HWND window, UINT message, WPARAM wParam,
         hook_ != nullptr && hook_->OnTrayWindowMessage(message, wParam, lParam, result)) {
         return result;
     }
-    if (listener_.message != 0 && message == listener_.message) {
-        if (listener_.arrived) listener_.arrived(wParam);
+    for (const TrayWindowListener& listener : listeners_) {
+        if (listener.message == 0 || message != listener.message) continue;
+        try {
+            if (listener.arrived) listener.arrived(wParam);
+        } catch (...) {
+            ReportUnexpectedFailure();
+        }
         return 0;
     }
     if (message == taskbarCreated_) {
@@ -308,7 +314,7 @@ Win32WindowSystem::~Win32WindowSystem() {
 // The menus come with the window, so that their colours follow the system's from the start.
 Win32TrayWindow& Win32WindowSystem::Tray() {
     if (!tray_) {
-        tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listener_);
+        tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listeners_);
         menus_ = std::make_unique<Win32MenuHost>(*tray_, finder_);
     }
     return *tray_;
@@ -333,9 +339,11 @@ void Win32WindowSystem::QuitMessageLoop() {
     PostQuitMessage(0);
 }
 
+// A listener for a message already heard takes the place of the earlier one.
 void Win32WindowSystem::ListenOnTray(TrayWindowListener listener) {
-    listener_ = std::move(listener);
-    if (tray_) LetThrough(tray_->Handle(), listener_.message);
+    std::erase_if(listeners_, [&](const auto& other) { return other.message == listener.message; });
+    listeners_.push_back(std::move(listener));
+    if (tray_) LetThrough(tray_->Handle(), listeners_.back().message);
 }
 
 void Win32WindowSystem::WatchTrayIconSize(std::function<void()> changed) {
