@@ -126,6 +126,9 @@ public:
     // `arrived` runs, only ever from RunMessageLoop, when the shell answers late about a shortcut;
     // ItemListPicture asked from inside it gives that answer at once.
     virtual void WhenItemPictureArrives(std::function<void(const std::string& path)> arrived) = 0;
+    // Writes a new shortcut file at `path` that opens `target`, in the target's folder. Fails with
+    // 58 (file already exists) when something has that name already: nothing is overwritten.
+    virtual void MakeShortcut(const std::string& path, const std::string& target) = 0;
 };
 
 // A picture whose handle is an icon handle (0 for no icon). Destroying the picture releases the

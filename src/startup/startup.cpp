@@ -5,6 +5,7 @@
 #include "help/helpwindow.h"
 #include "platform/errors.h"
 #include "platform/textrules.h"
+#include "startup/addto.h"
 #include "startup/entryline.h"
 
 namespace iconlane {
@@ -74,8 +75,12 @@ void Iconlane::Run() {
 
 void Iconlane::Main() {
     try {
-        dataFolder_ = ChooseDataFolder(services_.environment, services_.files);
         std::string commandLine = services_.process.CommandLine();
+        if (std::optional<AddToCommand> addTo = ReadAddToCommand(commandLine)) {
+            AddToLane(services_, *addTo);
+            EndProgram();
+        }
+        dataFolder_ = ChooseDataFolder(services_.environment, services_.files);
         ListCommand command = ReadListCommand(commandLine, services_.environment);
         if (!commandLine.empty()) ClaimList(command);
         ReadOptions(services_, options_);

@@ -259,6 +259,12 @@ public:
     }
     void HandOver(const std::string& key) override { seen.push_back("hand over " + key); }
     void WhenAskedToEnd(std::function<void()> end) override { askedToEnd = std::move(end); }
+    void MakeShortcut(const std::string& path, const std::string& target) override {
+        if (readErrors.contains(path)) Fail(readErrors[path]);
+        if (Lookup(path)) throw RuntimeError(kFileAlreadyExists);
+        files[path] = {"lnk"}, links[path].target = target;
+        seen.push_back("link " + path + " > " + target);
+    }
     std::optional<std::string> KnownFolder(const std::string& guid) override {
         if (knownFolders.contains(guid)) return knownFolders[guid];
         return std::nullopt;

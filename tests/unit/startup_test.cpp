@@ -9,6 +9,7 @@
 
 #include "fake_platform.h"
 #include "help/proportions.h"
+#include "startup/addto.h"
 #include "startup/entryline.h"
 
 namespace iconlane {
@@ -98,6 +99,39 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
         const Texts seen = {"Iconlane!/16: " + error};
         EXPECT_EQ(platform.seen, error.empty() ? Texts{} : seen) << file.substr(0, 50);
     }
+}
+
+// Send To: a shortcut in the lane folder for each path sent, under a name nothing there has yet; a
+// missing lane folder or path is named in one message, and then nothing is made.
+TEST(AddToTest, EachPathGetsAShortcutUnderAFreeNameOrOneMessageNamesWhatIsMissing) {
+    const std::string fatal = "Iconlane!/16: ", link = "link C:\\Lane\\";
+    // clang-format off
+    const std::vector<std::pair<std::string, Texts>> cases = {
+        {"/ADDTO:\"%LANE%\" \"C:\\My Docs\\notes.txt\" C:\\a.b.txt ..\\Tools\\",
+         {link + "notes (2).lnk > C:\\My Docs\\notes.txt", link + "a.b.lnk > C:\\a.b.txt",
+          link + "Tools (2).lnk > C:\\Tools", "end"}},
+        {"/addto:C:\\Lane C:\\a.b.txt C:\\My Docs\\notes.txt", {fatal + "Couldn't find 'C:\\My', 'Docs\\notes.txt'"
+         " to add to the lane 'C:\\Lane': nothing was added.", "end"}},
+        {"/ADDTO:C:\\Gone C:\\a.b.txt", {fatal + "Couldn't find the lane folder 'C:\\Gone': nothing was added to it.", "end"}},
+        {"/ADDTO:C:\\Lane", {fatal + "Nothing to add to the lane 'C:\\Lane'.", "end"}},
+        {"/ADDTO:C:\\Lane C:\\Locked C:\\a.b.txt", {fatal + "Couldn't add 'C:\\Locked' to the lane 'C:\\Lane' (error 70: Permission denied).", "end"}}};
+    // clang-format on
+    for (const auto& [commandLine, seen] : cases) {
+        FakePlatform platform;
+        for (const char* folder : {"C:\\Lane", "C:\\Tools", "C:\\My Docs", "C:\\Locked"})
+            platform.files[folder] = {"", true};
+        for (const char* file : {"C:\\My Docs\\notes.txt", "C:\\a.b.txt", "C:\\Lane\\notes.lnk"})
+            platform.files[file] = {"x"};
+        platform.readErrors = {{"C:\\Lane\\Locked.lnk", kPermissionDenied},
+                               {"C:\\Lane\\Tools.lnk", kFileAlreadyExists}};  // a hidden one
+        platform.variables["LANE"] = "C:\\Lane";
+        platform.commandLine = commandLine;
+        Iconlane program(platform.services);
+        ErrorOf([&] { program.Main(); });
+        EXPECT_EQ(platform.seen, seen) << commandLine;
+    }
+    EXPECT_EQ(ShortcutName("C:\\", true, 1) + ShortcutName("\\\\srv\\.profile", false, 2),
+              "C.profile (2)");
 }
 
 TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
