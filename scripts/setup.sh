@@ -6,6 +6,8 @@ packages=(
     cmake g++ libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 nsis
+    # The package manifests' test: their schemas, read by Debian's own Python.
+    python3-jsonschema python3-yaml
     wine wine64 xvfb xdotool imagemagick x11-utils
     # Recommended by wine, so skipped here: without them the title-bar buttons read "0 1 r".
     fonts-wine

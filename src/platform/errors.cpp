@@ -23,6 +23,8 @@ std::string ErrorDescription(int number) {
             return "Bad file name or number";
         case kFileNotFound:
             return "File not found";
+        case kFileAlreadyExists:
+            return "File already exists";
         case kPermissionDenied:
             return "Permission denied";
         case kPathFileAccessError:

@@ -15,6 +15,7 @@ enum ErrorNumber : int {
     kInternalError = 51,
     kBadFileName = 52,
     kFileNotFound = 53,
+    kFileAlreadyExists = 58,
     kPermissionDenied = 70,
     kPathFileAccessError = 75,
     kInvalidPicture = 481,

@@ -126,6 +126,9 @@ public:
     // `arrived` runs, only ever from RunMessageLoop, when the shell answers late about a shortcut;
     // ItemListPicture asked from inside it gives that answer at once.
     virtual void WhenItemPictureArrives(std::function<void(const std::string& path)> arrived) = 0;
+    // Writes a new shortcut file at `path` that opens `target`, in the target's folder. Fails with
+    // 58 (file already exists) when something has that name already: nothing is overwritten.
+    virtual void MakeShortcut(const std::string& path, const std::string& target) = 0;
 };
 
 // A picture whose handle is an icon handle (0 for no icon). Destroying the picture releases the
@@ -307,6 +310,9 @@ public:
     // Asks the program that holds `key` to read its list again: true once it took the request,
     // false when it did not answer within a few seconds (it hangs).
     virtual bool HandOver(const std::string& key) = 0;
+    // `end` runs whenever something (an uninstaller) asks every Iconlane of the user's session to
+    // end, from whatever loop delivers the request, modal ones included.
+    virtual void WhenAskedToEnd(std::function<void()> end) = 0;
 };
 
 enum class ExitAnswer { kYes, kNo };

@@ -15,9 +15,11 @@ bool IsIgnoredItem(const std::string& item) {
     return (!item.empty() && item[0] == ';') || TrimTrailingBlanks(item).empty();
 }
 
-void ReportFailure(Dialogs& dialogs, const RuntimeError& error, const std::string& detail) {
+void ReportFailure(Dialogs& dialogs, const RuntimeError& error, const std::string& path,
+                   const std::string& detail) {
     dialogs.ShowMessage("Error" + SignedNumberText(error.Number()) + " (" + error.Description() +
-                            ") occurred during Options File Read" + detail,
+                            ") occurred during Options File Read of '" + QuotedExcerpt(path) + "'" +
+                            detail,
                         MessageStyle::kCritical, "Iconlane!");
 }
 
@@ -31,7 +33,7 @@ void ReadOptionItems(Services& services, const std::string& path, Options& optio
             ApplyOptionItem(item, key, options);
         } catch (const RuntimeError& error) {
             if (error.Number() != kInvalidArgument) throw;
-            ReportFailure(services.dialogs, error,
+            ReportFailure(services.dialogs, error, path,
                           ", in '" + QuotedExcerpt(item) + "'.\n\n" + kHotKeyForm);
         }
     }
@@ -45,6 +47,19 @@ void ApplyHotKey(const std::string& value, Options& options) {
     std::optional<HotKeyChord> chord = ReadChord(value);
     if (!chord) throw RuntimeError(kInvalidArgument);
     options.HotKey = chord;
+}
+
+std::string OptionsFilePath(Services& services) {
+    std::string roaming = services.environment.Variable("APPDATA");
+    if (roaming.empty()) roaming = services.environment.RoamingFolder();
+    std::string own = roaming + "\\Iconlane\\Iconlane.ini";
+    try {
+        if (!roaming.empty() && !services.files.FindFirst(own, SearchKind::kFilesOnly).empty())
+            return own;
+    } catch (const RuntimeError&) {
+        // A name the search refuses is no file of the user's: the one beside the program is read.
+    }
+    return services.process.ProgramFolder() + "\\Iconlane.ini";
 }
 
 }  // namespace
@@ -70,12 +85,12 @@ void ApplyOptionItem(const std::string& item, std::string& key, Options& options
 }
 
 void ReadOptions(Services& services, Options& options) {
-    std::string path = services.process.ProgramFolder() + "\\Iconlane.ini";
+    std::string path = OptionsFilePath(services);
     try {
         if (services.files.FindFirst(path, SearchKind::kFilesOnly).empty()) return;
         ReadOptionItems(services, path, options);
     } catch (const std::exception&) {
-        ReportFailure(services.dialogs, CurrentNumberedError(), ".");
+        ReportFailure(services.dialogs, CurrentNumberedError(), path, ".");
     }
 }
 

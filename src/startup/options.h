@@ -1,4 +1,4 @@
-// The options file beside the program: menu items switched off, the click that opens a target and
+// The options file: menu items switched off, the click that opens a target and
 // the hot key that opens the lane's menu.
 #pragma once
 
@@ -28,9 +28,12 @@ struct Options {
 // invalid argument for a hot key that cannot be read (an empty one means none).
 void ApplyOptionItem(const std::string& item, std::string& key, Options& options);
 
-// Reads "<program folder>\Iconlane.ini" if it exists. A failure is reported in a message box
-// and ends the reading; the options set until then stay set. A hot key that cannot be read is
-// reported with its item, and the reading goes on: a typing slip in a chord costs no other option.
+// Reads the options file if it exists: the user's own, "%APPDATA%\Iconlane\Iconlane.ini" (without
+// APPDATA in the roaming folder the shell knows), where that file exists, else the one beside the
+// program, which may lie where a user cannot save it (Program Files). A failure is reported in a
+// message box that names the file, and ends the reading; the options set until then stay set. A hot
+// key that cannot be read is reported with its item, and the reading goes on: a typing slip in a
+// chord costs no other option.
 void ReadOptions(Services& services, Options& options);
 
 }  // namespace iconlane

@@ -5,6 +5,7 @@
 #include "help/helpwindow.h"
 #include "platform/errors.h"
 #include "platform/textrules.h"
+#include "startup/addto.h"
 #include "startup/entryline.h"
 
 namespace iconlane {
@@ -54,6 +55,8 @@ Iconlane::Iconlane(Services& services)
     entries_.Tray().SetBeforeAdd([this] { promotion_.BeforeAdd(); });
     entries_.Tray().SetWhenCounted([this] { promotion_.IconCounted(); });
     services_.windows.WatchTrayIconSize([this] { entries_.RemakePictures(); });
+    // As Yes to the exit question ends it, without the question: an uninstaller asks.
+    services_.lists.WhenAskedToEnd([this] { events_.ExitAll(); });
     services_.shortcuts.WhenItemPictureArrives([this](const std::string& path) {
         // An event of its own, from the message loop: a failure is reported here.
         try {
@@ -72,8 +75,12 @@ void Iconlane::Run() {
 
 void Iconlane::Main() {
     try {
-        dataFolder_ = ChooseDataFolder(services_.environment, services_.files);
         std::string commandLine = services_.process.CommandLine();
+        if (std::optional<AddToCommand> addTo = ReadAddToCommand(commandLine)) {
+            AddToLane(services_, *addTo);
+            EndProgram();
+        }
+        dataFolder_ = ChooseDataFolder(services_.environment, services_.files);
         ListCommand command = ReadListCommand(commandLine, services_.environment);
         if (!commandLine.empty()) ClaimList(command);
         ReadOptions(services_, options_);

@@ -34,7 +34,8 @@ public:
     // "/BATCH:" command line names a file of entry lines, a "/FOLDER:" one a folder whose files
     // are the entries; anything else is one entry line. A batch file or folder is watched from
     // then on, and the entries follow its changes. A list that another Iconlane already shows is
-    // handed over to it, and the process ends without a word.
+    // handed over to it, and the process ends without a word. "/ADDTO:" adds shortcuts to a
+    // folder lane (Send To) and ends.
     void Main();
 
     const Options& CurrentOptions() const { return options_; }

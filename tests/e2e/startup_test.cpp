@@ -97,7 +97,8 @@ const Row kRows[] = {
          d.writeLines("Iconlane.ini",
                       {"clickmode=Double", std::string(32766, 'A') + "=x", "CLICKMODE=SINGLE"});
          d.start("$D\\marker.exe, Pocket marker ");
-         expectBox(d, "Iconlane!", "Error 6 (", ") occurred during Options File Read.", true);
+         expectBox(d, "Iconlane!", "Error 6 (Overflow) occurred during Options File Read of 'C:\\",
+                   "ini'.", true);  // the path is broken into lines
          ASSERT_EQ(waitForTips(1), " Pocket marker ");
          d.click(0, 1);
          EXPECT_TRUE(d.witnessedSettlesAt(0)) << "a single click launched";

@@ -82,7 +82,7 @@ public:
     // what a hand-over runs.
     bool listsHeldElsewhere = false, holderHangs = false;
     std::string claimed;
-    std::function<void()> handedOver;
+    std::function<void()> handedOver, askedToEnd;
     int unreadableListings = 0;
     // The answer to the hot key asked for, and what its pressing runs.
     HotKeyHold hotKeyHold = HotKeyHold::kHeld;
@@ -261,6 +261,13 @@ public:
     bool HandOver(const std::string& key) override {
         seen.push_back("hand over " + key);
         return !holderHangs;
+    }
+    void WhenAskedToEnd(std::function<void()> end) override { askedToEnd = std::move(end); }
+    void MakeShortcut(const std::string& path, const std::string& target) override {
+        if (readErrors.contains(path)) Fail(readErrors[path]);
+        if (Lookup(path)) throw RuntimeError(kFileAlreadyExists);
+        files[path] = {"lnk"}, links[path].target = target;
+        seen.push_back("link " + path + " > " + target);
     }
     std::optional<std::string> KnownFolder(const std::string& guid) override {
         if (knownFolders.contains(guid)) return knownFolders[guid];

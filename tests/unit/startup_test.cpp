@@ -9,13 +9,15 @@
 
 #include "fake_platform.h"
 #include "help/proportions.h"
+#include "startup/addto.h"
 #include "startup/entryline.h"
 
 namespace iconlane {
 namespace {
 
 using namespace fake;
-constexpr const char *kIni = "C:\\Apps\\Iconlane.ini", *kGuide = "C:\\Apps\\Iconlane.rtf";
+constexpr const char *kIni = "C:\\Apps\\Iconlane.ini", *kGuide = "C:\\Apps\\Iconlane.rtf",
+                     *kOwnIni = "\\Iconlane\\Iconlane.ini";
 
 TEST(StartupTest, DataFolderIsUnderAppDataElseTempElseTheShellsRoamingFolder) {
     // APPDATA, TEMP, the shell's roaming folder, what stands at the folder chosen already (d a
@@ -43,7 +45,7 @@ TEST(StartupTest, DataFolderIsUnderAppDataElseTempElseTheShellsRoamingFolder) {
 
 TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
     const std::string farEquals = std::string(32766, 'X') + "=1";  // "=" at position 32,767
-    const std::string read = " occurred during Options File Read",
+    const std::string read = " occurred during Options File Read of 'C:\\Apps\\Iconlane.ini'",
                       badKey = "Error 5 (Invalid procedure call or argument)" + read + ", in '",
                       form =
                           "'.\n\nA hot key is Ctrl, Alt or Win (and Shift if wanted) joined by "
@@ -51,7 +53,9 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
                           "HOTKEY=Ctrl+Alt+Q. Iconlane runs without one.";
     // The file, the options it sets (E exit, H help, R right menu switched off; S single click,
     // D double click, I icons shown; the hot key's name), the message, how reading the file fails
-    // (d: the name is a folder's)
+    // (d: the name is a folder's). The user's own file, in %APPDATA%\Iconlane (u; U a folder of
+    // that name; f failing) or the shell's roaming folder (r), is read in place of the one beside
+    // the program, which sets a double click.
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string, int>> cases = {
         {"", "", "", 0}, {"EXITDISABLED=TRUE", "E", "", 0},
@@ -70,12 +74,21 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
         {"hotkey=ctrl+alt+q", "Ctrl+Alt+Q", "", 0}, {"HOTKEY=Alt+1,HOTKEY= ", "", "", 0},
         // A chord that cannot be read is reported, and the items after it are read.
         {"HOTKEY=Win+F5,Shift+Q,CLICKMODE=SINGLE", "SWin+F5", badKey + "Shift+Q" + form, 0},
-        {"HOTKEY=Ctrl+Q+W\nHELPDISABLED=yes", "H", badKey + "HOTKEY=Ctrl+Q+W" + form, 0}};
+        {"HOTKEY=Ctrl+Q+W\nHELPDISABLED=yes", "H", badKey + "HOTKEY=Ctrl+Q+W" + form, 0},
+        {"CLICKMODE=SINGLE", "S", "", 'u'}, {"CLICKMODE=SINGLE", "S", "", 'r'}, {"CLICKMODE=SINGLE", "D", "", 'U'},
+        {"", "", "Error 70 (Permission denied) occurred during Options File Read of 'C:\\AD\\Iconlane\\Iconlane.ini'.", 'f'}};
     // clang-format on
     for (const auto& [file, set, error, failure] : cases) {
         FakePlatform platform;
-        platform.files[kIni] = {file, failure == 'd'};
-        if (failure != 0 && failure != 'd') platform.readErrors[kIni] = failure;
+        const bool own = failure == 'u' || failure == 'U' || failure == 'f' || failure == 'r';
+        const std::string at =
+            own ? (failure == 'r' ? "C:\\R" : "C:\\AD") + std::string(kOwnIni) : kIni;
+        platform.variables["APPDATA"] = failure == 'r' ? "" : "C:\\AD";
+        platform.roamingFolder = "C:\\R";
+        if (own) platform.files[kIni] = {"CLICKMODE=DOUBLE"};
+        platform.files[at] = {file, failure == 'd' || failure == 'U'};
+        if (failure != 0 && failure != 'd' && (!own || failure == 'f'))
+            platform.readErrors[at] = failure == 'f' ? kPermissionDenied : failure;
         Options o;
         ReadOptions(platform.services, o);
         std::string got = std::string(o.ExitDisabled ? "E" : "") + (o.HelpDisabled ? "H" : "") +
@@ -86,6 +99,39 @@ TEST(OptionsTest, ItemsOfTheFileSetTheOptionsUntilAFailure) {
         const Texts seen = {"Iconlane!/16: " + error};
         EXPECT_EQ(platform.seen, error.empty() ? Texts{} : seen) << file.substr(0, 50);
     }
+}
+
+// Send To: a shortcut in the lane folder for each path sent, under a name nothing there has yet; a
+// missing lane folder or path is named in one message, and then nothing is made.
+TEST(AddToTest, EachPathGetsAShortcutUnderAFreeNameOrOneMessageNamesWhatIsMissing) {
+    const std::string fatal = "Iconlane!/16: ", link = "link C:\\Lane\\";
+    // clang-format off
+    const std::vector<std::pair<std::string, Texts>> cases = {
+        {"/ADDTO:\"%LANE%\" \"C:\\My Docs\\notes.txt\" C:\\a.b.txt ..\\Tools\\",
+         {link + "notes (2).lnk > C:\\My Docs\\notes.txt", link + "a.b.lnk > C:\\a.b.txt",
+          link + "Tools (2).lnk > C:\\Tools", "end"}},
+        {"/addto:C:\\Lane C:\\a.b.txt C:\\My Docs\\notes.txt", {fatal + "Couldn't find 'C:\\My', 'Docs\\notes.txt'"
+         " to add to the lane 'C:\\Lane': nothing was added.", "end"}},
+        {"/ADDTO:C:\\Gone C:\\a.b.txt", {fatal + "Couldn't find the lane folder 'C:\\Gone': nothing was added to it.", "end"}},
+        {"/ADDTO:C:\\Lane", {fatal + "Nothing to add to the lane 'C:\\Lane'.", "end"}},
+        {"/ADDTO:C:\\Lane C:\\Locked C:\\a.b.txt", {fatal + "Couldn't add 'C:\\Locked' to the lane 'C:\\Lane' (error 70: Permission denied).", "end"}}};
+    // clang-format on
+    for (const auto& [commandLine, seen] : cases) {
+        FakePlatform platform;
+        for (const char* folder : {"C:\\Lane", "C:\\Tools", "C:\\My Docs", "C:\\Locked"})
+            platform.files[folder] = {"", true};
+        for (const char* file : {"C:\\My Docs\\notes.txt", "C:\\a.b.txt", "C:\\Lane\\notes.lnk"})
+            platform.files[file] = {"x"};
+        platform.readErrors = {{"C:\\Lane\\Locked.lnk", kPermissionDenied},
+                               {"C:\\Lane\\Tools.lnk", kFileAlreadyExists}};  // a hidden one
+        platform.variables["LANE"] = "C:\\Lane";
+        platform.commandLine = commandLine;
+        Iconlane program(platform.services);
+        ErrorOf([&] { program.Main(); });
+        EXPECT_EQ(platform.seen, seen) << commandLine;
+    }
+    EXPECT_EQ(ShortcutName("C:\\", true, 1) + ShortcutName("\\\\srv\\.profile", false, 2),
+              "C.profile (2)");
 }
 
 TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
@@ -105,8 +151,8 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         {"/BATCH:bad.txt", "", {"Iconlane/48: Unexpected error #6 occurred in ParseLine while "
                                 "parsing 'a.exe,A,1e10'\n\nPlease check line syntax"}},
         {"/BATCH:empty.txt", "", {}}, {"", "", {help, "end"}},
-        {"ini", "", {fatal + "Error 75 (Path/File access error) occurred during Options File Read.",
-                     help, "end"}},
+        {"ini", "", {fatal + "Error 75 (Path/File access error) occurred during Options File Read "
+                             "of 'C:\\Apps\\Iconlane.ini'.", help, "end"}},
         {"guide", "", {fatal + "error  75 (Path/File access error) in main", "end"}},
         {"/BATCH:\"list.txt\"", "", {fatal + "Couldn't find '\"list.txt\"" + notFound, "end"}},
         {"/BATCH:list.txt ", "", {fatal + "Couldn't find 'list.txt " + notFound, "end"}},

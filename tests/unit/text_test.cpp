@@ -123,5 +123,19 @@ TEST(CommandLineTest, ArgumentsFollowTheProgramPathAndItsBlanks) {
     for (const auto& [raw, arguments] : cases) EXPECT_EQ(ArgumentsOf(raw), arguments) << raw;
 }
 
+// As CommandLineToArgvW splits what follows the program's path, by Microsoft's documented rules.
+TEST(CommandLineTest, ArgumentsAreSplitAsWindowsSplitsThem) {
+    // clang-format off
+    const std::vector<std::pair<std::string, Texts>> cases = {
+        {"", {}}, {" \t ", {}}, {" a\tb  c ", {"a", "b", "c"}},
+        {"/ADDTO:\"C:\\My Lane\" \"C:\\a b.txt\"", {"/ADDTO:C:\\My Lane", "C:\\a b.txt"}},
+        {"a\\\\b \\\\\\\\\"c d\"", {"a\\\\b", "\\\\c d"}},  // 2n backslashes: n, and the quote counts
+        {"a\\\\\\\"b \"C:\\Lane\\\" x\"", {"a\\\"b", "C:\\Lane\" x"}},    // 2n + 1: n, and a quote
+        {"\"C:\\Lane\\\\\" x", {"C:\\Lane\\", "x"}},
+        {"\"a\"\"b c\"", {"a\"b", "c"}}, {"\"\" a\"\"\"b", {"", "a\"b"}}};  // doubled, tripled quotes
+    // clang-format on
+    for (const auto& [line, arguments] : cases) EXPECT_EQ(SplitArguments(line), arguments) << line;
+}
+
 }  // namespace
 }  // namespace iconlane

@@ -244,6 +244,9 @@ TEST(EntryEventsTest, MenuBlinkingAndTheExitQuestion) {
         {2, "", "m2:516 7 t1 t1 n", join({{"menu2"}, blink, {two, "M1^", "M1"}, stop, {"answered"}})},
         {2, "", "t1 x n . x t1 n", join({{"M1^"}, blink, {two}, stop, {"answered"}, blink, {two, "M1"}, stop, {"answered"}})},
         {21, "", "x t1 t2 y", join({blink, {two, "M2^", "D1", "D2", "quit", "end"}})},
+        // An uninstaller's request to end: as Yes, at once, and without asking.
+        {2, "", "E", {"D1", "D2", "quit", "end"}},
+        {2, "", "x t1 E", join({blink, {two, "M1^", "D1", "D2", "quit", "end"}})},
         {3, "", "u2 x y", {"D2", "blink1 800", "blink3 800", ask + "3 icons managed by it - Are you sure?", "D1", "D3", "quit", "end"}},
         {1, "", "x n", {"blink1 800", "ask Exiting Iconlane will remove this icon - Are you sure?", "blink1 off", "M1", "answered"}},
         {2, "", "m1:516 7 m2:516 7 n", join({{"menu1"}, blink, {two, "menu2", two}, stop, {"answered"}})},

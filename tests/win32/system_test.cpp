@@ -16,6 +16,7 @@
 #include "platform/win32/itempicture.h"
 #include "platform/win32/runninglists.h"
 #include "platform/win32/shell.h"
+#include "platform/win32/shortcuts.h"
 #include "platform/win32/system.h"
 #include "platform/win32/traywindow.h"
 #include "scratch.h"
@@ -225,6 +226,18 @@ TEST(HeldChordTest, AChordIsHeldOnceAndARefusedOneLeavesNoClaim) {
         EXPECT_FALSE(RegisterHotKey(nullptr, 9, chord.modifiers, chord.key)) << round;
     }
     DestroyWindow(window);
+}
+
+// A new shortcut opens its target; a name something has already is refused and left as it was.
+TEST(ShortcutsTest, ANewShortcutOpensItsTargetAndNeverOverwrites) {
+    ScratchFolder scratch;
+    Win32Shortcuts shortcuts;
+    const std::string target = scratch.File("My plans.txt"), link = scratch.Path("plans.lnk");
+    shortcuts.MakeShortcut(link, target);
+    EXPECT_EQ(shortcuts.ReadShortcut(link)->target, target);
+    EXPECT_EQ(ErrorOf([&] { shortcuts.MakeShortcut(link, scratch.File("other.txt")); }), 58);
+    EXPECT_EQ(shortcuts.ReadShortcut(link)->target, target);
+    EXPECT_EQ(ErrorOf([&] { shortcuts.MakeShortcut(scratch.Path("none\\x.lnk"), target); }), 53);
 }
 
 }  // namespace

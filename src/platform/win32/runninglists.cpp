@@ -103,6 +103,14 @@ bool Win32RunningLists::HandOver(const std::string& key) {
     return false;
 }
 
+void Win32RunningLists::WhenAskedToEnd(std::function<void()> end) {
+    windows_.ListenOnTray(
+        {RegisterWindowMessageW(kEndNowMessage), [end = std::move(end)](WPARAM) -> LRESULT {
+             end();
+             return 0;
+         }});
+}
+
 void Win32RunningLists::OnTimeout() {
     if (!pending_) return;
     pending_ = false;

@@ -19,10 +19,14 @@ namespace iconlane::win32 {
 // the same session (a program run as someone else) keeps lists of its own.
 std::wstring ClaimName(const std::string& key);
 
+inline constexpr const wchar_t* kEndNowMessage = L"IconlaneEndNow";
+
 // The hand-over is a registered message sent to every tray window of the session with the
 // list's code in wParam; only the program that claimed that list takes it, and says so. The holder
 // makes its tray window as it claims the list, and answers from then on, a message box of its own
-// start included; a holder that has not answered within a few seconds hangs.
+// start included; a holder that has not answered within a few seconds hangs. The request to end is
+// another registered message, kEndNowMessage, which every tray window answers; a sender uses
+// SendMessageTimeout (a broadcast does), so that an Iconlane that hangs holds nobody up.
 class Win32RunningLists final : public RunningLists, public LoopWaitable {
 public:
     // A hand-over waits `answerMs` at most for the holder's answer.
@@ -30,6 +34,7 @@ public:
 
     bool Claim(const std::string& key, std::function<void()> handedOver) override;
     bool HandOver(const std::string& key) override;
+    void WhenAskedToEnd(std::function<void()> end) override;
 
     // A hand-over that arrived is served by the program's own loop only.
     DWORD Handles(HANDLE (&)[kMaxLoopHandles]) const override { return 0; }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/errors.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/itempicture.h"
 #include "platform/win32/shell.h"
@@ -56,7 +57,7 @@ bool Win32Shortcuts::StartCom() {
     using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
     auto initialize = reinterpret_cast<Initialize>(
         reinterpret_cast<void*>(GetProcAddress(ole32_, "CoInitializeEx")));
-    auto create = reinterpret_cast<CreateInstance>(
+    auto create = reinterpret_cast<CreateComInstance>(
         reinterpret_cast<void*>(GetProcAddress(ole32_, "CoCreateInstance")));
     if (initialize == nullptr || create == nullptr) return false;
     // Already started in another mode still lets the shell's objects be made; only a start of
@@ -86,6 +87,11 @@ PicturePtr Win32Shortcuts::ItemListPicture(const std::string& path) {
 
 bool Win32Shortcuts::AskingAbout(const std::string& path) const {
     return itemPictures_.Waits(Wide(path));
+}
+
+void Win32Shortcuts::MakeShortcut(const std::string& path, const std::string& target) {
+    if (!StartCom()) throw RuntimeError(kInternalError);
+    SaveNewShortcut(createInstance_, path, target);
 }
 
 void Win32Shortcuts::WhenItemPictureArrives(std::function<void(const std::string&)> arrived) {

@@ -1,10 +1,11 @@
-// Reading shortcut (.lnk) files through the shell's own shortcut object.
+// Reading shortcut (.lnk) files through the shell's own shortcut object, and writing new ones.
 #pragma once
 
 #include <windows.h>
 
 #include "platform/services.h"
 #include "platform/win32/itempicture.h"
+#include "platform/win32/shortcutfile.h"
 
 namespace iconlane::win32 {
 
@@ -21,6 +22,7 @@ public:
     std::optional<ShortcutDetails> ReadShortcut(const std::string& path) override;
     PicturePtr ItemListPicture(const std::string& path) override;
     void WhenItemPictureArrives(std::function<void(const std::string& path)> arrived) override;
+    void MakeShortcut(const std::string& path, const std::string& target) override;
     // What the message loop serves for the shell's late answers; it must outlive the loop.
     LoopWaitable& LateAnswers() { return itemPictures_; }
     // Item pictures from now on at `pixels`.
@@ -29,12 +31,11 @@ public:
     bool AskingAbout(const std::string& path) const;
 
 private:
-    using CreateInstance = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
     bool StartCom();
 
     bool tried_ = false;
     HMODULE ole32_ = nullptr;
-    CreateInstance createInstance_ = nullptr;
+    CreateComInstance createInstance_ = nullptr;
     bool comStarted_ = false;
     int pixels_;
     ItemPictures itemPictures_;

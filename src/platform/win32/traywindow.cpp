@@ -103,10 +103,10 @@ void Win32TraySlot::Unload() {
 }
 
 Win32TrayWindow::Win32TrayWindow(const std::function<void()>& iconSizeChanged,
-                                 const TrayWindowListener& listener)
+                                 const std::vector<TrayWindowListener>& listeners)
     : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")),
       iconSizeChanged_(iconSizeChanged),
-      listener_(listener) {
+      listeners_(listeners) {
     RegisterTrayWindowClass(&WindowProc);
     // A pop-up tool window of no size: whenever it shows (menukeyboard.h) nothing appears, in the
     // task bar neither. The handle is kept by WindowProc as soon as the window exists.
@@ -114,7 +114,8 @@ Win32TrayWindow::Win32TrayWindow(const std::function<void()>& iconSizeChanged,
                     0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!window_.Valid()) throw RuntimeError(kOutOfMemory);
     LetThrough(window_.Get(), taskbarCreated_);
-    LetThrough(window_.Get(), listener_.message);
+    for (const TrayWindowListener& listener : listeners_)
+        LetThrough(window_.Get(), listener.message);
 }
 
 Win32TrayWindow::~Win32TrayWindow() {
@@ -198,8 +199,14 @@ LRESULT Win32TrayWindow::HandleMessage(HWND window, UINT message, WPARAM wParam,
         hook_ != nullptr && hook_->OnTrayWindowMessage(message, wParam, lParam, result)) {
         return result;
     }
-    if (listener_.message != 0 && message == listener_.message) {
-        return listener_.arrived ? listener_.arrived(wParam) : 0;
+    for (const TrayWindowListener& listener : listeners_) {
+        if (listener.message == 0 || message != listener.message) continue;
+        try {
+            return listener.arrived ? listener.arrived(wParam) : 0;
+        } catch (...) {
+            ReportUnexpectedFailure();
+        }
+        return 0;
     }
     if (message == taskbarCreated_) {
         // A new task bar may sit on another monitor, or come after a change of DPI.
@@ -310,7 +317,7 @@ Win32WindowSystem::~Win32WindowSystem() {
 // The menus come with the window, so that their colours follow the system's from the start.
 Win32TrayWindow& Win32WindowSystem::Tray() {
     if (!tray_) {
-        tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listener_);
+        tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listeners_);
         menus_ = std::make_unique<Win32MenuHost>(*tray_, pictureSources_);
     }
     return *tray_;
@@ -335,9 +342,11 @@ void Win32WindowSystem::QuitMessageLoop() {
     PostQuitMessage(0);
 }
 
+// A listener for a message already heard takes the place of the earlier one.
 void Win32WindowSystem::ListenOnTray(TrayWindowListener listener) {
-    listener_ = std::move(listener);
-    LetThrough(Tray().Handle(), listener_.message);
+    std::erase_if(listeners_, [&](const auto& other) { return other.message == listener.message; });
+    listeners_.push_back(std::move(listener));
+    LetThrough(Tray().Handle(), listeners_.back().message);
 }
 
 void Win32WindowSystem::WatchTrayIconSize(std::function<void()> changed) {

@@ -81,12 +81,12 @@ struct PopupOptions {
 // "TaskbarCreated" broadcast and the changes of DPI and display. It hands each tray notification
 // (wParam: the icon's id) and timer tick to its slot, the shell's restart to every slot in id
 // order, and unloads every slot in id order when it is closed or destroyed. A change of the tray's
-// icon size is reported to `iconSizeChanged`, the listener's message to the listener; both must
+// icon size is reported to `iconSizeChanged`, each listener's message to that listener; both must
 // outlive the window.
 class Win32TrayWindow {
 public:
     Win32TrayWindow(const std::function<void()>& iconSizeChanged,
-                    const TrayWindowListener& listener);
+                    const std::vector<TrayWindowListener>& listeners);
     ~Win32TrayWindow();
     Win32TrayWindow(const Win32TrayWindow&) = delete;
     Win32TrayWindow& operator=(const Win32TrayWindow&) = delete;
@@ -127,7 +127,7 @@ private:
 
     UINT taskbarCreated_;
     const std::function<void()>& iconSizeChanged_;
-    const TrayWindowListener& listener_;
+    const std::vector<TrayWindowListener>& listeners_;
     std::map<std::uint32_t, Win32TraySlot*> slots_;
     // The ids in the order their slots came, which is entry order: entries are only ever added
     // after the last one and taken away from the last one down.
@@ -184,7 +184,7 @@ private:
     FolderWatch watch_;
     std::vector<LoopWaitable*> waitables_{&watch_};
     std::function<void()> iconSizeChanged_;
-    TrayWindowListener listener_;
+    std::vector<TrayWindowListener> listeners_;
     MenuPictureSources pictureSources_;
     std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot or menu
     std::unique_ptr<Win32MenuHost> menus_;   // made with the tray window
