@@ -1,8 +1,8 @@
 // The live lane: a batch file or a folder of shortcuts kept in step with the tray while the
 // program runs, and a second start of the same list.
-#include "scenarios.h"
-
 #include <sstream>
+
+#include "scenarios.h"
 
 namespace e2e {
 namespace {
@@ -98,10 +98,9 @@ const Row kRows[] = {
          d.start("/FOLDER:$D\\ql\\User Pinned\\TaskBar");
          EXPECT_EQ(waitForTips(1), "File Explorer");
      }},
-    // Shortcuts as Windows writes them (item list only, MSI-advertised, a console program's,
-    // unknown blocks and invalid dates, the legacy code page), and copies cut short or with bytes
-    // flipped: one icon each, named by its comment where that is still read, else by its file
-    // name; no message.
+    // Shortcuts as Windows writes them (see scripts/shortcut-fixtures.py), and copies cut short
+    // or with bytes flipped: one icon each, named by its comment where that is still read, else
+    // by its file name; no message.
     {"ShortcutsAsWindowsWritesThemAndDamagedCopiesGetOneIconEach",
      [](Driver& d) {
          copyData(d, "shortcuts", "ql");

@@ -26,9 +26,8 @@ TEST(QuickLaunchTest, AFolderGivesOneEntryPerFileOrSubFolderInNameOrder) {
     }
     platform.links["C:\\QL\\Mail.lnk"] = {"Mail, work", "", 0, "C:\\mail.exe"};
     platform.links["C:\\QL\\Zeta.LNK"] = {"", "", 0, "C:\\zeta.exe"};
-    // As Windows names them: by the folder's desktop.ini (the key in any letter case), a
-    // sub-folder by its own, each text plain or indirect; a comment first. Indirect strings
-    // that do not load ("@x.dll,-" ones naming no string, "ms-resource:" ones) count as no text.
+    // Named by the folder's desktop.ini (keys in any case), a sub-folder by its own; a comment
+    // first. An indirect string that does not load (or names nothing) counts as no text.
     platform.files["C:\\QL\\Tools"] = platform.files["C:\\QL\\Games"] = {"", true};
     // clang-format off
     platform.iniSections = {{"C:\\QL\\desktop.ini|LocalizedFileNames",

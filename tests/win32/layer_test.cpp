@@ -223,10 +223,8 @@ TEST(FolderWatchTest, AFolderDeletedAndMadeAgainIsWatchedAgainAndItsSubFoldersSe
     EXPECT_TRUE(serveUntil([&] { return settled > before; })) << "a sub-folder made is not seen";
 }
 
-// shell32's own strings, by the forms Windows' shortcuts and desktop.ini files use: the path's
-// variables expanded (Wine's SHLoadIndirectString expands none), a ";" comment ignored. A library
-// or string that is missing, or a package's string that Wine cannot resolve, gives no text.
-// desktop.ini files as Explorer writes them (UTF-16), and older tools (the legacy code page).
+// shell32's strings as Windows' shortcuts name them (the path's variables expanded: Wine's
+// SHLoadIndirectString expands none); desktop.ini in UTF-16 as Explorer writes it, and in ANSI.
 TEST(NameSourcesTest, IndirectStringsAndDesktopIniFilesAsWindowsWritesThem) {
     Win32NameSources sources;
     // clang-format off
