@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "menus/foldermenu.h"
+#include "platform/win32/namesources.h"
 #include "platform/win32/system.h"
 #include "platform/win32/traywindow.h"
 
@@ -82,10 +83,11 @@ int main(int argc, char** argv) {
     if (result == nullptr) return 1;
     iconlane::win32::Win32WindowSystem windows;
     iconlane::win32::Win32FileSystem listing;
+    iconlane::win32::Win32NameSources names;
     for (int round = 0; round <= rounds; ++round) {
         Fill(folder, files, round);
         iconlane::MenuRequest request;
-        request.items = iconlane::ReadFolderMenu(listing, folder.string());
+        request.items = iconlane::ReadFolderMenu(listing, names, folder.string());
         const Clock::time_point start = Clock::now();
         std::thread closer(CloseWhenPicturesAreIn, std::ref(windows));
         windows.ShowMenu(request);

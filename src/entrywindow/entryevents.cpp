@@ -113,13 +113,13 @@ void EntryEvents::OpenMenu(EntryWindow& window, MenuPlace place) {
 // Beside the icon, read as the folder is now; each sub-folder's menu is read when it opens.
 void EntryEvents::OpenFolderMenu(EntryWindow& window, bool fromKeyboard) {
     MenuRequest request;
-    request.items =
-        ReadFolderMenu(services_.files, entries_.EntryTargets(WholeNumberValue(window.Tag())));
+    request.items = ReadFolderMenu(services_.files, services_.names,
+                                   entries_.EntryTargets(WholeNumberValue(window.Tag())));
     request.place = MenuPlace::kAtIcon;
     request.iconId = window.IconId();
     request.selectFirst = fromKeyboard;
     request.folderItems = [this](const std::string& folder) {
-        return ReadFolderMenu(services_.files, folder);
+        return ReadFolderMenu(services_.files, services_.names, folder);
     };
     Follow(window, services_.windows.ShowMenu(request), fromKeyboard);
 }

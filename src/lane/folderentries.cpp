@@ -9,25 +9,42 @@
 
 namespace iconlane {
 
-std::vector<FolderItem> ListedItems(std::vector<FolderItem> items) {
+namespace {
+
+// A file's name without its extension; a sub-folder's whole name.
+std::string_view WithoutExtension(const FolderItem& item) {
+    std::size_t dot = item.folder ? std::string::npos : item.name.find_last_of('.');
+    return std::string_view(item.name).substr(0, dot == 0 ? std::string::npos : dot);
+}
+
+}  // namespace
+
+std::vector<FolderItem> ListedItems(std::vector<FolderItem> items, FolderNames& names) {
     std::erase_if(items, [](const FolderItem& item) { return item.hiddenOrSystem; });
+    std::vector<std::pair<std::string, FolderItem>> keyed;
+    for (FolderItem& item : items) {
+        std::string given = names.GivenName(item);
+        keyed.emplace_back(FoldCase(given.empty() ? WithoutExtension(item) : given), item);
+    }
     // The exact name breaks ties, so names differing only in case keep one order on every listing.
-    std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) {
-        std::string left = FoldCase(a.name), right = FoldCase(b.name);
-        return left != right ? left < right : a.name < b.name;
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
     });
+    for (std::size_t at = 0; at < items.size(); ++at) items[at] = std::move(keyed[at].second);
     return items;
 }
 
-std::string FolderTooltip(const std::string& path, const std::string& name, Services& services) {
-    std::size_t dot = name.find_last_of('.');
-    bool hasExtension = dot != std::string::npos && dot > 0;
-    if (hasExtension && LowerCase(name.substr(dot)) == ".lnk") {
+std::string FolderTooltip(const std::string& path, const FolderItem& item, FolderNames& names,
+                          Services& services) {
+    std::string_view shown = WithoutExtension(item);
+    if (!item.folder && LowerCase(std::string_view(item.name).substr(shown.size())) == ".lnk") {
         std::optional<ShortcutDetails> shortcut = services.shortcuts.ReadShortcut(path);
-        if (shortcut && !shortcut->description.empty())
-            return TextOfFile(shortcut->description, services.process);
+        std::string comment =
+            shortcut ? names.Resolved(TextOfFile(shortcut->description, services.process)) : "";
+        if (!comment.empty()) return comment;
     }
-    return hasExtension ? name.substr(0, dot) : name;
+    std::string given = names.GivenName(item);
+    return given.empty() ? std::string(shown) : given;
 }
 
 std::vector<WantedEntry> FolderEntries(const std::string& folder,
@@ -37,9 +54,10 @@ std::vector<WantedEntry> FolderEntries(const std::string& folder,
     std::vector<WantedEntry> entries;
     // Names that differ only in letter case are two files in a folder that tells them apart.
     IdentityCounter identities;
-    for (FolderItem item : ListedItems(items)) {
+    FolderNames names(services.names, folder);
+    for (FolderItem item : ListedItems(items, names)) {
         std::string path = prefix + item.name;
-        std::string tooltip = item.folder ? item.name : FolderTooltip(path, item.name, services);
+        std::string tooltip = FolderTooltip(path, item, names, services);
         // What a sub-folder holds is read when its menu opens: a change inside it leaves its
         // icon alone.
         if (item.folder) item.size = item.writeTime = 0;

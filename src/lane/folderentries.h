@@ -5,20 +5,23 @@
 #include <vector>
 
 #include "lane/reloadplan.h"
+#include "names/shownnames.h"
 #include "platform/services.h"
 
 namespace iconlane {
 
-// The folder's files and sub-folders, in name order regardless of letter case: hidden or system
-// ones (desktop.ini) are left out.
-std::vector<FolderItem> ListedItems(std::vector<FolderItem> items);
+// The folder's files and sub-folders, in the order of the names shown regardless of letter case:
+// hidden or system ones (desktop.ini) are left out.
+std::vector<FolderItem> ListedItems(std::vector<FolderItem> items, FolderNames& names);
 
-// The tooltip a file gives: a shortcut's description when it has one (an old shortcut's in the
-// legacy code page converted), else the file name without its extension.
-std::string FolderTooltip(const std::string& path, const std::string& name, Services& services);
+// The tooltip an item gives: a shortcut's description (an old shortcut's in the legacy code page
+// converted) resolved, when it gives a text; else the name its folder gives it; else a sub-folder's
+// name or a file's name without its extension.
+std::string FolderTooltip(const std::string& path, const FolderItem& item, FolderNames& names,
+                          Services& services);
 
-// One entry per listed file or sub-folder, as the line "<full path>,<tooltip>," would name it (a
-// sub-folder's tooltip is its name). The fields are taken as they are, not split or expanded: a
+// One entry per listed file or sub-folder, as the line "<full path>,<tooltip>," would name it. The
+// fields are taken as they are, not split or expanded: a
 // comma in a description or a "%" in a file name is part of the tooltip or the path.
 std::vector<WantedEntry> FolderEntries(const std::string& folder,
                                        const std::vector<FolderItem>& items, Services& services);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "names/shownnames.h"
 #include "platform/textrules.h"
 
 namespace iconlane {
@@ -10,6 +11,14 @@ namespace {
 
 bool IsShortcutExtension(const std::string& extension) {
     return extension == ".lnk" || extension == ".url" || extension == ".pif";
+}
+
+// FolderItemCaption before "&" is doubled.
+std::string ShownFileName(const FolderItem& item) {
+    std::size_t dot = item.name.find_last_of('.');
+    bool shortcut = !item.folder && dot != std::string::npos && dot > 0 &&
+                    IsShortcutExtension(LowerCase(item.name.substr(dot)));
+    return shortcut ? item.name.substr(0, dot) : item.name;
 }
 
 MenuEntry Greyed(std::string caption) {
@@ -27,12 +36,13 @@ MenuEntry Opening(MenuEntry::Kind kind, std::string caption, const std::string& 
     return entry;
 }
 
-// One item of a listing as it is sorted: folders before files, then by name without letter case,
-// the exact name breaking ties so that every listing gives one order.
+// One item of a listing as it is sorted: folders before files, then by the name shown without
+// letter case, the exact name breaking ties so that every listing gives one order.
 struct Listed {
     bool file;
     std::string key;
     const FolderItem* item;
+    std::string shown;  // its name as the menu shows it
     bool operator<(const Listed& other) const {
         return std::tie(file, key, item->name) < std::tie(other.file, other.key, other.item->name);
     }
@@ -64,10 +74,7 @@ std::string MenuText(std::string_view text) {
 }
 
 std::string FolderItemCaption(const FolderItem& item) {
-    std::size_t dot = item.name.find_last_of('.');
-    bool shortcut = !item.folder && dot != std::string::npos && dot > 0 &&
-                    IsShortcutExtension(LowerCase(item.name.substr(dot)));
-    return MenuText(shortcut ? item.name.substr(0, dot) : item.name);
+    return MenuText(ShownFileName(item));
 }
 
 std::string PathInFolder(const std::string& folder, const std::string& name) {
@@ -78,11 +85,15 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
 // Only the items shown are sorted in full: a folder of 100,000 files costs one partial sort.
 std::vector<MenuEntry> FolderMenuItems(const std::string& folder,
                                        const std::optional<std::vector<FolderItem>>& listing,
-                                       std::size_t maxItems) {
+                                       NameSources& names, std::size_t maxItems) {
     static const std::vector<FolderItem> kNothing;
+    FolderNames given(names, folder);
     std::vector<Listed> listed;
     for (const FolderItem& item : listing ? *listing : kNothing) {
-        if (!item.hiddenOrSystem) listed.push_back({!item.folder, FoldCase(item.name), &item});
+        if (item.hiddenOrSystem) continue;
+        std::string name = given.GivenName(item);
+        if (name.empty()) name = ShownFileName(item);
+        listed.push_back({!item.folder, FoldCase(name), &item, name});
     }
     std::size_t shown = std::min(listed.size(), maxItems);
     std::partial_sort(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(shown),
@@ -91,7 +102,7 @@ std::vector<MenuEntry> FolderMenuItems(const std::string& folder,
     for (std::size_t at = 0; at < shown; ++at) {
         const FolderItem& item = *listed[at].item;
         items.push_back(Opening(item.folder ? MenuEntry::Kind::kFolder : MenuEntry::Kind::kFile,
-                                FolderItemCaption(item), PathInFolder(folder, item.name),
+                                MenuText(listed[at].shown), PathInFolder(folder, item.name),
                                 FileStamp{item.size, item.writeTime}));
     }
     if (listed.empty()) items.push_back(Greyed("(empty)"));
@@ -105,8 +116,9 @@ std::vector<MenuEntry> FolderMenuItems(const std::string& folder,
     return items;
 }
 
-std::vector<MenuEntry> ReadFolderMenu(FileSystem& files, const std::string& folder) {
-    return FolderMenuItems(folder, files.ListFolder(folder));
+std::vector<MenuEntry> ReadFolderMenu(FileSystem& files, NameSources& names,
+                                      const std::string& folder) {
+    return FolderMenuItems(folder, files.ListFolder(folder), names);
 }
 
 }  // namespace iconlane

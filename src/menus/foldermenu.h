@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/menus.h"
+#include "platform/namesources.h"
 #include "platform/services.h"
 
 namespace iconlane {
@@ -32,16 +33,19 @@ std::string FolderItemCaption(const FolderItem& item);
 std::string PathInFolder(const std::string& folder, const std::string& name);
 
 // The items of a folder's menu from its listing (nothing: it cannot be read, and shows as empty):
-// sub-folders first (kFolder), then files (kFile), each group in name order regardless of letter
-// case, hidden and system ones left out, at most `maxItems` of them and a greyed count of the
+// sub-folders first (kFolder), then files (kFile), each group in the order of the names shown
+// regardless of letter case (a name its desktop.ini files give, else FolderItemCaption's), hidden
+// and system ones left out, at most `maxItems` of them and a greyed count of the
 // rest; a greyed "(empty)" when there are none; last a separator and "Open folder" (a kFile of
 // the folder itself). Each item but the greyed ones shows the picture of its path, the listing's
 // size and write time its stamp (none for the folder itself, which the listing does not hold).
 std::vector<MenuEntry> FolderMenuItems(const std::string& folder,
                                        const std::optional<std::vector<FolderItem>>& listing,
+                                       NameSources& names,
                                        std::size_t maxItems = kMaxFolderMenuItems);
 
 // The items of a folder's menu as the folder is now.
-std::vector<MenuEntry> ReadFolderMenu(FileSystem& files, const std::string& folder);
+std::vector<MenuEntry> ReadFolderMenu(FileSystem& files, NameSources& names,
+                                      const std::string& folder);
 
 }  // namespace iconlane

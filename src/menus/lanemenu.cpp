@@ -72,7 +72,7 @@ void LaneMenu::Open() {
     MenuRequest request;
     request.items = LaneMenuItems(LaneItemsOf(entries_), options_);
     request.folderItems = [this](const std::string& folder) {
-        return ReadFolderMenu(services_.files, folder);
+        return ReadFolderMenu(services_.files, services_.names, folder);
     };
     request.place = MenuPlace::kAtMouse;
     request.selectFirst = true;

@@ -13,6 +13,7 @@
 #include "platform/hotkeys.h"
 #include "platform/layout.h"
 #include "platform/menus.h"
+#include "platform/namesources.h"
 #include "platform/sessionlock.h"
 #include "platform/trayrecord.h"
 
@@ -375,6 +376,7 @@ struct Services {
     TrayIconRecords& iconRecords;
     RunningLists& lists;
     SessionLocks& locks;
+    NameSources& names;
 };
 
 }  // namespace iconlane

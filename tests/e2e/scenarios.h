@@ -116,4 +116,10 @@ inline void shortcut(const Driver& d, const std::string& name, const std::string
     EXPECT_EQ(file->Save(std::wstring(path.begin(), path.end()).c_str(), TRUE), S_OK);
     file->Release(), link->Release(), CoUninitialize();
 }
+
+// A folder of tests/e2e/data (made by scripts/shortcut-fixtures.py) copied into $D as `to`.
+inline void copyData(const Driver& d, const std::string& from, const std::string& to) {
+    std::filesystem::copy(Driver::built("ICONLANE_E2E_DATA") + "\\" + from, d.path("$D\\" + to),
+                          std::filesystem::copy_options::recursive);
+}
 }  // namespace e2e

@@ -21,7 +21,7 @@ namespace iconlane::fake {
 class FakePlatform : public Dialogs, public Environment, public Process, public FileSystem,
     public Pictures, public TrayShell, public WindowSystem, public Shell, public ExitDialog,
     public Registry, public HelpWindowHost, public HelpSurface, public Shortcuts,
-    public TrayIconRecords, public RunningLists, public SessionLocks {
+    public TrayIconRecords, public RunningLists, public SessionLocks, public NameSources {
     // clang-format on
 public:
     static constexpr std::uintptr_t kUpImage = 0x7000, kBuiltInIcon = 0x7100, kTrayWindow = 0x6000;
@@ -87,9 +87,13 @@ public:
     // The answer to the hot key asked for, and what its pressing runs.
     HotKeyHold hotKeyHold = HotKeyHold::kHeld;
     std::function<void()> hotKeyPressed;
+    // desktop.ini sections ("<path>|<section>" -> "key=value" lines); strings that load by
+    // "<library as written>,<id>", or by the indirect string the shell resolves.
+    std::map<std::string, Texts> iniSections;
+    std::map<std::string, std::string> strings;
 
     Services services{*this, *this, *this, *this, *this, *this, *this, *this,
-                      *this, *this, *this, *this, *this, *this, *this};
+                      *this, *this, *this, *this, *this, *this, *this, *this};
 
     const FileEntry* Lookup(const std::string& path) const {
         auto found = std::find_if(files.begin(), files.end(),
@@ -324,6 +328,19 @@ public:
     LayoutControl& ControlAt(int) override { throw RuntimeError(kSubscriptOutOfRange); }
     float InnerWidth() const override { return 6705; }
     float InnerHeight() const override { return 5310; }
+    IniValues ReadIniSection(const std::string& path, const std::string& section) override {
+        IniValues values;
+        for (const std::string& line : iniSections[path + "|" + section])
+            values.emplace_back(line.substr(0, line.find('=')), line.substr(line.find('=') + 1));
+        return values;
+    }
+    std::optional<std::string> LoadLibraryString(const std::string& file,
+                                                 std::uint32_t id) override {
+        return LoadShellString(file + "," + std::to_string(id));
+    }
+    std::optional<std::string> LoadShellString(const std::string& text) override {
+        return strings.contains(text) ? std::optional(strings[text]) : std::nullopt;
+    }
     void SetTitle(const std::string& title) override { help_ = title + help_; }
     void LoadRichText(const std::string& path) override { help_ += ": " + path + ReadFile(path); }
     void SetPlainText(const std::string& text) override { help_ += ": " + text; }

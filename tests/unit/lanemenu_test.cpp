@@ -133,6 +133,15 @@ TEST(LaneMenuTest, AFolderEntryCascadesIntoItsFolder) {
     EXPECT_EQ(Shown(shown.items[2]).substr(0, 10), "&3 Games F");
     ASSERT_TRUE(shown.folderItems);
     EXPECT_EQ(shown.folderItems(shown.items[2].path).front().caption, "Tools");
+    // Named by its own desktop.ini, in the lane's menu and in the shell's menu named after it.
+    lane.platform.iniSections["C:\\L\\Games\\desktop.ini|.ShellClassInfo"] = {
+        "LocalizedResourceName=@g,-1"};
+    lane.platform.strings["g,1"] = "Spiele";
+    ASSERT_TRUE(lane.platform.settled());
+    lane.platform.hotKeyPressed();
+    EXPECT_EQ(Shown(shown.items[2]).substr(0, 11), "&3 Spiele F");
+    lane.Message(3, 516);
+    EXPECT_EQ(lane.platform.menus.back().items.back().caption, "Spiele");
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ std::vector<FolderItem> Listing(const Texts& names) {
 }
 
 TEST(FolderMenuTest, SubFoldersThenFilesByNameThenOpenFolder) {
+    FakePlatform sources;
     // The listing (none: the folder cannot be read), at most this many items, the menu
     // clang-format off
     const std::vector<std::tuple<std::optional<Texts>, std::size_t, std::string>> cases = {
@@ -39,12 +40,18 @@ TEST(FolderMenuTest, SubFoldersThenFilesByNameThenOpenFolder) {
         {Texts{}, kMaxFolderMenuItems, "(empty)~|-|Open folder"},
         {Texts{"h.txt!", "H/!"}, kMaxFolderMenuItems, "(empty)~|-|Open folder"},
         {std::nullopt, kMaxFolderMenuItems, "(empty)~|-|Open folder"},
-        {Texts{"c", "b", "Y/", "X/", "a"}, 3, "X>|Y>|a|(2 more not shown)~|-|Open folder"}};
+        {Texts{"c", "b", "Y/", "X/", "a"}, 3, "X>|Y>|a|(2 more not shown)~|-|Open folder"},
+        {Texts{"m.txt", "n.lnk", "Music/", "Box/", "Ab.url", "A.lnk"}, kMaxFolderMenuItems,
+         "Ambient>|Box>|A|A && B|Ab|n|-|Open folder"}};  // by the names shown
     // clang-format on
+    sources.iniSections = {
+        {"C:\\L\\desktop.ini|LocalizedFileNames", {"M.TXT=A & B", "n.lnk=@x,-1"}},
+        {"C:\\L\\Music\\desktop.ini|.ShellClassInfo", {"LocalizedResourceName=@x,-2"}}};
+    sources.strings["x,2"] = "Ambient";
     for (const auto& [names, most, menu] : cases) {
         std::optional<std::vector<FolderItem>> listing;
         if (names) listing = Listing(*names);
-        EXPECT_EQ(Rendered(FolderMenuItems("C:\\L", listing, most)), menu) << menu;
+        EXPECT_EQ(Rendered(FolderMenuItems("C:\\L", listing, sources, most)), menu) << menu;
     }
     // Each item opens, and shows the picture of, its own path, stamped with the listing's size
     // and time (no file is read again for it); "Open folder" the folder's, without a stamp.
@@ -52,7 +59,7 @@ TEST(FolderMenuTest, SubFoldersThenFilesByNameThenOpenFolder) {
         std::string paths;
         std::vector<FolderItem> listing = Listing({"a.lnk", "G/", "h!"});
         listing[0].size = 7, listing[0].writeTime = 9, listing[1].writeTime = 5;
-        for (const MenuEntry& item : FolderMenuItems(folder, listing)) {
+        for (const MenuEntry& item : FolderMenuItems(folder, listing, sources)) {
             EXPECT_EQ(item.picture.path, item.path);
             paths += item.path;
             if (const auto& s = item.picture.stamp)
@@ -64,7 +71,7 @@ TEST(FolderMenuTest, SubFoldersThenFilesByNameThenOpenFolder) {
     // A folder of 100,000 files: the first thousand, and a count of the others.
     std::vector<FolderItem> huge;
     for (int n = 100000; n > 0; --n) huge.push_back({"f" + std::to_string(n) + ".txt"});
-    const std::vector<MenuEntry> items = FolderMenuItems("C:\\L", huge);
+    const std::vector<MenuEntry> items = FolderMenuItems("C:\\L", huge, sources);
     ASSERT_EQ(items.size(), kMaxFolderMenuItems + 3);
     EXPECT_EQ(items[0].caption + "|" + items[kMaxFolderMenuItems].caption,
               "f1.txt|(99000 more not shown)");

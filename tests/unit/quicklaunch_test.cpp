@@ -4,6 +4,7 @@
 #include "entrywindow/entryevents.h"
 #include "fake_platform.h"
 #include "lane/folderentries.h"
+#include "names/shownnames.h"
 #include "platform/textreader.h"
 #include "startup/startup.h"
 #include "tray/iconresolution.h"
@@ -20,16 +21,39 @@ TEST(QuickLaunchTest, AFolderGivesOneEntryPerFileOrSubFolderInNameOrder) {
     platform.files["C:\\QL\\Hidden"] = {"", true, true};
     // Names that differ only in letter case are two files in a folder that tells them apart.
     for (const char* name : {"b.txt", "Mail.lnk", "a%PATH%.exe", "Zeta.LNK", "noext", "C.lnk",
-                             "mail.lnk", "\xC3\x89z", "\xC3\xA9y"}) {  // Éz, éy
+                             "mail.lnk", "mail 2.txt", "\xC3\x89z", "\xC3\xA9y"}) {  // Éz, éy
         platform.files[std::string("C:\\QL\\") + name] = {"icon"};
     }
     platform.links["C:\\QL\\Mail.lnk"] = {"Mail, work", "", 0, "C:\\mail.exe"};
     platform.links["C:\\QL\\Zeta.LNK"] = {"", "", 0, "C:\\zeta.exe"};
-    const std::vector<std::string> lines = {
-        "C:\\QL\\a%PATH%.exe,a%PATH%,", "C:\\QL\\b.txt,b,",       "C:\\QL\\C.lnk,C,",
-        "C:\\QL\\Mail.lnk,Mail, work,", "C:\\QL\\mail.lnk,mail,", "C:\\QL\\noext,noext,",
-        "C:\\QL\\Sub.lnk,Sub.lnk,",     "C:\\QL\\Zeta.LNK,Zeta,", "C:\\QL\\\xC3\xA9y,\xC3\xA9y,",
+    // Named by the folder's desktop.ini (keys in any case), a sub-folder by its own; a comment
+    // first. An indirect string that does not load (or names nothing) counts as no text.
+    platform.files["C:\\QL\\Tools"] = platform.files["C:\\QL\\Games"] = {"", true};
+    // clang-format off
+    platform.iniSections = {{"C:\\QL\\desktop.ini|LocalizedFileNames",
+            {"Shows Desktop.lnk=@%SystemRoot%\\system32\\shell32.dll,-22", "mail.LNK=",
+             "C.LNK=@x.dll,-7;v2", "noext=@shell32.dll,-3", "Fax.lnk=@{App?ms-resource://x}",
+             "zeta.lnk=Switch windows"}},
+        {"C:\\QL\\Tools\\desktop.ini|.ShellClassInfo", {"localizedResourceName=@x.dll,-46"}},
+        {"C:\\QL\\Games\\desktop.ini|.ShellClassInfo", {"LocalizedResourceName=@y.dll,-1"}}};
+    platform.strings = {{"%SystemRoot%\\system32\\shell32.dll,22", "Control Panel"},
+        {"x.dll,7", "Calculator"}, {"x.dll,46", "Documents"},
+        {"@{App?ms-resource://n}", "Fax name"}};
+    for (const auto& [name, comment] : {std::pair{"Shows Desktop", ""},
+             {"Fax", "@%windir%\\FXSRESM.dll,-121"}, {"Cp", "@x.dll,-7;Calc"},
+             {"App", "@{App?ms-resource://n}"}, {"Pkg", "ms-resource:Name"}}) {
+        platform.files[std::string("C:\\QL\\") + name + ".lnk"] = {"link"};
+        platform.links[std::string("C:\\QL\\") + name + ".lnk"].description = comment;
+    }
+    const std::vector<std::string> lines = {"C:\\QL\\a%PATH%.exe,a%PATH%,",
+        "C:\\QL\\App.lnk,Fax name,", "C:\\QL\\b.txt,b,", "C:\\QL\\C.lnk,Calculator,",
+        "C:\\QL\\Shows Desktop.lnk,Control Panel,", "C:\\QL\\Cp.lnk,Calculator,",
+        "C:\\QL\\Tools,Documents,", "C:\\QL\\Fax.lnk,Fax,", "C:\\QL\\Games,Games,",
+        "C:\\QL\\Mail.lnk,Mail, work,", "C:\\QL\\mail.lnk,mail,", "C:\\QL\\mail 2.txt,mail 2,",
+        "C:\\QL\\noext,noext,", "C:\\QL\\Pkg.lnk,Pkg,", "C:\\QL\\Sub.lnk,Sub.lnk,",
+        "C:\\QL\\Zeta.LNK,Switch windows,", "C:\\QL\\\xC3\xA9y,\xC3\xA9y,",
         "C:\\QL\\\xC3\x89z,\xC3\x89z,"};
+    // clang-format on
     std::vector<std::string> made, identities;
     for (const WantedEntry& entry :
          FolderEntries("C:\\QL\\", *platform.ListFolder("C:\\QL"), platform.services)) {
@@ -38,8 +62,30 @@ TEST(QuickLaunchTest, AFolderGivesOneEntryPerFileOrSubFolderInNameOrder) {
         identities.push_back(entry.identity);
     }
     EXPECT_EQ(made, lines);
-    EXPECT_EQ(std::vector(identities.begin() + 3, identities.begin() + 5),
+    EXPECT_EQ(std::vector(identities.begin() + 9, identities.begin() + 11),
               (std::vector<std::string>{"file:mail.lnk", "file#2:mail.lnk"}));
+}
+
+TEST(QuickLaunchTest, IndirectStringsAreReadAsTheShellReadsThem) {
+    // The text, what it is: "" plain, "?" the shell's to resolve, "-" no string, else the string
+    // "<library>,<id>" names
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"@%SystemRoot%\\system32\\shell32.dll,-22", "%SystemRoot%\\system32\\shell32.dll,22"},
+        {"@shell32.dll,-21;v1, see ,-5", "shell32.dll,21"},
+        {"@C:\\a,-1\\b.dll,-65535", "C:\\a,-1\\b.dll,65535"}, {"@x.dll,-65536", "-"}, {"@,-5", "-"},
+        {"MS-Resource:AppName", "-"}, {"@{Pkg?ms-resource://a/b}", "?"}, {"@x.dll,22", ""},
+        {"@home", ""}, {"@x.dll,-", ""}, {"@x.dll,-2x", ""}, {"", ""}, {"x@y.dll,-1", ""}};
+    // clang-format on
+    for (const auto& [text, read] : cases) {
+        const IndirectString got = ParseIndirectString(text);
+        const char* kinds[] = {"", "", "?", "-"};  // by kind, in the order declared
+        EXPECT_EQ(got.kind == IndirectString::Kind::kLibrary
+                      ? got.library + "," + std::to_string(got.id)
+                      : kinds[static_cast<int>(got.kind)],
+                  read)
+            << text;
+    }
 }
 
 TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {

@@ -1,7 +1,8 @@
 // What the Win32 layer does that no scenario sees: the icon files it writes, the shell's picture
 // of a folder, the 260-character buffer it reads registry values into, the names its directory
-// search refuses, files read while another program replaces them, the session lock, and a watched
-// folder that is deleted and made again or given a sub-folder.
+// search refuses, files read while another program replaces them, the session lock, a watched
+// folder that is deleted and made again or given a sub-folder, and the names desktop.ini files
+// and indirect strings give.
 #include <gtest/gtest.h>
 #include <windows.h>
 // The shell's shortcut object needs windows.h first.
@@ -14,8 +15,10 @@
 #include <optional>
 #include <thread>
 
+#include "names/shownnames.h"
 #include "platform/errors.h"
 #include "platform/win32/folderwatch.h"
+#include "platform/win32/namesources.h"
 #include "platform/win32/sessionlock.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/system.h"
@@ -218,6 +221,37 @@ TEST(FolderWatchTest, AFolderDeletedAndMadeAgainIsWatchedAgainAndItsSubFoldersSe
     const int before = settled;
     CreateDirectoryA((lane + "\\Games").c_str(), nullptr);
     EXPECT_TRUE(serveUntil([&] { return settled > before; })) << "a sub-folder made is not seen";
+}
+
+// shell32's strings as Windows' shortcuts name them (the path's variables expanded: Wine's
+// SHLoadIndirectString expands none); desktop.ini in UTF-16 as Explorer writes it, and in ANSI.
+TEST(NameSourcesTest, IndirectStringsAndDesktopIniFilesAsWindowsWritesThem) {
+    Win32NameSources sources;
+    // clang-format off
+    const std::pair<const char*, const char*> strings[] = {
+        {"@%SystemRoot%\\system32\\shell32.dll,-22", "Control Panel"}, {"@shell32.dll,-20", "Desktop"},
+        {"@%windir%\\system32\\SHELL32.dll,-21;v2", "My Computer"},
+        {"@C:\\windows\\system32\\shell32.dll,-46", "Documents"},
+        {"@%windir%\\system32\\FXSRESM.dll,-121", ""}, {"@shell32.dll,-64999", ""},
+        {"@{Microsoft.Photos_8wekyb3d8bbwe?ms-resource://Microsoft.Photos/Resources/AppName}", ""}};
+    // clang-format on
+    for (const auto& [text, shown] : strings) EXPECT_EQ(ResolvedText(text, sources), shown) << text;
+    ScratchFolder folder;
+    CreateDirectoryA(folder.Path("Tools").c_str(), nullptr);
+    folder.File("Tools\\desktop.ini", "[.ShellClassInfo]\r\nLocalizedResourceName=Caf\xE9 au lait");
+    const std::wstring unicode =
+        L"\xFEFF[LocalizedFileNames]\r\nShows Desktop.lnk=@%SystemRoot%"
+        L"\\system32\\shell32.dll,-22\r\n\x00E9t\x00E9 \x0416.lnk=\"  \x0416 \"";
+    folder.File("desktop.ini", std::string(reinterpret_cast<const char*>(unicode.data()),
+                                           unicode.size() * sizeof(wchar_t)));
+    FolderNames given(sources, folder.path_);
+    const std::tuple<std::string, bool, std::string> names[] = {
+        {"Shows Desktop.lnk", false, "Control Panel"},
+        {"\xC3\x89T\xC3\x89 \xD0\x96.LNK", false, "  \xD0\x96 "},  // ÉTÉ Ж.LNK: "  Ж "
+        {"Tools", true, "Caf\xC3\xA9 au lait"},
+        {"none.lnk", false, ""}};
+    for (const auto& [name, sub, shown] : names)
+        EXPECT_EQ(given.GivenName({name, sub}), shown) << name;
 }
 
 }  // namespace

@@ -97,6 +97,12 @@ struct HookTraits {
     static void Close(HHOOK h) { UnhookWindowsHookEx(h); }
 };
 
+struct LibraryTraits {
+    static HMODULE Invalid() { return nullptr; }
+    static bool IsValid(HMODULE h) { return h != nullptr; }
+    static void Close(HMODULE h) { FreeLibrary(h); }
+};
+
 using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
 using UniqueHook = UniqueHandle<HHOOK, HookTraits>;
 using UniqueFont = UniqueHandle<HFONT, FontTraits>;
@@ -107,6 +113,7 @@ using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 using UniqueKernel = UniqueHandle<HANDLE, KernelTraits>;
+using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
 
 // Releases a COM interface it was handed, once.
 template <typename Interface>

@@ -7,6 +7,7 @@
 
 #include "platform/win32/exitdialog.h"
 #include "platform/win32/helpwindow.h"
+#include "platform/win32/namesources.h"
 #include "platform/win32/runninglists.h"
 #include "platform/win32/sessionlock.h"
 #include "platform/win32/shell.h"
@@ -73,12 +74,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Shortcuts shortcuts;
     Win32TrayIconRecords iconRecords;
     Win32SessionLocks locks;
+    Win32NameSources names;
     windows.AddWaitable(iconRecords);
     windows.AddWaitable(shortcuts.LateAnswers());
     Win32RunningLists lists(windows);
-    iconlane::Services services{dialogs, environment, process,     files,      pictures,
-                                tray,    windows,     shell,       exitDialog, registry,
-                                help,    shortcuts,   iconRecords, lists,      locks};
+    iconlane::Services services{dialogs,     environment, process,    files,    pictures, tray,
+                                windows,     shell,       exitDialog, registry, help,     shortcuts,
+                                iconRecords, lists,       locks,      names};
 
     iconlane::Iconlane program(services);
     program.Run();
