@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "lane/entryline.h"
+#include "platform/options.h"
 #include "platform/services.h"
 #include "platform/textreader.h"
-#include "startup/entryline.h"
-#include "startup/options.h"
 
 namespace {
 

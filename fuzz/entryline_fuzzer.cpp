@@ -1,6 +1,6 @@
 // One entry line: it makes one entry or one report; the fields put together give back the line.
 #include "harness.h"
-#include "startup/entryline.h"
+#include "lane/entryline.h"
 
 struct NoVariables : iconlane::Environment {  // an undefined %NAME% leaves the target as written
     std::string Variable(const std::string&) const override { return ""; }

@@ -1,8 +1,8 @@
 // The options file: its items only ever overflow or name no hot key, and leave a known click
 // message and a hot key whose name reads back as itself.
 #include "harness.h"
+#include "platform/options.h"
 #include "platform/textreader.h"
-#include "startup/options.h"
 
 void Fuzz(const std::string& contents) {
     iconlane::ItemReader reader(contents);

@@ -1,9 +1,9 @@
 #include "lane/liveentries.h"
 
+#include "lane/entryline.h"
 #include "lane/folderentries.h"
 #include "platform/errors.h"
 #include "platform/textreader.h"
-#include "startup/entryline.h"
 
 namespace iconlane {
 namespace {

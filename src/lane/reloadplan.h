@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "lane/entryline.h"
 #include "platform/services.h"
-#include "startup/entryline.h"
 
 namespace iconlane {
 

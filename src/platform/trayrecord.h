@@ -21,6 +21,8 @@ inline constexpr std::size_t kTrayTipLength = 64;
 // The notifications of the shells since Windows 2000: Enter and the menu key get their own, and
 // the callback keeps its classic layout (the icon's id, then the message) and the tooltips.
 inline constexpr std::uint32_t kTrayVersion = 3;
+// Icon ids are 16-bit numbers to the shell in that version: 1 to this.
+inline constexpr std::uint32_t kMaxIconId = 65535;
 
 struct TrayRecord {
     std::uint32_t cbSize = 0;

@@ -3,10 +3,10 @@
 #include <cstdlib>
 
 #include "help/helpwindow.h"
+#include "lane/entryline.h"
 #include "platform/errors.h"
 #include "platform/textrules.h"
 #include "startup/addto.h"
-#include "startup/entryline.h"
 
 namespace iconlane {
 namespace {

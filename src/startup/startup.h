@@ -3,12 +3,12 @@
 
 #include <string>
 
-#include "entrywindow/entryevents.h"
+#include "events/entryevents.h"
+#include "events/lanemenu.h"
 #include "help/helpwindow.h"
 #include "lane/liveentries.h"
-#include "menus/lanemenu.h"
+#include "platform/options.h"
 #include "platform/services.h"
-#include "startup/options.h"
 #include "startup/samelist.h"
 #include "tray/entrytable.h"
 #include "tray/iconids.h"

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "entrywindow/entrywindow.h"
+#include "platform/options.h"
 #include "platform/services.h"
-#include "startup/options.h"
+#include "tray/entrywindow.h"
 #include "tray/iconresolution.h"
 #include "tray/trayicons.h"
 

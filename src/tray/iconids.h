@@ -16,8 +16,6 @@
 
 namespace iconlane {
 
-inline constexpr std::uint32_t kMaxIconId = 65535;
-
 // The id an identity asks for first: a hash of it within 1..65535.
 std::uint32_t DerivedIconId(std::string_view identity);
 

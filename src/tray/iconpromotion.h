@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
+#include "platform/options.h"
 #include "platform/services.h"
-#include "startup/options.h"
 #include "tray/trayicons.h"
 
 namespace iconlane {

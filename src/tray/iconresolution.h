@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "entrywindow/entrywindow.h"
 #include "platform/services.h"
+#include "tray/entrywindow.h"
 #include "tray/iconcache.h"
 
 namespace iconlane {

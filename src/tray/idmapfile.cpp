@@ -5,7 +5,7 @@
 #include <unordered_set>
 
 #include "platform/textrules.h"
-#include "tray/iconids.h"
+#include "platform/trayrecord.h"
 
 namespace iconlane {
 namespace {

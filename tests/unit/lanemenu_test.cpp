@@ -1,5 +1,5 @@
 // The lane menu: its items, the hot key that opens it, and what a choice from it does.
-#include "menus/lanemenu.h"
+#include "events/lanemenu.h"
 
 #include <gtest/gtest.h>
 

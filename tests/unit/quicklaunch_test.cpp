@@ -1,7 +1,7 @@
 // A folder of shortcuts as entries, the pictures shortcuts offer, reloads with the least change.
 #include <gtest/gtest.h>
 
-#include "entrywindow/entryevents.h"
+#include "events/entryevents.h"
 #include "fake_platform.h"
 #include "lane/folderentries.h"
 #include "names/shownnames.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "entrywindow/entryevents.h"
+#include "events/entryevents.h"
 #include "fake_platform.h"
 #include "startup/startup.h"
 

@@ -9,8 +9,8 @@
 
 #include "fake_platform.h"
 #include "help/proportions.h"
+#include "lane/entryline.h"
 #include "startup/addto.h"
-#include "startup/entryline.h"
 
 namespace iconlane {
 namespace {

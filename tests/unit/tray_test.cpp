@@ -5,7 +5,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "entrywindow/entryevents.h"
+#include "events/entryevents.h"
 #include "fake_platform.h"
 #include "started_program.h"
 #include "startup/startup.h"

@@ -1,4 +1,4 @@
-#include "startup/entryline.h"
+#include "lane/entryline.h"
 
 #include "platform/errors.h"
 #include "platform/textrules.h"

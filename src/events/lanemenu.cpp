@@ -1,4 +1,4 @@
-#include "menus/lanemenu.h"
+#include "events/lanemenu.h"
 
 #include "menus/entrymenu.h"
 #include "menus/foldermenu.h"

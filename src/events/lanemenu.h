@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "entrywindow/entryevents.h"
+#include "events/entryevents.h"
+#include "platform/options.h"
 #include "platform/services.h"
-#include "startup/options.h"
 #include "tray/entrytable.h"
 
 namespace iconlane {

@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "entrywindow/entrywindow.h"
 #include "help/helpwindow.h"
+#include "platform/options.h"
 #include "platform/services.h"
-#include "startup/options.h"
 #include "tray/entrytable.h"
+#include "tray/entrywindow.h"
 
 namespace iconlane {
 

@@ -1,4 +1,4 @@
-#include "entrywindow/entrywindow.h"
+#include "tray/entrywindow.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "entrywindow/entryevents.h"
+#include "events/entryevents.h"
 
 #include <cstdlib>
 

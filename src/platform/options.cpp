@@ -1,4 +1,4 @@
-#include "startup/options.h"
+#include "platform/options.h"
 
 #include "platform/errors.h"
 #include "platform/textreader.h"
