@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/iconfile.h"
+#include "platform/win32/pictures/iconfile.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include <thread>
 
 #include "menus/foldermenu.h"
-#include "platform/win32/namesources.h"
-#include "platform/win32/system.h"
-#include "platform/win32/traywindow.h"
+#include "platform/win32/system/namesources.h"
+#include "platform/win32/system/system.h"
+#include "platform/win32/tray/traywindow.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/traywindow.h"
+#include "platform/win32/tray/traywindow.h"
 
 namespace {
 

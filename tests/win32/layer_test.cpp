@@ -17,12 +17,12 @@
 
 #include "names/shownnames.h"
 #include "platform/errors.h"
-#include "platform/win32/folderwatch.h"
-#include "platform/win32/namesources.h"
-#include "platform/win32/sessionlock.h"
-#include "platform/win32/shell.h"
-#include "platform/win32/system.h"
-#include "platform/win32/widetext.h"
+#include "platform/win32/pictures/pictures.h"
+#include "platform/win32/system/folderwatch.h"
+#include "platform/win32/system/namesources.h"
+#include "platform/win32/system/sessionlock.h"
+#include "platform/win32/system/system.h"
+#include "platform/win32/system/widetext.h"
 #include "scratch.h"
 
 namespace iconlane::win32 {

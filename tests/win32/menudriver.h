@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/handles.h"
-#include "platform/win32/traywindow.h"
+#include "platform/win32/system/handles.h"
+#include "platform/win32/tray/traywindow.h"
 
 namespace iconlane::win32 {
 

@@ -1,6 +1,6 @@
 // The pictures of menu items on the real Windows API under Wine: icons made into menu bitmaps,
 // the cache behind them and its workers, and pictures coming into an open menu.
-#include "platform/win32/menupictures.h"
+#include "platform/win32/menus/menupictures.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "menudriver.h"
-#include "platform/win32/handles.h"
-#include "platform/win32/menubitmap.h"
-#include "platform/win32/traywindow.h"
+#include "platform/win32/menus/menubitmap.h"
+#include "platform/win32/system/handles.h"
+#include "platform/win32/tray/traywindow.h"
 #include "scratch.h"
 
 namespace iconlane::win32 {

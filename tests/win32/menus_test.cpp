@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "menudriver.h"
-#include "platform/win32/handles.h"
-#include "platform/win32/traywindow.h"
+#include "platform/win32/system/handles.h"
+#include "platform/win32/tray/traywindow.h"
 #include "scratch.h"
 
 namespace iconlane::win32 {

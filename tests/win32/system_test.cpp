@@ -12,13 +12,13 @@
 #include <thread>
 
 #include "platform/textreader.h"
-#include "platform/win32/hotkeys.h"
-#include "platform/win32/itempicture.h"
+#include "platform/win32/pictures/itempicture.h"
+#include "platform/win32/pictures/pictures.h"
+#include "platform/win32/pictures/shortcuts.h"
 #include "platform/win32/runninglists.h"
-#include "platform/win32/shell.h"
-#include "platform/win32/shortcuts.h"
-#include "platform/win32/system.h"
-#include "platform/win32/traywindow.h"
+#include "platform/win32/system/hotkeys.h"
+#include "platform/win32/system/system.h"
+#include "platform/win32/tray/traywindow.h"
 #include "scratch.h"
 #include "tray/trayicons.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/win32/widetext.h"
+#include "platform/win32/system/widetext.h"
 
 namespace iconlane::win32 {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "platform/services.h"
-#include "platform/win32/folderwatch.h"
-#include "platform/win32/handles.h"
-#include "platform/win32/traywindow.h"
+#include "platform/win32/system/folderwatch.h"
+#include "platform/win32/system/handles.h"
+#include "platform/win32/tray/traywindow.h"
 
 namespace iconlane::win32 {
 
