@@ -21,7 +21,7 @@
 #include "menus/foldermenu.h"
 #include "platform/win32/system/namesources.h"
 #include "platform/win32/system/system.h"
-#include "platform/win32/tray/traywindow.h"
+#include "platform/win32/windowsystem.h"
 
 namespace {
 

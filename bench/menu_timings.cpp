@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/tray/traywindow.h"
+#include "platform/win32/windowsystem.h"
 
 namespace {
 

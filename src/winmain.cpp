@@ -14,7 +14,7 @@
 #include "platform/win32/system/sessionlock.h"
 #include "platform/win32/system/system.h"
 #include "platform/win32/tray/trayiconrecords.h"
-#include "platform/win32/tray/traywindow.h"
+#include "platform/win32/windowsystem.h"
 #include "startup/startup.h"
 #include "tray/iconresolution.h"
 

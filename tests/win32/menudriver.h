@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/win32/system/handles.h"
-#include "platform/win32/tray/traywindow.h"
+#include "platform/win32/windowsystem.h"
 
 namespace iconlane::win32 {
 

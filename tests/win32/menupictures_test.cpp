@@ -14,7 +14,7 @@
 #include "menudriver.h"
 #include "platform/win32/menus/menubitmap.h"
 #include "platform/win32/system/handles.h"
-#include "platform/win32/tray/traywindow.h"
+#include "platform/win32/windowsystem.h"
 #include "scratch.h"
 
 namespace iconlane::win32 {

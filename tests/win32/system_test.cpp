@@ -18,7 +18,7 @@
 #include "platform/win32/runninglists.h"
 #include "platform/win32/system/hotkeys.h"
 #include "platform/win32/system/system.h"
-#include "platform/win32/tray/traywindow.h"
+#include "platform/win32/windowsystem.h"
 #include "scratch.h"
 #include "tray/trayicons.h"
 

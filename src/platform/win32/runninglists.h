@@ -11,7 +11,7 @@
 #include "platform/services.h"
 #include "platform/win32/system/folderwatch.h"
 #include "platform/win32/system/handles.h"
-#include "platform/win32/tray/traywindow.h"
+#include "platform/win32/windowsystem.h"
 
 namespace iconlane::win32 {
 

@@ -4,6 +4,8 @@
 
 #include "platform/win32/menus/darkmenus.h"
 #include "platform/win32/menus/menubitmap.h"
+#include "platform/win32/menus/menuplacement.h"
+#include "platform/win32/system/system.h"
 
 namespace iconlane::win32 {
 namespace {
@@ -67,12 +69,13 @@ std::unique_ptr<ShellItemMenu> Win32MenuHost::MakeShellMenu(const std::string& p
 }
 
 MenuChoice Win32MenuHost::Show(const MenuRequest& request) {
-    if (!tray_.HoldMenus()) return {};
+    if (tray_.Handle() == nullptr || open_) return {};
+    open_ = true;
     struct Release {
-        Win32TrayWindow& tray;
-        ~Release() { tray.ReleaseMenus(); }
-    } release{tray_};
-    int pixels = SmallIconPixelsAt(tray_.AnchorOf(request.place, request.iconId).at);
+        bool& open;
+        ~Release() { open = false; }
+    } release{open_};
+    int pixels = SmallIconPixelsAt(AnchorOf(tray_.Handle(), request.place, request.iconId).at);
     MenuSession session(request, pictures_, makeShellMenu_, pixels, Placeholder(pixels));
     session_ = &session;
     keys_ = typed_ = KeysHeldNow();
@@ -83,8 +86,9 @@ MenuChoice Win32MenuHost::Show(const MenuRequest& request) {
     HWND before = GetForegroundWindow();
     UniqueHook hook(SetWindowsHookExW(WH_MSGFILTER, FilterHook, nullptr, GetCurrentThreadId()));
     hooked = this;
-    auto id = static_cast<UINT>(tray_.TrackHeldMenu(
-        session.Root(), {request.place, request.iconId, true, request.selectFirst}));
+    auto id =
+        static_cast<UINT>(TrackMenu(tray_.Handle(), session.Root(),
+                                    {request.place, request.iconId, true, request.selectFirst}));
     hooked = nullptr;
     hook.Reset();
     if (id == 0) id = std::exchange(chosen_, 0);

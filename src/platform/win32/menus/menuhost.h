@@ -51,6 +51,8 @@ private:
     std::map<int, UniqueBitmap> placeholders_;  // by size
     std::unique_ptr<ComApartment> ole_;         // started for the first shell menu
     ShellMenuMaker makeShellMenu_;
+    // One menu at a time: set while one is open, or a verb chosen from it still runs.
+    bool open_ = false;
     MenuSession* session_ = nullptr;  // while a menu is open
     // What the open menu saw: the keys held at its latest click or key press, as its messages
     // had them, where the mouse was, a shell menu open over it, and the shell's verb chosen.

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "platform/win32/menus/menubitmap.h"
+#include "platform/win32/system/system.h"
 #include "platform/win32/system/widetext.h"
-#include "platform/win32/tray/traywindow.h"
 
 namespace iconlane::win32 {
 namespace {

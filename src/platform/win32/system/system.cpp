@@ -123,6 +123,17 @@ void LoadCommonControls() {
     (void)loaded;
 }
 
+// The portable side reports the failures of its events itself; whatever still escapes one must
+// not unwind through the window system, so it is reported here.
+void ReportUnexpectedFailure() {
+    try {
+        std::string text = EventFailureText(CurrentNumberedError());
+        MessageBoxW(nullptr, Wide(text).c_str(), L"Iconlane", MB_ICONEXCLAMATION | MB_OK);
+    } catch (...) {
+        MessageBoxW(nullptr, L"Unexpected error", L"Iconlane", MB_ICONEXCLAMATION | MB_OK);
+    }
+}
+
 void Win32Dialogs::ShowMessage(const std::string& text, MessageStyle style,
                                const std::string& title) {
     LoadCommonControls();

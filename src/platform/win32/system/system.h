@@ -56,6 +56,10 @@ void LoadCommonControls();
 // with the numbered error of the system's.
 std::string ReadWholeFile(const std::string& path);
 
+// The failure of an event that escaped the portable side's own reports, shown in a message box:
+// nothing may unwind through the window system. Call it only inside a catch block.
+void ReportUnexpectedFailure();
+
 // The program file's full path, however long.
 std::string ProgramFilePath();
 

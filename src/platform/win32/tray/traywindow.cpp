@@ -1,16 +1,11 @@
 #include "platform/win32/tray/traywindow.h"
 
-// shellapi.h needs windows.h first, which traywindow.h brings.
-#include <shellapi.h>
-
 #include <string>
 #include <vector>
 
 #include "platform/errors.h"
 #include "platform/trayrecord.h"
-#include "platform/win32/menus/menuhost.h"
-#include "platform/win32/menus/menukeyboard.h"
-#include "platform/win32/system/widetext.h"
+#include "platform/win32/system/system.h"
 #include "platform/win32/tray/traysize.h"
 
 namespace iconlane::win32 {
@@ -29,48 +24,12 @@ void RegisterTrayWindowClass(WNDPROC procedure) {
     if (!RegisterClassExW(&windowClass)) throw RuntimeError(kOutOfMemory);
 }
 
-// A program run as administrator hears no message registered by a program of lower integrity (the
-// shell's TaskbarCreated, a second start's hand-over) unless its window lets it in: else its icons
-// would stay away after Explorer restarts. Windows 7 on; looked up, so that an older system still
-// starts.
-void LetThrough(HWND window, UINT message) {
-    using ChangeFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-    FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
-    if (window != nullptr && message != 0 && found != nullptr) {
-        reinterpret_cast<ChangeFilter>(reinterpret_cast<void*>(found))(window, message,
-                                                                       MSGFLT_ALLOW, nullptr);
-    }
-}
-
 // Each slot has two timers on the window; their ids carry the slot's id and which timer it is.
 constexpr UINT_PTR TimerId(std::uint32_t slot, Win32TrayWindow::Timer timer) {
     return UINT_PTR{slot} * 2 + static_cast<UINT_PTR>(timer);
 }
 
-// A menu at the mouse opens from the pointer toward the middle of its screen, as Windows opens
-// one that would not fit beside the pointer; Wine pushes such a menu back under the pointer,
-// where the least move of the mouse opens the sub-menu under it and that sub-menu takes the keys.
-UINT AwayFromEdges(POINT at) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) return 0;
-    const RECT& work = monitor.rcWork;
-    return (at.x > (work.left + work.right) / 2 ? TPM_RIGHTALIGN : 0) |
-           (at.y > (work.top + work.bottom) / 2 ? TPM_BOTTOMALIGN : 0);
-}
-
 }  // namespace
-
-// The portable side reports the failures of its events itself; whatever still escapes one must
-// not unwind through the window system, so it is reported here.
-void ReportUnexpectedFailure() {
-    try {
-        std::string text = EventFailureText(CurrentNumberedError());
-        MessageBoxW(nullptr, Wide(text).c_str(), L"Iconlane", MB_ICONEXCLAMATION | MB_OK);
-    } catch (...) {
-        MessageBoxW(nullptr, L"Unexpected error", L"Iconlane", MB_ICONEXCLAMATION | MB_OK);
-    }
-}
 
 Win32TraySlot::Win32TraySlot(Win32TrayWindow& window, std::uint32_t id, TraySlotEvents& events)
     : window_(window), id_(id), events_(events) {
@@ -108,14 +67,13 @@ Win32TrayWindow::Win32TrayWindow(const std::function<void()>& iconSizeChanged,
       iconSizeChanged_(iconSizeChanged),
       listeners_(listeners) {
     RegisterTrayWindowClass(&WindowProc);
-    // A pop-up tool window of no size: whenever it shows (menukeyboard.h) nothing appears, in the
-    // task bar neither. The handle is kept by WindowProc as soon as the window exists.
+    // A pop-up tool window of no size: whenever it shows (menuplacement.cpp) nothing appears, in
+    // the task bar neither. The handle is kept by WindowProc as soon as the window exists.
     CreateWindowExW(WS_EX_TOOLWINDOW, kTrayWindowClassName, kTrayWindowCaption, WS_POPUP, 0, 0, 0,
                     0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!window_.Valid()) throw RuntimeError(kOutOfMemory);
-    LetThrough(window_.Get(), taskbarCreated_);
-    for (const TrayWindowListener& listener : listeners_)
-        LetThrough(window_.Get(), listener.message);
+    LetThrough(taskbarCreated_);
+    for (const TrayWindowListener& listener : listeners_) LetThrough(listener.message);
 }
 
 Win32TrayWindow::~Win32TrayWindow() {
@@ -129,38 +87,18 @@ void Win32TrayWindow::Attach(Win32TraySlot& slot) {
     order_.push_back(slot.Id());
 }
 
-bool Win32TrayWindow::HoldMenus() {
-    if (!window_.Valid() || menuOpen_) return false;
-    menuOpen_ = true;
-    return true;
-}
-
-// At the icon the menu opens beside it, never over it; the notification carries no place.
-MenuAnchor Win32TrayWindow::AnchorOf(MenuPlace place, std::uint32_t id) const {
-    NOTIFYICONIDENTIFIER icon{sizeof icon, window_.Get(), id, {}};
-    RECT beside{};
-    if (place == MenuPlace::kAtIcon && SUCCEEDED(Shell_NotifyIconGetRect(&icon, &beside))) {
-        return {{beside.left, beside.top}, beside};
-    }
-    MenuAnchor anchor;
-    GetCursorPos(&anchor.at);
-    return anchor;
-}
-
-int Win32TrayWindow::TrackHeldMenu(HMENU menu, const PopupOptions& options) {
+// A program run as administrator hears no message registered by a program of lower integrity (the
+// shell's TaskbarCreated, a second start's hand-over) unless its window lets it in: else its icons
+// would stay away after Explorer restarts. Windows 7 on; looked up, so that an older system still
+// starts.
+void Win32TrayWindow::LetThrough(UINT message) {
     HWND window = window_.Get();
-    MenuAnchor anchor = AnchorOf(options.place, options.iconId);
-    TPMPARAMS beside{sizeof beside, anchor.icon.value_or(RECT{})};
-    UINT flags = TPM_RETURNCMD | (options.notify ? 0 : TPM_NONOTIFY) |
-                 (anchor.icon ? TPM_BOTTOMALIGN | TPM_VERTICAL : AwayFromEdges(anchor.at));
-    MenuKeyboard keyboard(window, anchor.at);
-    SetForegroundWindow(window);
-    // The menu's own loop takes the key: Down on a menu without a highlight highlights the first.
-    if (options.selectFirst) PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
-    int item = static_cast<int>(TrackPopupMenuEx(menu, flags, anchor.at.x, anchor.at.y, window,
-                                                 anchor.icon ? &beside : nullptr));
-    PostMessageW(window, WM_NULL, 0, 0);
-    return item;
+    using ChangeFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
+    if (window != nullptr && message != 0 && found != nullptr) {
+        reinterpret_cast<ChangeFilter>(reinterpret_cast<void*>(found))(window, message,
+                                                                       MSGFLT_ALLOW, nullptr);
+    }
 }
 
 HotKeyHold Win32TrayWindow::HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) {
@@ -305,85 +243,6 @@ void Win32TrayWindow::UnloadAll() {
             ReportUnexpectedFailure();
         }
     }
-}
-
-Win32WindowSystem::Win32WindowSystem() : pictureSources_(PlainPictureSources(ShellFilePicture)) {}
-
-// The menus let go of the tray window before it goes.
-Win32WindowSystem::~Win32WindowSystem() {
-    menus_.reset();
-}
-
-// The menus come with the window, so that their colours follow the system's from the start.
-Win32TrayWindow& Win32WindowSystem::Tray() {
-    if (!tray_) {
-        tray_ = std::make_unique<Win32TrayWindow>(iconSizeChanged_, listeners_);
-        menus_ = std::make_unique<Win32MenuHost>(*tray_, pictureSources_);
-    }
-    return *tray_;
-}
-
-// The entries' menus are the window system's (ShowMenu): a slot has none of its own.
-std::unique_ptr<TraySlot> Win32WindowSystem::CreateTraySlot(std::uint32_t id,
-                                                            TraySlotEvents& events) {
-    return std::make_unique<Win32TraySlot>(Tray(), id, events);
-}
-
-void Win32WindowSystem::RunMessageLoop() {
-    win32::RunMessageLoop(waitables_);
-}
-
-bool Win32WindowSystem::WatchFolder(const std::string& folder, unsigned settleMs,
-                                    std::function<bool()> settled) {
-    return watch_.Start(folder, settleMs, std::move(settled));
-}
-
-void Win32WindowSystem::QuitMessageLoop() {
-    PostQuitMessage(0);
-}
-
-// A listener for a message already heard takes the place of the earlier one.
-void Win32WindowSystem::ListenOnTray(TrayWindowListener listener) {
-    std::erase_if(listeners_, [&](const auto& other) { return other.message == listener.message; });
-    listeners_.push_back(std::move(listener));
-    LetThrough(Tray().Handle(), listeners_.back().message);
-}
-
-void Win32WindowSystem::WatchTrayIconSize(std::function<void()> changed) {
-    iconSizeChanged_ = std::move(changed);
-}
-
-MenuChoice Win32WindowSystem::ShowMenu(const MenuRequest& request) {
-    Tray();
-    return menus_->Show(request);
-}
-
-// Ends the innermost menu's loop and every loop below it.
-void Win32WindowSystem::CloseMenus() {
-    EndMenu();
-}
-
-// The keys as they are, not as the thread's last keyboard message left them: a tray notification
-// comes with no keyboard message at all.
-HeldKeys Win32WindowSystem::KeysHeld() {
-    return KeysHeldNow();
-}
-
-std::size_t Win32WindowSystem::MenuPicturesOutstanding() const {
-    return menus_ ? menus_->PicturesOutstanding() : 0;
-}
-
-// The tray window (and the menus with it) is made here when no slot has made it yet.
-HotKeyHold Win32WindowSystem::HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) {
-    return Tray().HoldHotKey(chord, std::move(pressed));
-}
-
-std::uint64_t Win32WindowSystem::Milliseconds() {
-    return GetTickCount64();
-}
-
-unsigned Win32WindowSystem::DoubleClickMilliseconds() {
-    return GetDoubleClickTime();
 }
 
 }  // namespace iconlane::win32

@@ -1,5 +1,5 @@
-// The program's one hidden tray window, which owns every tray icon, its slots (one per entry,
-// named by the icon's id, each with its own menu and timers), and the message loop.
+// The program's one hidden tray window, which owns every tray icon, and its slots (one per entry,
+// named by the icon's id, each with its own timers).
 #pragma once
 
 #include <windows.h>
@@ -8,12 +8,9 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/services.h"
-#include "platform/win32/menus/menupictures.h"
-#include "platform/win32/system/folderwatch.h"
 #include "platform/win32/system/handles.h"
 #include "platform/win32/system/hotkeys.h"
 
@@ -63,20 +60,6 @@ public:
                                      LRESULT& result) = 0;
 };
 
-// Where a pop-up menu opens: at the point, or beside the tray icon's rectangle where the shell
-// tells it.
-struct MenuAnchor {
-    POINT at{};
-    std::optional<RECT> icon;
-};
-
-struct PopupOptions {
-    MenuPlace place = MenuPlace::kAtMouse;
-    std::uint32_t iconId = 0;
-    bool notify = false;       // the window hears the menu's messages (its sub-menus opening)
-    bool selectFirst = false;  // the first item highlighted, for a menu opened from the keyboard
-};
-
 // A hidden top-level window of class "IconlaneTray": top-level, so that it hears the shell's
 // "TaskbarCreated" broadcast and the changes of DPI and display. It hands each tray notification
 // (wParam: the icon's id) and timer tick to its slot, the shell's restart to every slot in id
@@ -98,15 +81,8 @@ public:
         slots_.erase(id);
         std::erase(order_, id);
     }
-    // One pop-up menu at a time: false while one is open, or still at work after it closed.
-    bool HoldMenus();
-    void ReleaseMenus() { menuOpen_ = false; }
-    MenuAnchor AnchorOf(MenuPlace place, std::uint32_t id) const;
-    // Shows a menu for a caller that holds the menus, and answers the item chosen. The window comes
-    // to the foreground first and gets a message after the menu closes, so that the menu takes the
-    // keyboard and closes when the user clicks elsewhere; at the icon `iconId` where the shell
-    // tells, else at the mouse.
-    int TrackHeldMenu(HMENU menu, const PopupOptions& options);
+    // Lets the registered `message` in from a program of lower integrity.
+    void LetThrough(UINT message);
     // At most one hook; it must outlive the window or be taken off first (nullptr).
     void SetHook(TrayMessageHook* hook) { hook_ = hook; }
     enum class Timer : UINT_PTR { kBlink = 0, kRetry = 1 };
@@ -132,62 +108,10 @@ private:
     // The ids in the order their slots came, which is entry order: entries are only ever added
     // after the last one and taken away from the last one down.
     std::vector<std::uint32_t> order_;
-    bool menuOpen_ = false;
     TrayMessageHook* hook_ = nullptr;
     std::unique_ptr<HeldChord> chord_;
     std::function<void()> hotKeyPressed_;
     UniqueWindow window_;
-};
-
-class Win32MenuHost;
-
-// The failure of an event that escaped the portable side's own reports, shown in a message box:
-// nothing may unwind through the window system. Call it only inside a catch block.
-void ReportUnexpectedFailure();
-
-class Win32WindowSystem final : public WindowSystem {
-public:
-    Win32WindowSystem();
-    ~Win32WindowSystem() override;
-    Win32WindowSystem(const Win32WindowSystem&) = delete;
-    Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
-
-    std::unique_ptr<TraySlot> CreateTraySlot(std::uint32_t id, TraySlotEvents& events) override;
-    void RunMessageLoop() override;
-    void QuitMessageLoop() override;
-    bool WatchFolder(const std::string& folder, unsigned settleMs,
-                     std::function<bool()> settled) override;
-    // Something else the message loop serves; it must outlive the loop.
-    void AddWaitable(LoopWaitable& waitable) { waitables_.push_back(&waitable); }
-    void WatchTrayIconSize(std::function<void()> changed) override;
-    // The listener hears its message from whatever loop delivers it, modal ones included; the
-    // tray window is made for it now.
-    void ListenOnTray(TrayWindowListener listener);
-    MenuChoice ShowMenu(const MenuRequest& request) override;
-    void CloseMenus() override;
-    HeldKeys KeysHeld() override;
-    HotKeyHold HoldHotKey(const HotKeyChord& chord, std::function<void()> pressed) override;
-    std::uint64_t Milliseconds() override;
-    unsigned DoubleClickMilliseconds() override;
-    // What finds the pictures of files in menus, on the workers of menupictures.h; the shell's
-    // pictures unless set. Set it before the first slot or menu.
-    void SetMenuPictureSources(MenuPictureSources sources) { pictureSources_ = std::move(sources); }
-    void SetMenuPictureFinder(MenuPictureFinder finder) {
-        SetMenuPictureSources(PlainPictureSources(std::move(finder)));
-    }
-    // Pictures of files for menus not made yet.
-    std::size_t MenuPicturesOutstanding() const;
-
-private:
-    Win32TrayWindow& Tray();
-
-    FolderWatch watch_;
-    std::vector<LoopWaitable*> waitables_{&watch_};
-    std::function<void()> iconSizeChanged_;
-    std::vector<TrayWindowListener> listeners_;
-    MenuPictureSources pictureSources_;
-    std::unique_ptr<Win32TrayWindow> tray_;  // made with the first slot or menu
-    std::unique_ptr<Win32MenuHost> menus_;   // made with the tray window
 };
 
 }  // namespace iconlane::win32
