@@ -17,6 +17,7 @@
 #include "platform/win32/pictures/shortcuts.h"
 #include "platform/win32/runninglists.h"
 #include "platform/win32/system/hotkeys.h"
+#include "platform/win32/system/sessionlock.h"
 #include "platform/win32/system/system.h"
 #include "platform/win32/windowsystem.h"
 #include "scratch.h"

@@ -1,11 +1,9 @@
 #include "platform/win32/runninglists.h"
 
-// sddl.h needs windows.h first, which runninglists.h brings.
-#include <sddl.h>
-
 #include <algorithm>
 #include <memory>
 
+#include "platform/win32/system/sessionlock.h"
 #include "platform/win32/system/widetext.h"
 
 namespace iconlane::win32 {
@@ -18,46 +16,13 @@ constexpr LRESULT kTaken = 1;
 // the request from the holder.
 constexpr UINT kWindowAnswerMs = 1000;
 
-// FNV-1a: the same key gives the same number in every Iconlane, 32-bit builds included.
-std::uint64_t HashOf(const std::string& key) {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (unsigned char c : key) hash = (hash ^ c) * 0x100000001b3ULL;
-    return hash;
-}
-
 // What travels in wParam: 32 bits (a 32-bit sender gives a 64-bit holder them whole) of the
 // claim's name, so that another user's Iconlane in the session does not take it for its own.
 std::uint32_t CodeOf(const std::string& key) {
     return static_cast<std::uint32_t>(HashOf(Narrow(ClaimName(key))));
 }
 
-// The SID of the process's user ("S-1-5-21-..."); empty when the token cannot be read.
-std::wstring UserSid() {
-    HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return {};
-    UniqueKernel token(opened);
-    DWORD size = 0;
-    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-    auto buffer = std::make_unique<unsigned char[]>(size);
-    wchar_t* text = nullptr;
-    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.get(), size, &size) ||
-        !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.get())->User.Sid, &text)) {
-        return {};
-    }
-    std::wstring sid = text;
-    LocalFree(text);
-    return sid;
-}
-
 }  // namespace
-
-std::wstring ClaimName(const std::string& key) {
-    wchar_t hash[17] = {};
-    std::uint64_t value = HashOf(key);
-    for (int digit = 15; digit >= 0; --digit, value >>= 4)
-        hash[digit] = L"0123456789abcdef"[value & 15];
-    return L"Local\\Iconlane-" + UserSid() + L"-" + hash;
-}
 
 Win32RunningLists::Win32RunningLists(Win32WindowSystem& windows, DWORD answerMs)
     : windows_(windows), message_(RegisterWindowMessageW(kHandOverMessage)), answerMs_(answerMs) {

@@ -15,10 +15,6 @@
 
 namespace iconlane::win32 {
 
-// The mutex's name: in the session's own namespace, with the user's SID, so that another user in
-// the same session (a program run as someone else) keeps lists of its own.
-std::wstring ClaimName(const std::string& key);
-
 inline constexpr const wchar_t* kEndNowMessage = L"IconlaneEndNow";
 
 // The hand-over is a registered message sent to every tray window of the session with the

@@ -1,6 +1,6 @@
 #include "platform/win32/system/hotkeys.h"
 
-#include "platform/win32/runninglists.h"
+#include "platform/win32/system/sessionlock.h"
 
 namespace iconlane::win32 {
 
