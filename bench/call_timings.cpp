@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/win32/pictures/iconfile.h"
+#include "platform/win32/system/files.h"
 
 namespace {
 

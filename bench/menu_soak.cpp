@@ -19,8 +19,8 @@
 #include <thread>
 
 #include "menus/foldermenu.h"
+#include "platform/win32/system/files.h"
 #include "platform/win32/system/namesources.h"
-#include "platform/win32/system/system.h"
 #include "platform/win32/windowsystem.h"
 
 namespace {

@@ -18,10 +18,11 @@
 #include "names/shownnames.h"
 #include "platform/errors.h"
 #include "platform/win32/pictures/pictures.h"
+#include "platform/win32/system/files.h"
 #include "platform/win32/system/folderwatch.h"
 #include "platform/win32/system/namesources.h"
+#include "platform/win32/system/runtime.h"
 #include "platform/win32/system/sessionlock.h"
-#include "platform/win32/system/system.h"
 #include "platform/win32/system/widetext.h"
 #include "scratch.h"
 

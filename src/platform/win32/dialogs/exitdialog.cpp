@@ -2,7 +2,7 @@
 
 #include "platform/win32/pictures/pictures.h"
 #include "platform/win32/system/resourceids.h"
-#include "platform/win32/system/system.h"
+#include "platform/win32/system/runtime.h"
 #include "platform/win32/system/widetext.h"
 
 namespace iconlane::win32 {

@@ -6,9 +6,10 @@
 
 #include "platform/errors.h"
 #include "platform/win32/pictures/pictures.h"
+#include "platform/win32/system/files.h"
 #include "platform/win32/system/handles.h"
 #include "platform/win32/system/resourceids.h"
-#include "platform/win32/system/system.h"
+#include "platform/win32/system/runtime.h"
 #include "platform/win32/system/widetext.h"
 
 namespace iconlane::win32 {

@@ -5,7 +5,7 @@
 #include "platform/win32/menus/darkmenus.h"
 #include "platform/win32/menus/menubitmap.h"
 #include "platform/win32/menus/menuplacement.h"
-#include "platform/win32/system/system.h"
+#include "platform/win32/system/runtime.h"
 
 namespace iconlane::win32 {
 namespace {

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/win32/menus/menubitmap.h"
-#include "platform/win32/system/system.h"
+#include "platform/win32/system/runtime.h"
 #include "platform/win32/system/widetext.h"
 
 namespace iconlane::win32 {

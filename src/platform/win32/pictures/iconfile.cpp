@@ -6,7 +6,6 @@
 
 #include "platform/errors.h"
 #include "platform/win32/system/handles.h"
-#include "platform/win32/system/system.h"
 #include "platform/win32/system/widetext.h"
 
 namespace iconlane::win32 {
@@ -42,21 +41,6 @@ Dib ReadDib(HDC screen, HBITMAP bitmap, int width, int height, WORD bitsPerPixel
         dib.palette.assign(colours, colours + (1u << bitsPerPixel));
     }
     return dib;
-}
-
-// True when the file at `path` holds exactly `contents`; false also when it cannot be read.
-bool FileHolds(const std::string& path, const std::string& contents) {
-    UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) ||
-        size.QuadPart != static_cast<LONGLONG>(contents.size())) {
-        return false;
-    }
-    std::string held(contents.size(), '\0');
-    DWORD read = 0;
-    return ReadFile(file.Get(), held.data(), static_cast<DWORD>(held.size()), &read, nullptr) &&
-           read == held.size() && held == contents;
 }
 
 template <typename T>
@@ -127,36 +111,6 @@ std::string EncodeIconFile(HICON icon) {
     out.append(reinterpret_cast<const char*>(image.bits.data()), image.bits.size());
     out.append(reinterpret_cast<const char*>(andMask.bits.data()), andMask.bits.size());
     return out;
-}
-
-void WriteFileReplacing(const std::string& path, const std::string& contents) {
-    const std::wstring target = Wide(path);
-    const std::wstring temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
-    {
-        UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) throw RuntimeError(FileErrorNumber(GetLastError()));
-        DWORD written = 0;
-        if (!WriteFile(file.Get(), contents.data(), static_cast<DWORD>(contents.size()), &written,
-                       nullptr) ||
-            written != contents.size()) {
-            DWORD error = GetLastError();
-            file.Reset();
-            DeleteFileW(temporary.c_str());
-            throw RuntimeError(FileErrorNumber(error));
-        }
-    }
-    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DWORD error = GetLastError();
-        DeleteFileW(temporary.c_str());
-        throw RuntimeError(FileErrorNumber(error));
-    }
-}
-
-bool WriteFileIfDifferent(const std::string& path, const std::string& contents) {
-    if (FileHolds(path, contents)) return false;
-    WriteFileReplacing(path, contents);
-    return true;
 }
 
 }  // namespace iconlane::win32

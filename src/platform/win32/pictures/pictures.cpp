@@ -12,8 +12,9 @@
 #include "platform/errors.h"
 #include "platform/iconframes.h"
 #include "platform/win32/pictures/iconfile.h"
+#include "platform/win32/system/files.h"
 #include "platform/win32/system/resourceids.h"
-#include "platform/win32/system/system.h"
+#include "platform/win32/system/runtime.h"
 #include "platform/win32/system/widetext.h"
 #include "platform/win32/tray/traysize.h"
 

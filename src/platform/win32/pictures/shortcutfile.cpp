@@ -5,8 +5,8 @@
 #include <shlobj.h>
 
 #include "platform/errors.h"
+#include "platform/win32/system/files.h"
 #include "platform/win32/system/handles.h"
-#include "platform/win32/system/system.h"
 #include "platform/win32/system/widetext.h"
 
 namespace iconlane::win32 {

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "platform/win32/system/files.h"
 #include "platform/win32/system/handles.h"
-#include "platform/win32/system/system.h"
 #include "platform/win32/system/widetext.h"
 
 namespace iconlane::win32 {

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <iterator>
 
-#include "platform/win32/system/system.h"
+#include "platform/win32/system/runtime.h"
 #include "platform/win32/system/widetext.h"
 
 // SHGetKnownFolderPath into a buffer of the caller's: its result needs no COM allocator, so ole32

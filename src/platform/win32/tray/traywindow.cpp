@@ -5,7 +5,7 @@
 
 #include "platform/errors.h"
 #include "platform/trayrecord.h"
-#include "platform/win32/system/system.h"
+#include "platform/win32/system/runtime.h"
 #include "platform/win32/tray/traysize.h"
 
 namespace iconlane::win32 {

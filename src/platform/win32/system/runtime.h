@@ -1,4 +1,5 @@
-// Win32 implementations of the process, environment, dialog and file services.
+// The run-time services of the system: message boxes, the environment, the process and the
+// registry.
 #pragma once
 
 #include "platform/services.h"
@@ -29,18 +30,6 @@ public:
     std::int64_t Today() const override;
 };
 
-class Win32FileSystem final : public FileSystem {
-public:
-    std::string FindFirst(const std::string& pattern, SearchKind kind) override;
-    void CreateFolder(const std::string& path) override;
-    std::string ReadFile(const std::string& path) override;
-    std::string ReadFileStart(const std::string& path, std::size_t maxBytes) override;
-    void WriteFile(const std::string& path, const std::string& bytes) override;
-    // In folders.cpp.
-    std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override;
-    std::optional<FolderItem> Details(const std::string& path) override;
-};
-
 class Win32Registry final : public Registry {
 public:
     std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) override;
@@ -52,18 +41,11 @@ void RestrictLibrarySearch();
 // Loads the themed common controls once, before the first dialog is shown.
 void LoadCommonControls();
 
-// The whole contents of a file of at most 64 MB (larger ones fail with error 7); other failures
-// with the numbered error of the system's.
-std::string ReadWholeFile(const std::string& path);
-
 // The failure of an event that escaped the portable side's own reports, shown in a message box:
 // nothing may unwind through the window system. Call it only inside a catch block.
 void ReportUnexpectedFailure();
 
 // The program file's full path, however long.
 std::string ProgramFilePath();
-
-// The numbered error for a failed file call's GetLastError() value.
-int FileErrorNumber(unsigned long systemError);
 
 }  // namespace iconlane::win32
