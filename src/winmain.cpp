@@ -15,6 +15,7 @@
 #include "platform/win32/system/runtime.h"
 #include "platform/win32/system/sessionlock.h"
 #include "platform/win32/tray/trayiconrecords.h"
+#include "platform/win32/tray/trayshell.h"
 #include "platform/win32/windowsystem.h"
 #include "startup/startup.h"
 #include "tray/iconresolution.h"

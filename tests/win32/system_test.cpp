@@ -20,6 +20,7 @@
 #include "platform/win32/system/hotkeys.h"
 #include "platform/win32/system/runtime.h"
 #include "platform/win32/system/sessionlock.h"
+#include "platform/win32/tray/trayshell.h"
 #include "platform/win32/windowsystem.h"
 #include "scratch.h"
 #include "tray/trayicons.h"

@@ -1,9 +1,8 @@
-// Win32 implementations of the picture and tray services.
+// The pictures of the program: icons wrapped as pictures, extracted from files, loaded from icon
+// files and saved as them, and the program's own.
 #pragma once
 
 #include <windows.h>
-// shellapi.h needs windows.h first.
-#include <shellapi.h>
 
 #include "platform/services.h"
 #include "platform/win32/system/handles.h"
@@ -52,20 +51,6 @@ private:
 
 // The icon a picture holds, for a new owner; null for none.
 HICON TakeIcon(PicturePtr picture);
-
-// The shell's record for a tray call, made from the program's record.
-NOTIFYICONDATAW ToNotifyIconData(const TrayRecord& record);
-
-class Win32TrayShell final : public TrayShell {
-public:
-    bool NotifyIcon(TrayOperation operation, const TrayRecord& record) override;
-};
-
-class Win32Shell final : public Shell {
-public:
-    std::int32_t OpenTarget(const std::string& target) override;
-    std::int32_t RunAsAdministrator(const std::string& target) override;
-};
 
 // One of the program's own icons at the given size, from its frame of that size, else the nearest
 // larger one scaled down: shared, never destroyed by its users.

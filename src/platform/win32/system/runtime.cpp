@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -121,6 +120,18 @@ std::string ProgramFilePath() {
         path.resize(path.size() * 2);
     }
     return Narrow(path);
+}
+
+std::int32_t Win32Shell::OpenTarget(const std::string& target) {
+    HINSTANCE result =
+        ShellExecuteW(nullptr, L"Open", Wide(target).c_str(), L"", L"", SW_SHOWNORMAL);
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(result));
+}
+
+std::int32_t Win32Shell::RunAsAdministrator(const std::string& target) {
+    HINSTANCE result =
+        ShellExecuteW(nullptr, L"runas", Wide(target).c_str(), L"", L"", SW_SHOWNORMAL);
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(result));
 }
 
 std::string Win32Process::ProgramFolder() const {

@@ -1,5 +1,5 @@
-// The run-time services of the system: message boxes, the environment, the process and the
-// registry.
+// The run-time services of the system: message boxes, the environment, the process, the
+// registry and the shell that opens targets.
 #pragma once
 
 #include "platform/services.h"
@@ -28,6 +28,13 @@ public:
     [[noreturn]] void EndNow() override;
     std::string FromLegacyCodePage(const std::string& bytes) const override;
     std::int64_t Today() const override;
+};
+
+// Targets opened by the shell.
+class Win32Shell final : public Shell {
+public:
+    std::int32_t OpenTarget(const std::string& target) override;
+    std::int32_t RunAsAdministrator(const std::string& target) override;
 };
 
 class Win32Registry final : public Registry {
