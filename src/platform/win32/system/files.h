@@ -15,7 +15,6 @@ public:
     std::string ReadFile(const std::string& path) override;
     std::string ReadFileStart(const std::string& path, std::size_t maxBytes) override;
     void WriteFile(const std::string& path, const std::string& bytes) override;
-    // In folders.cpp.
     std::optional<std::vector<FolderItem>> ListFolder(const std::string& folder) override;
     std::optional<FolderItem> Details(const std::string& path) override;
 };

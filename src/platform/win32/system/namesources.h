@@ -1,5 +1,5 @@
 // Where Explorer's names come from on Windows: desktop.ini files read by the system's own
-// profile functions (desktopini.cpp) and string resources of libraries (resourcestrings.cpp).
+// profile functions, and string resources of libraries.
 #pragma once
 
 #include "platform/namesources.h"
