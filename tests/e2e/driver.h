@@ -287,9 +287,15 @@ public:
             timeout);
         return found;
     }
-    bool showsNoDialog() const {
-        return holdsFor([&] { return !waitFor("#32770", 0, 0ms) && !waitFor("frmHelp", 0, 0ms); },
-                        700ms);
+    // Fails with the caption and text of the message or guide that came.
+    ::testing::AssertionResult showsNoDialog() const {
+        HWND shown = nullptr;
+        if (holdsFor([&] { return !(shown = waitFor("#32770", 0, 0ms)) &&
+                                  !(shown = waitFor("frmHelp", 0, 0ms)); },
+                     700ms))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "a window came: '" << textOf(shown) << "' saying '"
+                                             << textOf(GetDlgItem(shown, 0xFFFF)) << "'";
     }
     static void press(HWND dialog, int button) {
         PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
