@@ -9,13 +9,16 @@ const std::string kHuge = std::string(100000, 'x') + ",tip";
 const char* const kDesktop = "Control Panel\\Desktop";
 
 const Row kRows[] = {
+    // The third tip: 64 bytes of characters beyond 16 bits, each shown whole, and a 65th, cut.
     {"BatchFileGivesIconsWithTooltipsInLineOrder",
      [](Driver& d) {
+         std::string smiles;
+         for (int n = 0; n < 16; ++n) smiles += "\xF0\x9F\x98\x80";
          d.writeLines("lane.txt", {"\xEF\xBB\xBF; a comment after the byte-order mark",
                                    "%E2E_DIR%\\notepad.exe,,", "$D\\lane.txt,Grüße aus Zürich",
-                                   "$D\\marker.exe,Own,$D\\own3.ico"});
+                                   "$D\\marker.exe," + smiles + "x,$D\\own3.ico"});
          d.start(kBatch, {{"E2E_DIR", "C:\\windows"}});
-         EXPECT_EQ(waitForTips(3), "C:\\windows\\notepad.exe|Grüße aus Zürich|Own");
+         EXPECT_EQ(waitForTips(3), "C:\\windows\\notepad.exe|Grüße aus Zürich|" + smiles);
          EXPECT_TRUE(d.showsNoDialog());
          EXPECT_TRUE(d.shows(2, true)) << "the icon file's picture is not shown";
          // The icons found for notepad and for a text file are written, and notepad's is its own.

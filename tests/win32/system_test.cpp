@@ -164,41 +164,6 @@ TEST(WideTextTest, PathsWithAccentsReachTheSystemWhole) {
               "Caf\xC3\xA9 au lait");
 }
 
-// Wine's tray gets each Shell_NotifyIcon call as WM_COPYDATA (window, id, flags, message, then
-// the tip in 128 UTF-16 characters): a window of its class in front of it takes the tip.
-LRESULT CALLBACK TipSpy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* tip = reinterpret_cast<std::wstring*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message != WM_COPYDATA || tip == nullptr)
-        return DefWindowProcW(window, message, wParam, lParam);
-    const auto* data = static_cast<const char*>(reinterpret_cast<COPYDATASTRUCT*>(lParam)->lpData);
-    *tip = reinterpret_cast<const wchar_t*>(data + 16);
-    return TRUE;
-}
-
-// Characters beyond 16 bits, two UTF-16 characters each, reach the tray whole and are never split:
-// 64 bytes of them and a 65th byte, which is cut. (Accents and a long plain tip: the end-to-end
-// rows.)
-TEST(WideTextTest, TooltipsReachTheTrayWhole) {
-    ASSERT_NE(GetACP(), UINT{CP_UTF8}) << "the process must not run with the UTF-8 code page";
-    const WNDCLASSW spyClass{0,       &TipSpy, 0,       0,       nullptr,
-                             nullptr, nullptr, nullptr, nullptr, L"Shell_TrayWnd"};
-    RegisterClassW(&spyClass);
-    HWND spy = CreateWindowExW(WS_EX_TOPMOST, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                               nullptr, nullptr, nullptr);
-    std::string text;
-    std::wstring tip, smiles;
-    SetWindowLongPtrW(spy, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&tip));
-    TrayRecord record;
-    record.hWnd = reinterpret_cast<std::uintptr_t>(spy);
-    record.uID = 1;
-    record.uFlags = NIF_TIP;
-    for (int n = 0; n < 16; ++n) text += "\xF0\x9F\x98\x80", smiles += L"\xD83D\xDE00";
-    record.szTip = FormTip(text + "x");
-    EXPECT_TRUE(Win32TrayShell().NotifyIcon(TrayOperation::kModify, record));
-    EXPECT_TRUE(tip == smiles);
-    DestroyWindow(spy);
-}
-
 // A chord another program holds leaves no claim behind, or it would pass for an Iconlane's: the
 // next claim, once the chord is free, holds it. Let go, it is free again.
 TEST(HeldChordTest, AChordIsHeldOnceAndARefusedOneLeavesNoClaim) {
