@@ -149,21 +149,14 @@ TEST(FolderEntryTest, ABatchLineNamingAFolderOpensItAndOnlyFilesAndFoldersHaveTh
 // Sub-folders added, renamed or deleted change the icons as files do; a change inside one does not.
 TEST(FolderEntryTest, SubFoldersComeAndGoWithTheFolder) {
     Lane lane;
-    const std::vector<std::pair<std::function<void(FakePlatform&)>, Texts>> steps = {
-        {[](FakePlatform& p) {
-             p.files["C:\\L\\Maps"] = {"", true};
-         },
-         {"A4"}},
-        {[](FakePlatform& p) {
-             p.files["C:\\L\\Games"] = {"now written", true};
-         },
-         {}},
-        {[](FakePlatform& p) { p.files.erase("C:\\L\\Docs & Co"); },
-         {"D4", "D3", "D2", "A3", "A4"}},
-        {[](FakePlatform& p) { p.files["C:\\L\\Maps"].hidden = true; }, {"D4"}}};
-    for (const auto& [change, calls] : steps) {
+    const std::vector<std::tuple<std::string, std::optional<FileEntry>, Texts>> steps = {
+        {"C:\\L\\Maps", FileEntry{"", true}, {"A4"}},
+        {"C:\\L\\Games", FileEntry{"now written", true}, {}},
+        {"C:\\L\\Docs & Co", std::nullopt, {"D4", "D3", "D2", "A3", "A4"}},
+        {"C:\\L\\Maps", FileEntry{"", true, true}, {"D4"}}};  // hidden
+    for (const auto& [path, entry, calls] : steps) {
         lane.platform.seen.clear();
-        change(lane.platform);
+        entry ? void(lane.platform.files[path] = *entry) : void(lane.platform.files.erase(path));
         ASSERT_TRUE(lane.platform.settled());
         EXPECT_EQ(lane.platform.seen, calls);
     }

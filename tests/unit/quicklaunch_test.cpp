@@ -89,22 +89,20 @@ TEST(QuickLaunchTest, IndirectStringsAreReadAsTheShellReadsThem) {
 }
 
 TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {
-    const struct {
-        std::string target;
-        bool shortcutsRegistered;  // the file type of shortcuts has an icon of its own
-        std::string shown;         // the icon file and number taken
-    } cases[] = {{"C:\\q\\Own.lnk", false, "C:\\Windows\\own.dll,1"},
-                 {"C:\\q\\Own.lnk", true, "C:\\lnk.dll,0"},
-                 {"C:\\q\\Gone.lnk", false, "C:\\Apps\\tool.exe,0"},
-                 {"C:\\q\\Doc.lnk", false, "C:\\ed.exe,0"},
-                 {"C:\\q\\Computer.lnk", false, "C:\\q\\Computer.lnk,item list"},
-                 {"C:\\q\\Loop.lnk", false, std::string(fake::FakePlatform::kLibrary) + ",0"},
-                 {"C:\\q\\Broken.lnk", false, std::string(fake::FakePlatform::kLibrary) + ",0"},
-                 {"C:\\q\\Site.url", false, "C:\\i\\site.ico,0"},
-                 {"C:\\q\\Web.URL", false, "C:\\web.exe,0"},
-                 {"C:\\q\\Missing.url", false, std::string(fake::FakePlatform::kLibrary) + ",0"},
-                 {"C:\\q\\Photos.lnk", false, "C:\\ed.exe,1"}};  // the folder's own picture
-    for (const auto& row : cases) {
+    const std::string stock = std::string(fake::FakePlatform::kLibrary) + ",0";
+    // The target (the file type of shortcuts registered with an icon of its own after "+"), the
+    // icon file and number taken
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\q\\Own.lnk", "C:\\Windows\\own.dll,1"}, {"C:\\q\\Own.lnk+", "C:\\lnk.dll,0"},
+        {"C:\\q\\Gone.lnk", "C:\\Apps\\tool.exe,0"}, {"C:\\q\\Doc.lnk", "C:\\ed.exe,0"},
+        {"C:\\q\\Computer.lnk", "C:\\q\\Computer.lnk,item list"}, {"C:\\q\\Loop.lnk", stock},
+        {"C:\\q\\Broken.lnk", stock}, {"C:\\q\\Site.url", "C:\\i\\site.ico,0"},
+        {"C:\\q\\Web.URL", "C:\\web.exe,0"}, {"C:\\q\\Missing.url", stock},
+        {"C:\\q\\Photos.lnk", "C:\\ed.exe,1"}};  // the folder's own picture
+    // clang-format on
+    for (const auto& [written, shown] : cases) {
+        const std::string target = written.substr(0, written.find('+'));
         fake::FakePlatform platform;
         platform.variables["SystemRoot"] = "C:\\Windows";
         // Each with an item list, as the shell saves them: the item's picture comes only last.
@@ -128,15 +126,15 @@ TEST(QuickLaunchTest, AShortcutShowsItsOwnIconWhereOnlyTheStockIconWasLeft) {
         }
         for (auto [type, icon] : {std::pair{"txt", "C:\\ed.exe,0"},
                                   {"htm", "C:\\web.exe,0"},
-                                  {"lnk", row.shortcutsRegistered ? "C:\\lnk.dll,0" : "none"}}) {
+                                  {"lnk", written.ends_with('+') ? "C:\\lnk.dll,0" : "none"}}) {
             platform.registry[std::string(".") + type] = std::string(type) + '\0';
             platform.registry[std::string(type) + "\\DefaultIcon"] = std::string(icon) + '\0';
         }
         std::string dataFolder = "C:\\Data";
         TrayIcons tray(platform);
         EntryWindow window(platform.services, tray, 1, nullptr);
-        IconResolver(platform.services, dataFolder).ResolveEntryIcon(window, 1, row.target, 0);
-        EXPECT_EQ(platform.icons.end()[-2], "icon " + row.shown) << row.target;  // then its save
+        IconResolver(platform.services, dataFolder).ResolveEntryIcon(window, 1, target, 0);
+        EXPECT_EQ(platform.icons.end()[-2], "icon " + shown) << written;  // then its save
     }
 }
 
