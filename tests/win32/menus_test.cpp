@@ -124,38 +124,32 @@ TEST(MenusTest, TheShellsMenuOfAFileRunsItsVerbs) {
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         return PollUntil([&] { return fs::exists(file.parent_path() / "renamed.txt"); });
     };
-    struct Row {
-        const char* name;
-        Kind kind;
-        std::function<void(HWND)> open;
-        wchar_t key;
-        std::function<bool(const fs::path&)> done;
-    };
-    const Row rows[] = {
-        {"menu key, Rename", Kind::kFile, menuKey, L'r', renamed},
-        {"Shift+F10, Delete", Kind::kFile, shiftF10, L'd', deleted},
-        {"sub-menu, Properties", Kind::kShellMenu, subMenu, L'p', properties},
-        {"menu key, Properties by Ctrl+Enter", Kind::kFile, menuKey, 0, properties},
-    };
-    for (const Row& row : rows) {
+    // The row, the item, how its shell menu opens, the verb's key, what the verb has done
+    const std::tuple<const char*, Kind, std::function<void(HWND)>, wchar_t,
+                     std::function<bool(const fs::path&)>>
+        rows[] = {{"menu key, Rename", Kind::kFile, menuKey, L'r', renamed},
+                  {"Shift+F10, Delete", Kind::kFile, shiftF10, L'd', deleted},
+                  {"sub-menu, Properties", Kind::kShellMenu, subMenu, L'p', properties},
+                  {"menu key, Properties by Ctrl+Enter", Kind::kFile, menuKey, 0, properties}};
+    for (const auto& [name, kind, open, key, verbDone] : rows) {
         ScratchFolder folder;
         const fs::path file = folder.File("notes.txt");
         Win32WindowSystem windows;
         MenuRequest request;
-        request.items = {Entry(row.kind, "&Notes", file.string())};
+        request.items = {Entry(kind, "&Notes", file.string())};
         bool done = false;
         MenuChoice choice = ShowDriven(windows, request, [&] {
-            row.open(WaitForMenus(1));
+            open(WaitForMenus(1));
             HWND shellMenu = WaitForMenus(2);
-            if (row.key) PostMessageW(shellMenu, WM_CHAR, row.key, 0);
-            if (!row.key) PostKeys(shellMenu, {VK_UP}), Send({Key(VK_CONTROL), Key(VK_RETURN)});
-            if (!row.key) Send({Key(VK_RETURN, true), Key(VK_CONTROL, true)});
-            done = row.done(file);
+            if (key) PostMessageW(shellMenu, WM_CHAR, key, 0);
+            if (!key) PostKeys(shellMenu, {VK_UP}), Send({Key(VK_CONTROL), Key(VK_RETURN)});
+            if (!key) Send({Key(VK_RETURN, true), Key(VK_CONTROL, true)});
+            done = verbDone(file);
         });
         Pump(300);
-        EXPECT_TRUE(done) << row.name;
+        EXPECT_TRUE(done) << name;
         EXPECT_TRUE(choice.shown && choice.shellItem && choice.path.empty() && !choice.command)
-            << row.name;
+            << name;
     }
 }
 
