@@ -8,15 +8,6 @@ namespace {
 const char* const kTaken =
     "The hot key Ctrl+Alt+Q is used by another program; Iconlane runs without it.";
 
-// Whether another program could take Ctrl+Alt+Q now. Tried on a window, which lets go of it with
-// itself: under Wine a hot key of a thread that had no message queue yet outlives the thread.
-bool chordFree() {
-    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
-    const bool free = RegisterHotKey(window, 1, MOD_CONTROL | MOD_ALT, 'Q');
-    DestroyWindow(window);
-    return free;
-}
-
 // $D\ql\sub holds inner.lnk and the folder "deeper" with deep.lnk: shortcuts to marker.exe that
 // name themselves on its command line. The lane of $D\ql is one icon, the folder "sub", whose
 // menu a click opens: "deeper" first (folders come first), then "inner".
@@ -118,21 +109,6 @@ const Row kRows[] = {
          d.click(0, 1);
          EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the icon does not open its target";
          DestroyWindow(holder);
-     }},
-    // Two lanes, one options file: the second does without the chord, and never asks for it.
-    {"ASecondIconlaneWithTheSameHotKeyRunsSilentlyWithoutIt",
-     [](Driver& d) {
-         d.startLane(1, {"HOTKEY=Ctrl+Alt+Q"});
-         d.writeLines("other.txt", {"$D\\marker.exe,Other"});
-         const PROCESS_INFORMATION second = d.run("\"$D\\iconlane.exe\" /BATCH:$D\\other.txt", {});
-         EXPECT_EQ(waitForTips(2), "Lane 1|Other");
-         EXPECT_TRUE(
-             d.showsNoDialog() &&
-             holdsFor([&] { return windowsOf(second.dwProcessId, "#32770").empty(); }, 700ms))
-             << "a message";
-         EXPECT_FALSE(chordFree()) << "not held";
-         EXPECT_TRUE(d.close() && chordFree()) << "the second holds the chord too";
-         EXPECT_EQ(Driver::close(second), 0u);
      }},
     // The sheet is the shell's, shown by the program, which waits while it is open.
     {"ARightClickOnAnItemOpensTheShellsMenuWherePropertiesShowsTheFilesSheet",
