@@ -77,19 +77,6 @@ const Row kRows[] = {
              ASSERT_TRUE(d.close());
          }
      }},
-    {"ALockedBatchFileOrAMissingFolderEndsStartUpWithAMessage",
-     [](Driver& d) {
-         d.writeLines("lane.txt", {"$D\\marker.exe,Lane 1"});
-         HANDLE locked =
-             CreateFileA(d.path("$D\\lane.txt").c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
-         d.start(kBatch);
-         expectBox(d, "Iconlane!", "error  70 (", ") in main", true);
-         EXPECT_TRUE(d.ended()) << "start-up goes on";
-         CloseHandle(locked);
-         d.start("/FOLDER:$D\\none");
-         expectBox(d, "Iconlane!", "Couldn't find '$D\\none' folder", "on command line", true);
-         EXPECT_TRUE(d.ended());
-     }},
     // The items after a bad one are not read: the click mode stays DOUBLE. The command line's
     // entry is a document, opened shown normally by its open verb, not its default one.
     {"OptionsFileWithABadItemKeepsDoubleClickWhichOpensTheCommandLinesDocumentByItsOpenVerb",

@@ -155,6 +155,8 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         {"/BATCH:list.txt ", "", {fatal + "Couldn't find 'list.txt " + notFound, "end"}},
         {"/BATCH:" + n201, "", {fatal + "Couldn't find '" + n201.substr(1) + "..." + notFound, "end"}},
         {"/BATCH:nomem.txt", "", {fatal + "error  7 (Out of memory) in main", "end"}},
+        {"/FOLDER:C:\\none", "", {fatal + "Couldn't find 'C:\\none' folder as specified on command "
+                                  "line", "end"}},
         {"folder", "a.exe|| ;x|c.exe", {"A1", "A2", "A3", "A4", "Iconlane/48: Error 53 (File not "
             "found) while saving a copy of an icon in the data folder 'C:\\AD\\Iconlane'.\n\nThe "
             "icons are shown, but their copies could not be saved.", "loop"}},
