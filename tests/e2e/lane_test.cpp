@@ -58,10 +58,7 @@ const Row kRows[] = {
          SHGetSpecialFolderLocation(0, CSIDL_DRIVES, &computer);
          SHGetFileInfoA(LPCSTR(computer), 0, &info, sizeof info,
                         SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON);  // the tray's size here
-         ICONINFO parts{};
-         std::string bits(1 << 16, '\0');
-         GetIconInfo(info.hIcon, &parts);
-         bits.resize(GetBitmapBits(parts.hbmColor, LONG(bits.size()), bits.data()));
+         const std::string bits = colourBits(info.hIcon);
          EXPECT_TRUE(!bits.empty() &&
                      d.spy.picture(d.spy.calls(NIM_ADD).back().first).ends_with(bits))
              << "not the computer's picture";

@@ -26,18 +26,11 @@ const Row kRows[] = {
          for (const auto& file : std::filesystem::directory_iterator(d.path("$D\\Iconlane")))
              cached.insert(file.path().filename().string());
          EXPECT_EQ(cached, (std::set<std::string>{"1.ico", "2.ico", "iconids.txt"}));
-         ICONINFO own{}, extracted{};
-         GetIconInfo(HICON(LoadImageA(0, d.path("$D\\Iconlane\\1.ico").c_str(), IMAGE_ICON, 0, 0,
-                                      LR_LOADFROMFILE)),
-                     &own);
          HICON small = nullptr;  // notepad's own frame of the tray's size, 16 at 96 DPI
          ExtractIconExA("C:\\windows\\notepad.exe", 0, nullptr, &small, 1);
-         GetIconInfo(small, &extracted);
-         BYTE ownBits[4096] = {}, extractedBits[4096] = {};
-         GetBitmapBits(own.hbmColor, sizeof ownBits, ownBits),
-             GetBitmapBits(extracted.hbmColor, sizeof extractedBits, extractedBits);
-         EXPECT_TRUE(own.hbmColor && !memcmp(ownBits, extractedBits, sizeof ownBits))
-             << "not notepad's icon";
+         const std::string own = colourBits(HICON(LoadImageA(
+             0, d.path("$D\\Iconlane\\1.ico").c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
+         EXPECT_TRUE(!own.empty() && own == colourBits(small)) << "not notepad's icon";
          EXPECT_EQ(d.spy.details(NIM_ADD), std::vector<UINT>(3, 16)) << "not the tray's size";
          EXPECT_EQ(d.spy.details(NIM_SETVERSION), std::vector<UINT>(3, NOTIFYICON_VERSION));
      }},

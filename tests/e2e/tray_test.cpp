@@ -44,10 +44,8 @@ void showIcons(Driver& d, const std::string& option) {
     d.write("Iconlane\\iconids.txt", CharLowerA(ids.data()));
     d.startLane(3, {option});
     record("11", d.path("$D\\ICONLANE.EXE"), 1), record("14", "C:\\windows\\notepad.exe", 1);
-    record("12",
-           "{A63293E8-664E-48DB-A079-DF759E0509F7}" + d.path("$D").substr(root.size()) +
-               "\\iconlane.exe",
-           2);
+    const std::string templates = "{A63293E8-664E-48DB-A079-DF759E0509F7}";
+    record("12", templates + d.path("$D\\iconlane.exe").substr(root.size()), 2);
     Sleep(300);
     const DWORD hidden = 0;
     for (const char* key : {"11", "12", "14"})

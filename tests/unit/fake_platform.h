@@ -96,8 +96,7 @@ public:
                       *this, *this, *this, *this, *this, *this, *this, *this};
 
     const FileEntry* Lookup(const std::string& path) const {
-        auto found = std::find_if(files.begin(), files.end(),
-                                  [&](auto& f) { return Matches(path, f.first); });
+        auto found = std::ranges::find_if(files, [&](auto& f) { return Matches(path, f.first); });
         return found == files.end() ? nullptr : &found->second;
     }
 

@@ -171,9 +171,7 @@ TEST(IconIdsTest, AnyMapGivesEveryEntryAnIdOfItsOwn) {
         EXPECT_EQ(ids.IdFor("line:1"), DerivedIconId("line:1"));
         EXPECT_EQ(ids.IdFor("line:beyond"), DerivedIconId("line:beyond"));
         ids.Remember();
-        EXPECT_LE(std::count(platform.files[map].contents.begin(),
-                             platform.files[map].contents.end(), '\n'),
-                  1000);
+        EXPECT_LE(std::ranges::count(platform.files[map].contents, '\n'), 1000);
     }
     FakePlatform platform;
     platform.files[map] = {"1\tline:oldest\n2\tline:older\n3\tline:kept"};

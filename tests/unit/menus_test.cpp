@@ -77,13 +77,6 @@ TEST(FolderMenuTest, SubFoldersThenFilesByNameThenOpenFolder) {
               "f1.txt|(99000 more not shown)");
 }
 
-MenuChoice ChosenPath(const std::string& path, HeldKeys keys = {}) {
-    MenuChoice choice = Chosen();
-    choice.path = path;
-    choice.keys = keys;
-    return choice;
-}
-
 TEST(FolderEntryTest, ASubFolderIsAnEntryWhoseClickAndEnterOpenItsMenu) {
     const HeldKeys none, both{true, true};
     MenuChoice busy, shell = Chosen();
@@ -104,9 +97,9 @@ TEST(FolderEntryTest, ASubFolderIsAnEntryWhoseClickAndEnterOpenItsMenu) {
         {"CLICKMODE=SINGLE", 1, 514, {false, true}, {}, {"open C:\\L\\a.exe"}, ""},
         {"", 3, 1025, none, {}, {"menu3@icon*", "F3"}, games},  // Enter: the first item selected
         {"", 3, 1025, none, busy, {"menu3@icon* busy"}, games},  // never shown: the focus stays
-        {"", 3, 1025, none, ChosenPath(chess), {"menu3@icon*", "open " + chess}, games},
-        {"", 3, 514, none, ChosenPath(chess, both), {"menu3@icon", "runas " + chess}, games},
-        {"", 3, 514, none, ChosenPath("C:\\L\\Games", both), {"menu3@icon", "open C:\\L\\Games"}, games},
+        {"", 3, 1025, none, Chosen(0, chess), {"menu3@icon*", "open " + chess}, games},
+        {"", 3, 514, none, Chosen(0, chess, both), {"menu3@icon", "runas " + chess}, games},
+        {"", 3, 514, none, Chosen(0, "C:\\L\\Games", both), {"menu3@icon", "open C:\\L\\Games"}, games},
         {"", 1, 1025, both, {}, {"runas C:\\L\\a.exe"}, ""},
         {"", 2, 1025, none, {}, {"menu2@icon*", "F2"}, "(empty)~|-|Open folder"},
         // The right button: Launch! opens the folder; the shell's menu of the folder or file.

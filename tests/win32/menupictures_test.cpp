@@ -38,8 +38,7 @@ TEST(MenuBitmapTest, IconsBecomePremultipliedTopDownPictures) {
     const Row rows[] = {
         {"alpha", {0x80FF0000, 0x00FFFFFF, 0xFF00FF00}, {0, 0, 0}, {0x80800000, 0, 0xFF00FF00}},
         {"mask only", {0x00FF0000, 0x00FFFFFF, 0x0000FF00}, {0, 1, 0}, {0xFFFF0000, 0, 0xFF00FF00}},
-        {"on Wine's menu", {0x00FFFFFF, 0xFF00FF00}, {0, 0}, {underneath, 0xFF00FF00}, true},
-    };
+        {"on Wine's menu", {0x00FFFFFF, 0xFF00FF00}, {0, 0}, {underneath, 0xFF00FF00}, true}};
     for (const Row& row : rows) {
         UniqueIcon icon(MakeIcon(row.pixels, row.mask));
         UniqueBitmap picture = MenuBitmapOf(icon.Get(), 16);
@@ -48,9 +47,7 @@ TEST(MenuBitmapTest, IconsBecomePremultipliedTopDownPictures) {
         ASSERT_EQ(GetObjectW(picture.Get(), sizeof dib, &dib), int(sizeof dib)) << row.name;
         EXPECT_EQ(dib.dsBm.bmBitsPixel, 32) << row.name;
         auto* bits = static_cast<const std::uint32_t*>(dib.dsBm.bmBits);
-        for (size_t n = 0; n < row.expected.size(); ++n) {
-            EXPECT_EQ(bits[n], row.expected[n]) << row.name << " pixel " << n;
-        }
+        EXPECT_EQ(std::vector(bits, bits + row.expected.size()), row.expected) << row.name;
     }
 }
 

@@ -49,8 +49,7 @@ TEST(ItemPicturesTest, AShellThatHangsIsAskedOnceAndItsLateAnswerIsTaken) {
         announced.push_back(path);
         taken = pictures.Ask(path, 16);
     });
-    EXPECT_EQ(pictures.Ask(pipe, 16), nullptr);
-    for (int size : {16, 24}) EXPECT_EQ(pictures.Ask(pipe, size), nullptr);
+    for (int size : {16, 16, 24}) EXPECT_EQ(pictures.Ask(pipe, size), nullptr);
     EXPECT_EQ(opened(), 1) << "asked again while the shell had not answered";
     // A shortcut to the computer as Windows writes one, down the pipe the shell opened.
     std::string data = std::getenv("ICONLANE_E2E_DATA");
@@ -114,8 +113,7 @@ TEST(RunningListsTest, AHandOverIsServedByTheHolderOfThatListAlone) {
     for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
     EXPECT_EQ(reloads[1], 0) << "served outside the program's own loop";
     for (auto& list : lists) list->OnTimeout(), list->OnTimeout();
-    EXPECT_EQ(reloads[0], 0);
-    EXPECT_EQ(reloads[1], 1);
+    EXPECT_EQ(std::pair(reloads[0], reloads[1]), std::pair(0, 1));
 }
 
 // A holder that reads no messages (it hangs) is told apart after a wait (here a short one).
