@@ -33,6 +33,12 @@ public:
         std::lock_guard lock(mutex_);
         return calls_[operation];
     }
+    // The ids of the icons those calls named, in turn.
+    std::vector<UINT> ids(DWORD operation) {
+        std::vector<UINT> named;
+        for (const auto& call : calls(operation)) named.push_back(call.first.second);
+        return named;
+    }
     // Wine's record of the last call that gave the icon a picture: its fields, the picture's mask
     // bits, then its colour bits.
     std::string picture(Icon icon) {
@@ -190,12 +196,10 @@ public:
         std::vector<std::string> lines;
         std::string tips;
         for (int n = 1; n <= entries; ++n) {
-            tips += (n > 1 ? "|Lane " : "Lane ") + std::to_string(n);
-            const std::string exe =
-                "$D\\lane" + std::to_string(n) + ".exe";  // a copy of marker.exe
-            CopyFileA(path("$D\\marker.exe").c_str(), path(exe).c_str(), 0);
-            lines.push_back(exe + ",Lane " + std::to_string(n) + ",$D\\own" + std::to_string(n) +
-                            ".ico");
+            const std::string k = std::to_string(n), exe = "$D\\lane" + k + ".exe";
+            tips += (n > 1 ? "|Lane " : "Lane ") + k;
+            CopyFileA(path("$D\\marker.exe").c_str(), path(exe).c_str(), 0);  // the witness
+            lines.push_back(exe + ",Lane " + k + ",$D\\own" + k + ".ico");
         }
         writeLines("Iconlane.ini", options), writeLines("lane.txt", lines),
             start("/BATCH:$D\\lane.txt");
@@ -231,6 +235,13 @@ public:
     }
     bool witnessedSettlesAt(std::size_t count) const {
         return holdsFor([&] { return witnessed().size() == count; }, 1s);
+    }
+    // Whether the starts settle at one per part given, the n-th start's line holding the n-th part.
+    bool launched(std::initializer_list<std::string> parts) const {
+        return witnessedSettlesAt(parts.size()) &&
+               std::ranges::equal(witnessed(), parts, [](auto& line, auto& part) {
+                   return line.find(part) != std::string::npos;
+               });
     }
 
     RECT place(std::size_t icon) const {

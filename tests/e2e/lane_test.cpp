@@ -7,6 +7,15 @@
 namespace e2e {
 namespace {
 
+// Whether another program could take Ctrl+Alt+Q now. Tried on a window, which lets go of it with
+// itself: under Wine a hot key of a thread that had no message queue yet outlives the thread.
+bool chordFree() {
+    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
+    const bool free = RegisterHotKey(window, 1, MOD_CONTROL | MOD_ALT, 'Q');
+    DestroyWindow(window);
+    return free;
+}
+
 const Row kRows[] = {
     // A file stands where the data folder would be: the icons show all the same, and one message
     // says that their copies could not be saved.
@@ -29,16 +38,11 @@ const Row kRows[] = {
          d.click(0, 1);
          EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the shortcut's target did not open";
          // Inserted between them: b and sub go and come back after it under their own ids, A stays.
-         const auto ids = [&] {
-             std::vector<UINT> added;
-             for (const auto& call : d.spy.calls(NIM_ADD)) added.push_back(call.first.second);
-             return added;
-         };
-         const std::vector<UINT> first = ids();
+         const std::vector<UINT> first = d.spy.ids(NIM_ADD);
          shortcut(d, "Ab.lnk", "Third", "$D\\own3.ico");
          EXPECT_EQ(waitForTips(4), "Mail, work|Third|b|sub");
          EXPECT_TRUE(d.showsNoDialog()) << "a failing copy reported again";
-         const std::vector<UINT> inserted = ids();
+         const std::vector<UINT> inserted = d.spy.ids(NIM_ADD);
          ASSERT_EQ(inserted.size(), 6u);
          EXPECT_TRUE(inserted[4] == first[1] && inserted[5] == first[2] &&
                      std::find(first.begin(), first.end(), inserted[3]) == first.end());
@@ -54,10 +58,7 @@ const Row kRows[] = {
          SHGetSpecialFolderLocation(0, CSIDL_DRIVES, &computer);
          SHGetFileInfoA(LPCSTR(computer), 0, &info, sizeof info,
                         SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON);  // the tray's size here
-         ICONINFO parts{};
-         std::string bits(1 << 16, '\0');
-         GetIconInfo(info.hIcon, &parts);
-         bits.resize(GetBitmapBits(parts.hbmColor, LONG(bits.size()), bits.data()));
+         const std::string bits = colourBits(info.hIcon);
          EXPECT_TRUE(!bits.empty() &&
                      d.spy.picture(d.spy.calls(NIM_ADD).back().first).ends_with(bits))
              << "not the computer's picture";
@@ -65,7 +66,7 @@ const Row kRows[] = {
          DeleteFileA(d.path("$D\\Iconlane").c_str());  // the profile can be written again
          d.start("/folder:$D\\ql", {{"E2E_DIR", d.path("$D")}});  // the next log-on
          EXPECT_EQ(waitForTips(4), "Mail, work|b|sub|This PC");
-         const std::vector<UINT> again = ids();
+         const std::vector<UINT> again = d.spy.ids(NIM_ADD);
          EXPECT_EQ(std::vector<UINT>(again.end() - 4, again.end() - 1), first) << "ids not kept";
      }},
     // Quick Launch as Windows makes it: a hidden desktop.ini in UTF-16 names Windows' own
@@ -92,8 +93,7 @@ const Row kRows[] = {
          HWND menu = d.waitFor("#32768");
          Sleep(200);
          for (WPARAM key : {VK_DOWN, VK_RETURN}) PostMessageA(menu, WM_KEYDOWN, key, 0);
-         ASSERT_TRUE(d.witnessedSettlesAt(1)) << "the first item did not open once";
-         EXPECT_TRUE(d.witnessed()[0].ends_with(" y")) << d.witnessed()[0];
+         EXPECT_TRUE(d.launched({" y"})) << "the first item did not open once";
          ASSERT_TRUE(d.close());
          d.start("/FOLDER:$D\\ql\\User Pinned\\TaskBar");
          EXPECT_EQ(waitForTips(1), "File Explorer");
@@ -157,8 +157,7 @@ const Row kRows[] = {
          d.writeLines("lane.txt", {one, "$D\\two.exe," + tip});
          EXPECT_EQ(waitForTips(2), "One|" + tip.substr(0, 64));
          d.choose(1, kLaunch);
-         ASSERT_TRUE(d.witnessedSettlesAt(1));
-         EXPECT_NE(d.witnessed()[0].find("two.exe"), std::string::npos) << d.witnessed()[0];
+         EXPECT_TRUE(d.launched({"two.exe"})) << "the mended line's target did not open once";
          d.writeLines("lane.txt", {one, "$D\\three.exe,Three,1e10"});
          expectBox(d, "Iconlane", kError + "6 occurred in ParseLine while parsing '$D\\three",
                    kCheck, false);
@@ -167,9 +166,10 @@ const Row kRows[] = {
      }},
     // A start from the Startup folder and one by hand: the second (the path in other letters) adds
     // no icon and ends; the first reads its list again, and so shows a change of its target that
-    // the watch of the list's folder does not see. Another list runs beside it; once the first has
-    // ended, its list starts as usual.
-    {"ASecondStartOfTheSameListHandsItOverAndAnotherListRunsBesideIt",
+    // the watch of the list's folder does not see. Another list runs beside it, silently without
+    // the hot key of the options both read, which the first holds; once the first has ended, its
+    // list starts as usual.
+    {"ASecondStartOfTheSameListHandsItOverAndAnotherListRunsBesideItWithoutTheHotKey",
      [](Driver& d) {
          std::filesystem::create_directory(d.path("$D\\pictures"));
          const auto copy = [&](const char* from, const char* to) {  // written now, not copied
@@ -179,6 +179,7 @@ const Row kRows[] = {
          copy("$D\\own1.ico", "pictures\\own.ico");
          d.writeLines("lane.txt", {"$D\\pictures\\own.ico,Picture"});
          d.writeLines("other.txt", {"$D\\marker.exe,Other"});
+         d.writeLines("Iconlane.ini", {"HOTKEY=Ctrl+Alt+Q"});
          d.start(kBatch);
          ASSERT_EQ(waitForTips(1), "Picture");
          copy("$D\\own2.ico", "pictures\\own.ico");
@@ -195,8 +196,14 @@ const Row kRows[] = {
          EXPECT_TRUE(now.own * 2 >= now.all) << "not the new picture";
          PROCESS_INFORMATION other = d.run("\"$D\\iconlane.exe\" /BATCH:$D\\other.txt", {});
          EXPECT_EQ(waitForTips(2), "Picture|Other");
-         EXPECT_EQ(Driver::close(other), 0u);
+         EXPECT_TRUE(
+             d.showsNoDialog() &&
+             holdsFor([&] { return windowsOf(other.dwProcessId, "#32770").empty(); }, 700ms))
+             << "a message";
+         EXPECT_FALSE(chordFree()) << "not held";
          ASSERT_TRUE(d.close());
+         EXPECT_TRUE(chordFree()) << "the other holds the chord too";
+         EXPECT_EQ(Driver::close(other), 0u);
          d.start(sameList);
          EXPECT_EQ(waitForTips(1), "Picture");
      }},

@@ -73,6 +73,15 @@ inline Colours coloursIn(RECT r, COLORREF own = 0) {
     return found;
 }
 
+// The bits of an icon's colour bitmap, as the system holds them.
+inline std::string colourBits(HICON icon) {
+    ICONINFO parts{};
+    std::string bits(1 << 16, '\0');
+    GetIconInfo(icon, &parts);
+    bits.resize(GetBitmapBits(parts.hbmColor, LONG(bits.size()), bits.data()));
+    return bits;
+}
+
 inline HWND taskBar() {  // Wine's, not the spy
     HWND bar = nullptr;
     for (DWORD me = GetCurrentProcessId(), owner = me; owner == me;)

@@ -54,11 +54,12 @@ inline std::string Rendered(const std::vector<MenuEntry>& items) {
     return text;
 }
 
-// A menu that was shown and closed with the command chosen (0: none).
-inline MenuChoice Chosen(int command = 0) {
+// A menu that was shown and closed with the command chosen (0: none), or a file's path, and the
+// keys held at the choice.
+inline MenuChoice Chosen(int command = 0, const std::string& path = {}, HeldKeys keys = {}) {
     MenuChoice choice;
     choice.shown = true;
-    choice.command = command;
+    choice.command = command, choice.path = path, choice.keys = keys;
     return choice;
 }
 

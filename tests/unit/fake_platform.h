@@ -96,8 +96,7 @@ public:
                       *this, *this, *this, *this, *this, *this, *this, *this};
 
     const FileEntry* Lookup(const std::string& path) const {
-        auto found = std::find_if(files.begin(), files.end(),
-                                  [&](auto& f) { return Matches(path, f.first); });
+        auto found = std::ranges::find_if(files, [&](auto& f) { return Matches(path, f.first); });
         return found == files.end() ? nullptr : &found->second;
     }
 
@@ -172,8 +171,7 @@ public:
                           entry->contents.size(), std::hash<std::string>{}(entry->contents)};
     }
     std::optional<ShortcutDetails> ReadShortcut(const std::string& path) override {
-        if (links.contains(path)) return links[path];
-        return std::nullopt;
+        return links.contains(path) ? std::optional(links[path]) : std::nullopt;
     }
     PicturePtr ItemListPicture(const std::string& path) override {
         icons.push_back("icon " + path + ",item list");
@@ -201,14 +199,12 @@ public:
     }
     std::string SystemDirectory() override { return "C:\\Windows\\system32"; }
     std::optional<IconLocation> ShellIconLocation(const std::string& path) override {
-        if (shellIcons.contains(path)) return shellIcons[path];
-        return std::nullopt;
+        return shellIcons.contains(path) ? std::optional(shellIcons[path]) : std::nullopt;
     }
     PicturePtr UpImage() override { return std::make_unique<FakePicture>(kUpImage); }
     PicturePtr BuiltInIcon() override { return std::make_unique<FakePicture>(kBuiltInIcon); }
     std::optional<std::string> ReadClassesRootDefault(const std::string& subkey) override {
-        if (registry.contains(subkey)) return registry[subkey];
-        return std::nullopt;
+        return registry.contains(subkey) ? std::optional(registry[subkey]) : std::nullopt;
     }
     bool NotifyIcon(TrayOperation operation, const TrayRecord& record) override {
         if (operation == TrayOperation::kSetVersion) {
@@ -274,8 +270,7 @@ public:
         seen.push_back("link " + path + " > " + target);
     }
     std::optional<std::string> KnownFolder(const std::string& guid) override {
-        if (knownFolders.contains(guid)) return knownFolders[guid];
-        return std::nullopt;
+        return knownFolders.contains(guid) ? std::optional(knownFolders[guid]) : std::nullopt;
     }
     bool Watch(unsigned, unsigned, std::function<void()> changed) override {
         if (iconRecords) recordsChanged = std::move(changed);

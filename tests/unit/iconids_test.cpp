@@ -75,30 +75,23 @@ TEST(IconIdsTest, AnEntryKeepsTheIdItWasGivenFirst) {
         int readError = 0;
         std::string folder = "C:\\D";  // the data folder; none: the map is neither read nor written
     } cases[] = {
-        {"",
-         {bravo, FileIdentity("bravo.LNK"), LineIdentity("a.exe")},
+        // clang-format off
+        {"", {bravo, FileIdentity("bravo.LNK"), LineIdentity("a.exe")},
          {derived, derived, DerivedIconId("line:a.exe")}},
         {std::to_string(derived) + "\tfile:other", {bravo}, {derived % kMaxIconId + 1}},
-        {"7\tfile:bravo.lnk\r\n8\tline#2:a.exe",
-         {"line#2:a.exe", bravo},
-         {8, 7},
+        {"7\tfile:bravo.lnk\r\n8\tline#2:a.exe", {"line#2:a.exe", bravo}, {8, 7},
          "7" + today + "file:bravo.lnk\r\n8" + today + "line#2:a.exe\r\n"},
         {"junk\n0\tx\n65536\ty\n9\t\n123456\tz\n5 1x\tw\n12\tfile:bravo.lnk", {bravo}, {12}},
         {"5\tline:a\n5\tline:b\n6\tline:a", {"line:a", "line:b"}, {6, 5}},
         {"\xFF\xFE garbage", {bravo}, {derived}},
-        {"9\tfile:\xC3\x89"
-         "clair.lnk",
-         {FileIdentity("\xC3\xA9"
-                       "clair.lnk")},
-         {9}},
+        {"9\tfile:\xC3\x89" "clair.lnk", {FileIdentity("\xC3\xA9" "clair.lnk")}, {9}},
         {"7 19000\tfile:bravo.lnk\r\n", {bravo}, {7}, "7 19000\tfile:bravo.lnk\r\n"},
-        {"7 18999\tfile:bravo.lnk\n3 5\tline:x",
-         {bravo},
-         {7},
+        {"7 18999\tfile:bravo.lnk\n3 5\tline:x", {bravo}, {7},
          "3 5\tline:x\r\n7" + today + "file:bravo.lnk\r\n"},
         {"7\tfile:bravo.lnk", {bravo}, {derived}, "7\tfile:bravo.lnk", kPermissionDenied},
         {"7\tfile:bravo.lnk", {bravo}, {derived}, "7\tfile:bravo.lnk", kPathFileAccessError},
         {"7\tfile:bravo.lnk", {bravo, bravo}, {derived, derived}, "7\tfile:bravo.lnk", 0, ""}};
+    // clang-format on
     for (const auto& row : cases) {
         FakePlatform platform;
         const std::string map = row.folder + "\\iconids.txt";
@@ -178,9 +171,7 @@ TEST(IconIdsTest, AnyMapGivesEveryEntryAnIdOfItsOwn) {
         EXPECT_EQ(ids.IdFor("line:1"), DerivedIconId("line:1"));
         EXPECT_EQ(ids.IdFor("line:beyond"), DerivedIconId("line:beyond"));
         ids.Remember();
-        EXPECT_LE(std::count(platform.files[map].contents.begin(),
-                             platform.files[map].contents.end(), '\n'),
-                  1000);
+        EXPECT_LE(std::ranges::count(platform.files[map].contents, '\n'), 1000);
     }
     FakePlatform platform;
     platform.files[map] = {"1\tline:oldest\n2\tline:older\n3\tline:kept"};

@@ -36,12 +36,11 @@ TEST(LaneMenuTest, TheEntriesInOrderTheFirstTenNumberedThenHelpAndExitGreyedAsTh
         options.HelpDisabled = helpDisabled, options.ExitDisabled = exitDisabled;
         Texts shown;
         for (const MenuEntry& item : LaneMenuItems(lane, options)) shown.push_back(Shown(item));
-        const Texts keys = {"&1 ", "&2 ", "&3 ", "&4 ", "&5 ", "&6 ",
-                            "&7 ", "&8 ", "&9 ", "&0 ", ""};
         Texts expected = {"&1 T1 c 102 1 16 ", "&2 R&&D && co F 0 1 32 C:\\Lane\\R&D"};
-        for (int n = 3; n <= 11; ++n)
-            expected.push_back(keys[n - 1] + "T" + std::to_string(n) + " c " +
-                               std::to_string(101 + n) + " 1 " + std::to_string(16 * n) + " ");
+        for (int n = 3; n <= 11; ++n)  // the eleventh unnumbered
+            expected.push_back((n < 11 ? "&" + std::to_string(n % 10) + " " : "") + "T" +
+                               std::to_string(n) + " c " + std::to_string(101 + n) + " 1 " +
+                               std::to_string(16 * n) + " ");
         expected.push_back(" - 0 1 0 ");
         expected.insert(expected.end(), last.begin(), last.end());
         EXPECT_EQ(shown, expected) << helpDisabled << exitDisabled;
@@ -50,22 +49,18 @@ TEST(LaneMenuTest, TheEntriesInOrderTheFirstTenNumberedThenHelpAndExitGreyedAsTh
 
 // Once the icons are in; never without an option, nor for a start that shows no icon.
 TEST(LaneMenuTest, TheHotKeyIsHeldOnceTheIconsAreInAndOneTakenIsReportedOnce) {
-    const std::string bad = "Iconlane/48: Error";
     // The options file, entries, what the platform answers, what the start shows
+    const std::string chord = "HOTKEY=ctrl+alt+q", held = "hold Ctrl+Alt+Q";
+    // clang-format off
     const std::vector<std::tuple<std::string, int, HotKeyHold, Texts>> cases = {
-        {"", 1, HotKeyHold::kHeld, {"A1"}},
-        {"HOTKEY=ctrl+alt+q", 1, HotKeyHold::kHeld, {"A1", "hold Ctrl+Alt+Q"}},
-        {"HOTKEY=ctrl+alt+q", 1, HotKeyHold::kHeldByIconlane, {"A1", "hold Ctrl+Alt+Q"}},
-        {"HOTKEY=ctrl+alt+q",
-         1,
-         HotKeyHold::kTaken,
-         {"A1", "hold Ctrl+Alt+Q",
-          "Iconlane/48: The hot key Ctrl+Alt+Q is used by another program; Iconlane runs "
-          "without it."}},
+        {"", 1, HotKeyHold::kHeld, {"A1"}}, {chord, 1, HotKeyHold::kHeld, {"A1", held}},
+        {chord, 1, HotKeyHold::kHeldByIconlane, {"A1", held}},
+        {chord, 1, HotKeyHold::kTaken, {"A1", held, "Iconlane/48: The hot key Ctrl+Alt+Q is "
+                                        "used by another program; Iconlane runs without it."}},
         {"HOTKEY=Win+F5", 0, HotKeyHold::kHeld, {}}};
-    for (const auto& [ini, count, hold, seen] : cases) {
+    // clang-format on
+    for (const auto& [ini, count, hold, seen] : cases)
         EXPECT_EQ(Bench(count, ini, 0, "C:\\Data", hold).started, seen) << ini << count;
-    }
 }
 
 // The menu shows the entries with an icon as they are when the chord is pressed. Pressed while
@@ -73,53 +68,34 @@ TEST(LaneMenuTest, TheHotKeyIsHeldOnceTheIconsAreInAndOneTakenIsReportedOnce) {
 TEST(LaneMenuTest, TheHotKeyOpensTheLaneAsItIsNowAndAChoiceActsAsTheIconsMenuWould) {
     const std::string ask =
         "ask Exiting Iconlane will remove the 3 icons managed by it - Are you sure?";
-    // The choice (a command; "x.txt" a file of a folder; "^": with Ctrl+Shift; "shut": none shown;
-    // "again": the chord pressed while the menu is open; "2?": Exit, and the chord pressed while
-    // the question waits), what is seen
+    // The script (h: the chord pressed; then the item chosen in its menu, >C:\F\x a file of a
+    // folder), what is seen
     // clang-format off
     const std::vector<std::pair<std::string, Texts>> cases = {
-        {"103", {"menu0*", "open a3.exe"}}, {"101", {"menu0*", "open a1.exe"}},
-        {"0", {"menu0*"}}, {"C:\\F\\x.txt", {"menu0*", "open C:\\F\\x.txt"}},
-        {"^103", {"menu0*", "runas a3.exe"}}, {"^C:\\F\\x.txt", {"menu0*", "runas C:\\F\\x.txt"}},
-        {"1", {"menu0*", "help Iconlane v1.0.0: " + std::string(kHelpMissingText)}},
-        {"2", {"menu0*", "blink1 800", "blink2 800", "blink3 800", ask, "blink1 off", "M1",
-               "blink2 off", "blink3 off", "M3"}},
-        {"shut", {"menu0* busy", "close menus"}}, {"again", {"menu0*", "close menus"}},
-        {"2?", {"menu0*", "blink1 800", "blink2 800", "blink3 800", ask, ask, "blink1 off",
-                 "M1", "blink2 off", "blink3 off", "M3"}}};
+        {"h 103", {"menu0*", "open a3.exe"}}, {"h 101", {"menu0*", "open a1.exe"}},
+        {"h 0", {"menu0*"}}, {"h >C:\\F\\x", {"menu0*", "open C:\\F\\x"}},
+        {"h ^103", {"menu0*", "runas a3.exe"}}, {"h ^>C:\\F\\x", {"menu0*", "runas C:\\F\\x"}},
+        {"h 1", {"menu0*", "help Iconlane v1.0.0: " + std::string(kHelpMissingText)}},
+        {"h 2 n", {"menu0*", "blink1 800", "blink2 800", "blink3 800", ask, "blink1 off", "M1",
+                   "blink2 off", "blink3 off", "M3", "answered"}},
+        {"h _", {"menu0* busy", "close menus"}}, {"h h 0", {"menu0*", "close menus"}},
+        {"h 2 h n", {"menu0*", "blink1 800", "blink2 800", "blink3 800", ask, ask, "blink1 off",
+                     "M1", "blink2 off", "blink3 off", "M3", "answered"}}};
     // clang-format on
-    for (const auto& [choice, seen] : cases) {
-        Bench lane(3, "HOTKEY=Ctrl+Alt+Q", 2);
-        MenuRequest shown;
-        lane.platform.menuChoice = [&, choice = choice](const MenuRequest& request) {
-            shown = request;
-            if (choice == "again") lane.platform.hotKeyPressed();
-            MenuChoice made;
-            made.shown = choice != "shut";
-            std::string chosen = choice;
-            if (chosen.starts_with('^')) made.keys = {true, true}, chosen.erase(0, 1);
-            made.command = std::atoi(chosen.c_str());
-            if (chosen.find('.') != std::string::npos) made.path = chosen;
-            return made;
-        };
-        lane.platform.exitAnswer = [&, choice = choice](const ExitAnswered& answer) {
-            if (choice == "2?") lane.platform.hotKeyPressed();
-            answer(ExitAnswer::kNo);
-        };
-        lane.platform.seen.clear();
-        lane.platform.hotKeyPressed();
-        EXPECT_EQ(lane.platform.seen, seen) << choice;
-        if (choice != "103") continue;
-        EXPECT_TRUE(shown.selectFirst && shown.restoreFocus && shown.place == MenuPlace::kAtMouse);
-        std::string entry = "T";
-        lane.program.Entries().AddEntry(9, entry, entry, entry);
-        lane.platform.hotKeyPressed();
-        Texts captions;
-        for (const MenuEntry& item : shown.items) captions.push_back(item.caption);
-        EXPECT_EQ(captions, (Texts{"&1 Tip1", "&2 Tip3", "&3 T", "", "Help...", "Exit Iconlane"}));
-        EXPECT_EQ(shown.items[1].picture.icon,
-                  lane.program.Entries().EntryWindows(3)->Picture1Handle());
-    }
+    for (const auto& [script, seen] : cases)
+        EXPECT_EQ(Bench(3, "HOTKEY=Ctrl+Alt+Q", 2).Run(script), seen) << script;
+    Bench lane(3, "HOTKEY=Ctrl+Alt+Q", 2);
+    lane.Run("h 0");
+    std::string entry = "T";
+    lane.program.Entries().AddEntry(9, entry, entry, entry);
+    lane.Run("h 0");
+    const MenuRequest& shown = lane.platform.menus.back();
+    EXPECT_TRUE(shown.selectFirst && shown.restoreFocus && shown.place == MenuPlace::kAtMouse);
+    Texts captions;
+    for (const MenuEntry& item : shown.items) captions.push_back(item.caption);
+    EXPECT_EQ(captions, (Texts{"&1 Tip1", "&2 Tip3", "&3 T", "", "Help...", "Exit Iconlane"}));
+    EXPECT_EQ(shown.items[1].picture.icon,
+              lane.program.Entries().EntryWindows(3)->Picture1Handle());
 }
 
 // A folder lane's sub-folder cascades into the folder's menu, read when it opens.

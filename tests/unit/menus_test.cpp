@@ -77,13 +77,6 @@ TEST(FolderMenuTest, SubFoldersThenFilesByNameThenOpenFolder) {
               "f1.txt|(99000 more not shown)");
 }
 
-MenuChoice ChosenPath(const std::string& path, HeldKeys keys = {}) {
-    MenuChoice choice = Chosen();
-    choice.path = path;
-    choice.keys = keys;
-    return choice;
-}
-
 TEST(FolderEntryTest, ASubFolderIsAnEntryWhoseClickAndEnterOpenItsMenu) {
     const HeldKeys none, both{true, true};
     MenuChoice busy, shell = Chosen();
@@ -104,9 +97,9 @@ TEST(FolderEntryTest, ASubFolderIsAnEntryWhoseClickAndEnterOpenItsMenu) {
         {"CLICKMODE=SINGLE", 1, 514, {false, true}, {}, {"open C:\\L\\a.exe"}, ""},
         {"", 3, 1025, none, {}, {"menu3@icon*", "F3"}, games},  // Enter: the first item selected
         {"", 3, 1025, none, busy, {"menu3@icon* busy"}, games},  // never shown: the focus stays
-        {"", 3, 1025, none, ChosenPath(chess), {"menu3@icon*", "open " + chess}, games},
-        {"", 3, 514, none, ChosenPath(chess, both), {"menu3@icon", "runas " + chess}, games},
-        {"", 3, 514, none, ChosenPath("C:\\L\\Games", both), {"menu3@icon", "open C:\\L\\Games"}, games},
+        {"", 3, 1025, none, Chosen(0, chess), {"menu3@icon*", "open " + chess}, games},
+        {"", 3, 514, none, Chosen(0, chess, both), {"menu3@icon", "runas " + chess}, games},
+        {"", 3, 514, none, Chosen(0, "C:\\L\\Games", both), {"menu3@icon", "open C:\\L\\Games"}, games},
         {"", 1, 1025, both, {}, {"runas C:\\L\\a.exe"}, ""},
         {"", 2, 1025, none, {}, {"menu2@icon*", "F2"}, "(empty)~|-|Open folder"},
         // The right button: Launch! opens the folder; the shell's menu of the folder or file.
@@ -149,21 +142,14 @@ TEST(FolderEntryTest, ABatchLineNamingAFolderOpensItAndOnlyFilesAndFoldersHaveTh
 // Sub-folders added, renamed or deleted change the icons as files do; a change inside one does not.
 TEST(FolderEntryTest, SubFoldersComeAndGoWithTheFolder) {
     Lane lane;
-    const std::vector<std::pair<std::function<void(FakePlatform&)>, Texts>> steps = {
-        {[](FakePlatform& p) {
-             p.files["C:\\L\\Maps"] = {"", true};
-         },
-         {"A4"}},
-        {[](FakePlatform& p) {
-             p.files["C:\\L\\Games"] = {"now written", true};
-         },
-         {}},
-        {[](FakePlatform& p) { p.files.erase("C:\\L\\Docs & Co"); },
-         {"D4", "D3", "D2", "A3", "A4"}},
-        {[](FakePlatform& p) { p.files["C:\\L\\Maps"].hidden = true; }, {"D4"}}};
-    for (const auto& [change, calls] : steps) {
+    const std::vector<std::tuple<std::string, std::optional<FileEntry>, Texts>> steps = {
+        {"C:\\L\\Maps", FileEntry{"", true}, {"A4"}},
+        {"C:\\L\\Games", FileEntry{"now written", true}, {}},
+        {"C:\\L\\Docs & Co", std::nullopt, {"D4", "D3", "D2", "A3", "A4"}},
+        {"C:\\L\\Maps", FileEntry{"", true, true}, {"D4"}}};  // hidden
+    for (const auto& [path, entry, calls] : steps) {
         lane.platform.seen.clear();
-        change(lane.platform);
+        entry ? void(lane.platform.files[path] = *entry) : void(lane.platform.files.erase(path));
         ASSERT_TRUE(lane.platform.settled());
         EXPECT_EQ(lane.platform.seen, calls);
     }

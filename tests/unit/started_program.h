@@ -50,7 +50,7 @@ struct Bench {
     // window is made, e the program ends, s the tray's icon size changes, w<n> n ms pass, k<k>
     // entry k gets Enter while the next target opens, v icon copies cannot be saved from now on, o
     // the ids in the order the tray shows them ("tray 1 2"), C / c Ctrl+Shift pressed / released,
-    // E an uninstaller asks every Iconlane to end;
+    // E an uninstaller asks every Iconlane to end, h the hot key pressed (in a menu too);
     // "!" before one: the shell refuses the icon, "?": it answers false but takes it. A menu takes
     // the next action as the item picked (-1: picking fails, _: another menu is open, >path a
     // file, s an item of the shell's; ^ before it: with Ctrl+Shift); an open question takes the
@@ -84,6 +84,7 @@ struct Bench {
         if (a[0] == 'p') table.SetEntryIcon(k, arg == "-" ? "Up " : arg);
         if (a[0] == 'x') program.Events().ConfirmExit();
         if (a[0] == 'E') platform.askedToEnd();
+        if (a[0] == 'h') platform.hotKeyPressed();
         if (a[0] == 'A' || a[0] == 'F') Add("T", "", a[0] == 'F' ? "1e10" : "");
         if (a[0] == 'e') table.RemoveAllTrayIcons();
         if (a[0] == 's') platform.iconSizeChanged();
@@ -97,7 +98,7 @@ struct Bench {
     }
     MenuChoice Choice() {
         std::string a;
-        actions >> a;
+        while (actions >> a && a == "h") platform.hotKeyPressed();
         MenuChoice choice = Chosen();
         choice.shown = a != "_";
         if (a.starts_with('^')) choice.keys = {true, true}, a.erase(0, 1);

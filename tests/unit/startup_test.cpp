@@ -136,10 +136,7 @@ TEST(AddToTest, EachPathGetsAShortcutUnderAFreeNameOrOneMessageNamesWhatIsMissin
 
 TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
     const std::string n201(201, 'n'),
-        fatal = "Iconlane!/16: ",
-        notFound =
-            "' file as specified "
-            "on command line",
+        fatal = "Iconlane!/16: ", notFound = "' file as specified on command line",
         help = "help Iconlane v1.0.0: " + std::string(kHelpMissingText);
     // The command line (ini, guide: empty, with that file failing to read; folder: a batch file,
     // with the data folder failing to be made and written), the targets of the entries made, what
@@ -158,6 +155,8 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         {"/BATCH:list.txt ", "", {fatal + "Couldn't find 'list.txt " + notFound, "end"}},
         {"/BATCH:" + n201, "", {fatal + "Couldn't find '" + n201.substr(1) + "..." + notFound, "end"}},
         {"/BATCH:nomem.txt", "", {fatal + "error  7 (Out of memory) in main", "end"}},
+        {"/FOLDER:C:\\none", "", {fatal + "Couldn't find 'C:\\none' folder as specified on command "
+                                  "line", "end"}},
         {"folder", "a.exe|| ;x|c.exe", {"A1", "A2", "A3", "A4", "Iconlane/48: Error 53 (File not "
             "found) while saving a copy of an icon in the data folder 'C:\\AD\\Iconlane'.\n\nThe "
             "icons are shown, but their copies could not be saved.", "loop"}},
@@ -175,11 +174,10 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
                           {"bad.txt", {"a.exe,A,1e10"}},
                           {"empty.txt", {}},
                           {"nomem.txt", {}},
-                          {"C:\\T\\iconids.txt",
+                          {"C:\\AD\\Iconlane\\iconids.txt",
                            {"1\tline:a.exe\n2\tline:\n3\tline: ;x\n4\tline:c.exe\n"
                             "5\tline:/batch list.txt"}}};
-        platform.files["C:\\AD\\Iconlane\\iconids.txt"] = platform.files["C:\\T\\iconids.txt"];
-        platform.variables["TEMP"] = "C:\\T";
+        platform.variables["TEMP"] = "C:\\AD\\Iconlane";  // APPDATA's data folder too
         platform.readErrors = {{"nomem.txt", kBadAlloc}, {kIni, 75}, {kGuide, 75}};
         platform.commandLine = commandLine == "folder" ? "/batch:list.txt" : commandLine;
         platform.holderHangs = commandLine.starts_with("hung ");
@@ -198,9 +196,8 @@ TEST(StartupTest, CommandLineNamesABatchFileOrIsOneEntryLine) {
         Iconlane program(platform.services);
         ErrorOf([&] { program.Run(); });
         std::string made;
-        for (int k = 1; k <= program.Entries().EntryCount(); ++k) {
+        for (int k = 1; k <= program.Entries().EntryCount(); ++k)
             made += (k > 1 ? "|" : "") + program.Entries().EntryTargets(k);
-        }
         EXPECT_EQ(made, targets) << commandLine.substr(0, 50);
         EXPECT_EQ(platform.seen, seen) << commandLine.substr(0, 50);
     }

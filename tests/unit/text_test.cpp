@@ -66,9 +66,9 @@ TEST(HotKeyTest, ChordsAreReadWithoutLetterCaseAndNamedInOneOrder) {
         for (const char* m = "CASW"; *m; ++m)
             if (chord && chord->modifiers & (*m == 'C' ? 2 : *m == 'A' ? 1 : *m == 'S' ? 4 : 8))
                 read += *m;
-        EXPECT_EQ(read, modifiers) << text;
-        EXPECT_EQ(chord ? chord->key : 0, key) << text;
-        EXPECT_EQ(chord ? ChordName(*chord) : "", name) << text;
+        EXPECT_EQ(std::tuple(read, chord ? chord->key : 0u, chord ? ChordName(*chord) : ""),
+                  std::tuple(modifiers, key, name))
+            << text;
     }
 }
 

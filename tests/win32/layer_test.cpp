@@ -56,14 +56,10 @@ TEST(IconFileTest, AnIconFileHoldsOneImageAtTheIconsDepth) {
     for (const auto& [icon, depth] : icons) {
         Win32Pictures().SaveIconFile(*IconPicture::Owning(icon), folder.Path("1.ico"));
         const std::string file = Contents(folder.Path("1.ico"));
-        const unsigned fields[][3] = {{0, 4, 0x10000},
-                                      {4, 2, 1},
-                                      {6, 2, 0x2020},
-                                      {12, 2, depth},
-                                      {14, 4, unsigned(file.size() - 22)},
-                                      {18, 4, 22},
-                                      {30, 4, 64},
-                                      {36, 2, depth}};
+        // clang-format off
+        const unsigned fields[][3] = {{0, 4, 0x10000}, {4, 2, 1}, {6, 2, 0x2020}, {12, 2, depth},
+            {14, 4, unsigned(file.size() - 22)}, {18, 4, 22}, {30, 4, 64}, {36, 2, depth}};
+        // clang-format on
         for (const auto& [offset, bytes, expected] : fields) {
             unsigned value = 0;
             std::memcpy(&value, file.data() + offset, file.size() > 62 ? bytes : 0);

@@ -38,8 +38,7 @@ TEST(MenuBitmapTest, IconsBecomePremultipliedTopDownPictures) {
     const Row rows[] = {
         {"alpha", {0x80FF0000, 0x00FFFFFF, 0xFF00FF00}, {0, 0, 0}, {0x80800000, 0, 0xFF00FF00}},
         {"mask only", {0x00FF0000, 0x00FFFFFF, 0x0000FF00}, {0, 1, 0}, {0xFFFF0000, 0, 0xFF00FF00}},
-        {"on Wine's menu", {0x00FFFFFF, 0xFF00FF00}, {0, 0}, {underneath, 0xFF00FF00}, true},
-    };
+        {"on Wine's menu", {0x00FFFFFF, 0xFF00FF00}, {0, 0}, {underneath, 0xFF00FF00}, true}};
     for (const Row& row : rows) {
         UniqueIcon icon(MakeIcon(row.pixels, row.mask));
         UniqueBitmap picture = MenuBitmapOf(icon.Get(), 16);
@@ -48,9 +47,7 @@ TEST(MenuBitmapTest, IconsBecomePremultipliedTopDownPictures) {
         ASSERT_EQ(GetObjectW(picture.Get(), sizeof dib, &dib), int(sizeof dib)) << row.name;
         EXPECT_EQ(dib.dsBm.bmBitsPixel, 32) << row.name;
         auto* bits = static_cast<const std::uint32_t*>(dib.dsBm.bmBits);
-        for (size_t n = 0; n < row.expected.size(); ++n) {
-            EXPECT_EQ(bits[n], row.expected[n]) << row.name << " pixel " << n;
-        }
+        EXPECT_EQ(std::vector(bits, bits + row.expected.size()), row.expected) << row.name;
     }
 }
 
@@ -67,36 +64,28 @@ TEST(MenuPictureCacheTest, EachFileIsExtractedOncePerSizeUntilItIsWritten) {
             WaitForSingleObject(open, 5000);
             return MakeIcon({0xFF0000FF}, {0});
         }));
-    struct Row {
-        const char* name;
-        std::string path;
-        int pixels;
-        FileStamp listed;
-        bool extracted;
-    };
-    const Row rows[] = {{"first", a, 16, {1, 1}, true},
-                        {"again", a, 16, {1, 1}, false},
-                        {"another size", a, 24, {1, 1}, true},
-                        {"another file", b, 16, {1, 1}, true},
-                        {"listed as before", a, 16, {1, 1}, false},
-                        {"written", a, 16, {2, 1}, true},
-                        {"written, again", a, 16, {2, 1}, false}};
+    // The row, the file, the size asked for, its listing's stamp, whether it is extracted
+    // clang-format off
+    const std::tuple<const char*, std::string, int, FileStamp, bool> rows[] = {
+        {"first", a, 16, {1, 1}, true}, {"again", a, 16, {1, 1}, false},
+        {"another size", a, 24, {1, 1}, true}, {"another file", b, 16, {1, 1}, true},
+        {"listed as before", a, 16, {1, 1}, false}, {"written", a, 16, {2, 1}, true},
+        {"written, again", a, 16, {2, 1}, false}};
+    // clang-format on
     int expected = 0;
-    for (const Row& row : rows) {
-        if (std::string(row.name) == "listed as before") folder.File("a.txt", "written since");
+    for (const auto& [name, path, pixels, listed, extracted] : rows) {
+        if (std::string(name) == "listed as before") folder.File("a.txt", "written since");
         ResetEvent(gate.Get());
-        for (int asked = 0; asked < 2 && row.extracted; ++asked) {
-            EXPECT_EQ(cache.Find(row.path, row.listed, row.pixels).state,
-                      MenuPictureCache::State::kComing)
-                << row.name;
-            EXPECT_EQ(cache.Outstanding(), 1u) << row.name;
+        for (int asked = 0; asked < 2 && extracted; ++asked) {
+            EXPECT_EQ(cache.Find(path, listed, pixels).state, MenuPictureCache::State::kComing)
+                << name;
+            EXPECT_EQ(cache.Outstanding(), 1u) << name;
         }
         SetEvent(gate.Get());
-        ASSERT_TRUE(PollUntil([&] { return cache.Outstanding() == 0; })) << row.name;
-        MenuPictureCache::Found found = cache.Find(row.path, row.listed, row.pixels);
-        EXPECT_EQ(found.state, MenuPictureCache::State::kReady) << row.name;
-        EXPECT_NE(found.picture, nullptr) << row.name;
-        EXPECT_EQ(calls, expected += row.extracted) << row.name;
+        ASSERT_TRUE(PollUntil([&] { return cache.Outstanding() == 0; })) << name;
+        MenuPictureCache::Found found = cache.Find(path, listed, pixels);
+        EXPECT_TRUE(found.state == MenuPictureCache::State::kReady && found.picture) << name;
+        EXPECT_EQ(calls, expected += extracted) << name;
     }
 }
 
@@ -137,32 +126,9 @@ TEST(MenuPictureCacheTest, AnIdleWorkerAnswersTheMessagesOfItsThread) {
     EXPECT_NE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &answer), 0);
 }
 
-// The menu opens at once with a placeholder; the picture replaces it in the open menu.
-TEST(MenusTest, AnItemShowsAPlaceholderUntilItsPictureComes) {
-    ScratchFolder folder;
-    UniqueFile gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    Win32WindowSystem windows;
-    windows.SetMenuPictureFinder([open = gate.Get()](const std::string&, int) {
-        WaitForSingleObject(open, 5000);
-        return MakeIcon({0xFF0000FF}, {0});
-    });
-    MenuRequest request;
-    request.items = {Entry(Kind::kFile, "&Notes", folder.File("notes.txt"))};
-    request.items[0].picture.path = request.items[0].path;
-    HBITMAP waiting = nullptr, came = nullptr;
-    ShowDriven(windows, request, [&] {
-        HMENU menu = MenuOf(WaitForMenus(1));
-        waiting = ItemPicture(menu, 0);
-        SetEvent(gate.Get());
-        PollUntil([&] { return (came = ItemPicture(menu, 0)) != waiting; });
-        PostKeys(WaitForMenus(1), {VK_ESCAPE});
-    });
-    EXPECT_TRUE(waiting != nullptr && came != nullptr && came != waiting);
-    EXPECT_EQ(windows.MenuPicturesOutstanding(), 0u);
-}
-
-// A picture that hangs (a share that does not answer) holds up no other: the next item's comes
-// while it waits. What no worker has started on when the menu closes is dropped.
+// The menu opens at once with a placeholder for each picture, and a picture that hangs (a share
+// that does not answer) holds up no other: the next item's comes into the open menu while it
+// waits. What no worker has started on when the menu closes is dropped.
 TEST(MenusTest, ASlowPictureHoldsUpNoOtherAndAClosedMenusRequestsAreDropped) {
     UniqueFile gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::atomic<bool> droppedAsked = false;
@@ -177,13 +143,16 @@ TEST(MenusTest, ASlowPictureHoldsUpNoOtherAndAClosedMenusRequestsAreDropped) {
         request.items.push_back(Entry(Kind::kFile, path, path));
         request.items.back().picture.path = path;
     }
+    HBITMAP waiting = nullptr;
     bool came = false;
     ShowDriven(windows, request, [&] {
         HMENU menu = MenuOf(WaitForMenus(1));
-        came = PollUntil([&] { return ItemPicture(menu, 1) != ItemPicture(menu, 0); }, 3000);
+        waiting = ItemPicture(menu, 0);
+        came = PollUntil([&] { return ItemPicture(menu, 1) != waiting; }, 3000);
         PostKeys(WaitForMenus(1), {VK_ESCAPE});
     });
     SetEvent(gate.Get());
+    EXPECT_NE(waiting, nullptr) << "no placeholder";
     EXPECT_TRUE(came) << "the second picture waited for the first";
     EXPECT_TRUE(PollUntil([&] { return windows.MenuPicturesOutstanding() == 0; }));
     EXPECT_FALSE(droppedAsked) << "a closed menu's picture was made";

@@ -21,17 +21,17 @@ using Kind = MenuEntry::Kind;
 
 // Lets this thread's windows handle what was posted to them meanwhile (a sheet asked to close).
 void Pump(DWORD ms) {
-    for (ULONGLONG end = GetTickCount64() + ms; GetTickCount64() < end; Sleep(10)) {
-        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+    for (ULONGLONG end = GetTickCount64() + ms; GetTickCount64() < end; Sleep(10))
+        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
             DispatchMessageW(&message);
-        }
-    }
 }
 
 // Each opening reads the folder again: closed with Left and opened again, then one level down.
 // While the menu is open no other opens (one is asked for as each folder is read); it goes on.
+// A hot key held before any icon made the tray window leaves the menus working.
 TEST(MenusTest, AFolderIsReadEachTimeItOpensAtAnyDepthAndNoOtherMenuOpensMeanwhile) {
     Win32WindowSystem windows;
+    windows.HoldHotKey({kHotKeyControl | kHotKeyShift | kHotKeyAlt, kHotKeyF1 + 13}, [] {});
     MenuRequest request, other;
     request.items = {Entry(Kind::kCommand, "&Top", "", 1), Entry(Kind::kFolder, "&Tools", "T")};
     other.items = {Entry(Kind::kCommand, "&Other", "", 9)};
@@ -50,26 +50,12 @@ TEST(MenusTest, AFolderIsReadEachTimeItOpensAtAnyDepthAndNoOtherMenuOpensMeanwhi
     EXPECT_EQ(read, (std::vector<std::string>{"T", "T", "T\\D"}));
 }
 
-// A hot key held before any icon made the tray window leaves the menus working.
-TEST(MenusTest, AMenuOpensWhenTheHotKeyWasHeldFirst) {
-    Win32WindowSystem windows;
-    windows.HoldHotKey({kHotKeyControl | kHotKeyShift | kHotKeyAlt, kHotKeyF1 + 13}, [] {});
-    MenuRequest request;
-    request.items = {Entry(Kind::kCommand, "&Go", "", 1)};
-    MenuChoice choice = ShowDriven(windows, request, [] {
-        PostKeys(WaitForMenus(1), {VK_DOWN, VK_RETURN});
-    });
-    EXPECT_TRUE(choice.shown && choice.command == 1);
-}
-
 // Opened from the keyboard the first item is highlighted; the keys held as Enter chooses come
 // back with the choice.
 TEST(MenusTest, TheKeysHeldAtTheChoiceComeBackWithIt) {
-    const std::pair<std::vector<WORD>, HeldKeys> rows[] = {
-        {{}, {false, false}},
-        {{VK_CONTROL}, {true, false}},
-        {{VK_CONTROL, VK_SHIFT}, {true, true}},
-    };
+    const std::pair<std::vector<WORD>, HeldKeys> rows[] = {{{}, {false, false}},
+                                                           {{VK_CONTROL}, {true, false}},
+                                                           {{VK_CONTROL, VK_SHIFT}, {true, true}}};
     for (const auto& [held, expected] : rows) {
         Win32WindowSystem windows;
         MenuRequest request;
@@ -83,9 +69,9 @@ TEST(MenusTest, TheKeysHeldAtTheChoiceComeBackWithIt) {
             Send({Key(VK_RETURN), Key(VK_RETURN, true)});
             for (WORD key : held) Send({Key(key, true)});
         });
-        EXPECT_EQ(choice.command, 1) << held.size() << " keys held";
-        EXPECT_EQ(choice.keys.control, expected.control) << held.size() << " keys held";
-        EXPECT_EQ(choice.keys.shift, expected.shift) << held.size() << " keys held";
+        EXPECT_EQ(std::tuple(choice.command, choice.keys.control, choice.keys.shift),
+                  std::tuple(1, expected.control, expected.shift))
+            << held.size() << " keys held";
     }
 }
 
@@ -138,38 +124,32 @@ TEST(MenusTest, TheShellsMenuOfAFileRunsItsVerbs) {
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         return PollUntil([&] { return fs::exists(file.parent_path() / "renamed.txt"); });
     };
-    struct Row {
-        const char* name;
-        Kind kind;
-        std::function<void(HWND)> open;
-        wchar_t key;
-        std::function<bool(const fs::path&)> done;
-    };
-    const Row rows[] = {
-        {"menu key, Rename", Kind::kFile, menuKey, L'r', renamed},
-        {"Shift+F10, Delete", Kind::kFile, shiftF10, L'd', deleted},
-        {"sub-menu, Properties", Kind::kShellMenu, subMenu, L'p', properties},
-        {"menu key, Properties by Ctrl+Enter", Kind::kFile, menuKey, 0, properties},
-    };
-    for (const Row& row : rows) {
+    // The row, the item, how its shell menu opens, the verb's key, what the verb has done
+    const std::tuple<const char*, Kind, std::function<void(HWND)>, wchar_t,
+                     std::function<bool(const fs::path&)>>
+        rows[] = {{"menu key, Rename", Kind::kFile, menuKey, L'r', renamed},
+                  {"Shift+F10, Delete", Kind::kFile, shiftF10, L'd', deleted},
+                  {"sub-menu, Properties", Kind::kShellMenu, subMenu, L'p', properties},
+                  {"menu key, Properties by Ctrl+Enter", Kind::kFile, menuKey, 0, properties}};
+    for (const auto& [name, kind, open, key, verbDone] : rows) {
         ScratchFolder folder;
         const fs::path file = folder.File("notes.txt");
         Win32WindowSystem windows;
         MenuRequest request;
-        request.items = {Entry(row.kind, "&Notes", file.string())};
+        request.items = {Entry(kind, "&Notes", file.string())};
         bool done = false;
         MenuChoice choice = ShowDriven(windows, request, [&] {
-            row.open(WaitForMenus(1));
+            open(WaitForMenus(1));
             HWND shellMenu = WaitForMenus(2);
-            if (row.key) PostMessageW(shellMenu, WM_CHAR, row.key, 0);
-            if (!row.key) PostKeys(shellMenu, {VK_UP}), Send({Key(VK_CONTROL), Key(VK_RETURN)});
-            if (!row.key) Send({Key(VK_RETURN, true), Key(VK_CONTROL, true)});
-            done = row.done(file);
+            if (key) PostMessageW(shellMenu, WM_CHAR, key, 0);
+            if (!key) PostKeys(shellMenu, {VK_UP}), Send({Key(VK_CONTROL), Key(VK_RETURN)});
+            if (!key) Send({Key(VK_RETURN, true), Key(VK_CONTROL, true)});
+            done = verbDone(file);
         });
         Pump(300);
-        EXPECT_TRUE(done) << row.name;
+        EXPECT_TRUE(done) << name;
         EXPECT_TRUE(choice.shown && choice.shellItem && choice.path.empty() && !choice.command)
-            << row.name;
+            << name;
     }
 }
 
