@@ -190,7 +190,9 @@ TEST(QuickLaunchTest, AChangedBatchFileOrFolderEndsWhereAFreshStartWould) {
         std::string calls;  // after the change: "Ac:tip" added, "Mb^:tip" changed to the Up image
         platform.duringLoop = [&] {
             std::size_t from = platform.trayCalls.size(), seen = platform.seen.size();
-            if (row.folder) EXPECT_EQ(from, std::min<std::size_t>(row.others + 1, 30));
+            if (row.folder) {
+                EXPECT_EQ(from, std::min<std::size_t>(row.others + 1, 30));
+            }
             EXPECT_EQ(std::ranges::count_if(
                           platform.seen, [](auto& text) { return text.starts_with("Iconlane/"); }),
                       row.started);
