@@ -5,6 +5,9 @@
 namespace e2e {
 namespace {
 
+const char* const kTaken =
+    "The hot key Ctrl+Alt+Q is used by another program; Iconlane runs without it.";
+
 // $D\ql\sub holds inner.lnk and the folder "deeper" with deep.lnk: shortcuts to marker.exe that
 // name themselves on its command line. The lane of $D\ql is one icon, the folder "sub", whose
 // menu a click opens: "deeper" first (folders come first), then "inner".
@@ -94,6 +97,18 @@ const Row kRows[] = {
          Driver::press(question, IDYES);
          EXPECT_TRUE(d.ended()) << "the program runs on after Yes";
          EXPECT_EQ(d.spy.ids(NIM_DELETE), d.spy.ids(NIM_ADD));
+     }},
+    // Held by a program that started first: the test itself.
+    {"AHotKeyAnotherProgramHoldsIsReportedOnceAndTheIconsWorkAsBefore",
+     [](Driver& d) {
+         HWND holder = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
+         ASSERT_TRUE(RegisterHotKey(holder, 1, MOD_CONTROL | MOD_ALT, 'Q'));
+         d.startLane(1, {"CLICKMODE=SINGLE", "HOTKEY=ctrl+alt+q"});
+         expectBox(d, "Iconlane", kTaken, "", false);
+         EXPECT_TRUE(d.showsNoDialog());
+         d.click(0, 1);
+         EXPECT_TRUE(d.witnessedSettlesAt(1)) << "the icon does not open its target";
+         DestroyWindow(holder);
      }},
     // A file copied from the shell's menu of an item (a right click on it, which opens nothing) can
     // be pasted once the program has ended, by Exit or as the system ends it.
