@@ -117,52 +117,47 @@ if [[ $parts == *" map "* ]]; then
     echo "ratio full map / none: $(ratio "$full_ms" "$none_ms")"
 fi
 
-# Each call of an entry's icon work, 30 times, in a fresh session: where the time goes.
-if [[ $parts == *" calls "* ]]; then
+# Runs one bench program in a fresh session; it writes <name>.txt, five columns a row, printed as a
+# table under `header` (the first column shown as the awk expression `first`), or one line saying
+# that `what` did not run.
+#   fresh_table name header first what program [arguments...]
+fresh_table() {
+    local name=$1 header=$2 first=$3 what=$4
+    shift 4
     bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
     bash "$root/scripts/wine-session.sh" start >/dev/null || true
-    mkdir -p "$work/cache"
     echo
-    if bash "$root/scripts/wine-run.sh" "$calls" "Z:${work//\//\\}\\calls.txt" \
-        'C:\windows\notepad.exe' "Z:${work//\//\\}\\cache" >/dev/null 2>&1 && [[ -s "$work/calls.txt" ]]; then
-        echo "| call | calls | first (ms) | median (ms) | total (ms) |"
+    if bash "$root/scripts/wine-run.sh" "$1" "Z:${work//\//\\}\\$name.txt" "${@:2}" >/dev/null 2>&1 &&
+        [[ -s "$work/$name.txt" ]]; then
+        echo "$header"
         echo "|---|---:|---:|---:|---:|"
-        tr -d '\r' <"$work/calls.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
+        tr -d '\r' <"$work/$name.txt" |
+            awk -F'|' "{printf \"| %s | %s | %s | %s | %s |\\n\", $first, \$2, \$3, \$4, \$5}"
     else
-        echo "(the per-call timings did not run)"
+        echo "(the $what did not run)"
     fi
+}
+
+# Each call of an entry's icon work, 30 times: where the time goes.
+if [[ $parts == *" calls "* ]]; then
+    mkdir -p "$work/cache"
+    fresh_table calls "| call | calls | first (ms) | median (ms) | total (ms) |" '$1' \
+        "per-call timings" "$calls" 'C:\windows\notepad.exe' "Z:${work//\//\\}\\cache"
 fi
 
 # A menu of 300 shortcuts with their pictures, opened first with none made yet and then again,
-# against the same 300 names without pictures, in turns in one fresh session.
+# against the same 300 names without pictures, in turns.
 if [[ $parts == *" menus "* ]]; then
-    bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
-    bash "$root/scripts/wine-session.sh" start >/dev/null || true
-    echo
-    if bash "$root/scripts/wine-run.sh" "$menus" "Z:${work//\//\\}\\menus.txt" "$((runs * 3))" 300 \
-        >/dev/null 2>&1 && [[ -s "$work/menus.txt" ]]; then
-        echo "| menu of 300 shortcuts | runs | median (ms) | fastest (ms) | slowest (ms) |"
-        echo "|---|---:|---:|---:|---:|"
-        tr -d '\r' <"$work/menus.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5}'
-    else
-        echo "(the menu timings did not run)"
-    fi
+    fresh_table menus "| menu of 300 shortcuts | runs | median (ms) | fastest (ms) | slowest (ms) |" \
+        '$1' "menu timings" "$menus" "$((runs * 3))" 300
 fi
 
-# A folder's menu opened after each of five replacements of its 1,000 files, in a fresh session:
-# the private bytes, kernel handles and GDI objects after each opening.
+# A folder's menu opened after each of five replacements of its 1,000 files: the private bytes,
+# kernel handles and GDI objects after each opening.
 if [[ $parts == *" soak "* ]]; then
-    bash "$root/scripts/wine-session.sh" stop >/dev/null 2>&1
-    bash "$root/scripts/wine-session.sh" start >/dev/null || true
-    echo
-    if bash "$root/scripts/wine-run.sh" "$soak" "Z:${work//\//\\}\\soak.txt" 1000 5 \
-        >/dev/null 2>&1 && [[ -s "$work/soak.txt" ]]; then
-        echo "| menu of 1,000 files opened | private bytes (KB) | handles | GDI objects | every picture in (ms) |"
-        echo "|---|---:|---:|---:|---:|"
-        tr -d '\r' <"$work/soak.txt" | awk -F'|' '{printf "| %s | %s | %s | %s | %s |\n", $1 == 0 ? "first" : "after replacement " $1, $2, $3, $4, $5}'
-    else
-        echo "(the menu soak did not run)"
-    fi
+    fresh_table soak \
+        "| menu of 1,000 files opened | private bytes (KB) | handles | GDI objects | every picture in (ms) |" \
+        '($1 == 0 ? "first" : "after replacement " $1)' "menu soak" "$soak" 1000 5
 fi
 
 # Natively, optimised and without sanitizers: the portable core reading its two files.
